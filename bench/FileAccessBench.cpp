@@ -1,0 +1,103 @@
+// Cases of the binary file object, and the plain system calls they are measured against.
+#include "BenchRegistry.h"
+
+#include "UiServices.h"
+#include "mRWByt.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Messages have no one to answer them here: print them and count them as failure.
+class StderrUi : public UiServices {
+public:
+    int shown = 0;
+    MessageAnswer message(const QString& title, const QString& text, MessageIcon,
+                          MessageButtons) override {
+        ++shown;
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return MessageAnswer::Ok;
+    }
+    bool chooseOpenFile(FileDialogRequest&) override { return false; }
+    bool chooseSaveFile(FileDialogRequest&) override { return false; }
+    void openHelp(const QString&, const QString&) override {}
+};
+
+bool needArgs(const QStringList& args, int count, const char* usage) {
+    if (args.size() >= count) return true;
+    std::fprintf(stderr, "arguments: %s\n", usage);
+    return false;
+}
+
+// Every byte through GetByt, as the byte-by-byte loops of the program read a file.
+BenchRegistration getBytLoop("getbyt-loop", "FILE", [](const QStringList& args, BenchClock&) {
+    if (!needArgs(args, 1, "FILE")) return 2;
+    StderrUi ui;
+    mRWByt file(ui);
+    file.Path(args[0]);
+    file.OpenFileRW();
+    std::uint64_t sum = 0;
+    const std::int64_t size = file.Size();
+    for (std::int64_t item = 1; item <= size; ++item) sum += std::uint64_t(file.GetByt(item));
+    file.CloseFile();
+    std::fprintf(stderr, "sum %llu\n", static_cast<unsigned long long>(sum));
+    return ui.shown ? 1 : 0;
+});
+
+// The reference for getbyt-loop: one pread per byte over the first MIB mebibytes.
+BenchRegistration preadLoop("pread-loop", "FILE MIB", [](const QStringList& args, BenchClock&) {
+    if (!needArgs(args, 2, "FILE MIB")) return 2;
+    const int fd = ::open(QFile::encodeName(args[0]).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        std::perror("open");
+        return 1;
+    }
+    const off_t count = off_t(args[1].toLongLong()) * 1024 * 1024;
+    std::uint64_t sum = 0;
+    for (off_t offset = 0; offset < count; ++offset) {
+        unsigned char byte;
+        if (::pread(fd, &byte, 1, offset) != 1) break;
+        sum += byte;
+    }
+    ::close(fd);
+    std::fprintf(stderr, "sum %llu\n", static_cast<unsigned long long>(sum));
+    return 0;
+});
+
+BenchRegistration spanRead("span-read", "FILE", [](const QStringList& args, BenchClock&) {
+    if (!needArgs(args, 1, "FILE")) return 2;
+    StderrUi ui;
+    mRWByt file(ui);
+    file.Path(args[0]);
+    file.OpenFileRW();
+    std::vector<std::uint8_t> chunk(1024 * 1024);
+    std::uint64_t sum = 0;
+    for (std::int64_t item = 1; item <= file.Size();) {
+        const std::int64_t n = file.ReadSpan(item, chunk.data(), std::int64_t(chunk.size()));
+        if (n <= 0) break;
+        sum += chunk[0];
+        item += n;
+    }
+    file.CloseFile();
+    std::fprintf(stderr, "sum %llu\n", static_cast<unsigned long long>(sum));
+    return ui.shown ? 1 : 0;
+});
+
+BenchRegistration spanFill("span-fill", "FILE", [](const QStringList& args, BenchClock&) {
+    if (!needArgs(args, 1, "FILE")) return 2;
+    StderrUi ui;
+    mRWByt file(ui);
+    file.Path(args[0]);
+    file.OpenFileRW();
+    file.FillSpan(1, file.Size(), 0);
+    file.CloseFile();
+    return ui.shown ? 1 : 0;
+});
+
+}  // namespace

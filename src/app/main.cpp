@@ -1,0 +1,27 @@
+#include <QApplication>
+#include <QFontDatabase>
+#include <QStyleFactory>
+
+#include "QtUiServices.h"
+#include "fCompBynF.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Bivex"));
+    QApplication::setApplicationVersion(QStringLiteral(BIVEX_VERSION));
+    // Fusion draws the palette colours of the cells exactly as set.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSize(9);
+    QApplication::setFont(font);
+    // The program ends with its main window, whatever help window is still open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtUiServices ui;
+    fCompBynF window(ui);
+    QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    window.show();
+    window.openFromCommandLine(app.arguments().mid(1));
+    return app.exec();
+}

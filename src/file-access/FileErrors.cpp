@@ -1,0 +1,96 @@
+#include "FileErrors.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace FileErrors {
+
+int codeForErrno(int err) {
+    switch (err) {
+    case EBADF:
+        return BadHandle;
+    case ENOENT:
+        return FileNotFound;
+    case ETXTBSY:
+    case EBUSY:
+        return FileBusy;
+    case EIO:
+        return DeviceIo;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return PermissionDenied;
+    case ENXIO:
+    case ENODEV:
+    case ENOMEDIUM:
+        return DiskNotReady;
+    case ENOTDIR:
+    case ELOOP:
+    case ENAMETOOLONG:
+        return PathNotFound;
+    default:
+        return PathAccess;  // EISDIR, EINVAL and whatever else the system may say
+    }
+}
+
+QString description(int code, int err) {
+    switch (code) {
+    case TypeMismatch:
+        return QStringLiteral("Несоответствие типа");
+    case BadHandle:
+        return QStringLiteral("Неверное имя или номер файла");
+    case FileNotFound:
+        return QStringLiteral("Файл не найден");
+    case FileBusy:
+        return QStringLiteral("Файл уже открыт");
+    case DeviceIo:
+        return QStringLiteral("Ошибка ввода-вывода устройства");
+    case DiskFull:
+        return QStringLiteral("Диск заполнен");
+    case PermissionDenied:
+        return QStringLiteral("Отказано в доступе");
+    case DiskNotReady:
+        return QStringLiteral("Устройство не готово");
+    case PathAccess:
+        return QStringLiteral("Ошибка доступа к пути или файлу");
+    case PathNotFound:
+        return QStringLiteral("Путь не найден");
+    default:
+        if (err > 0) return QString::fromLocal8Bit(std::strerror(err));
+        return QStringLiteral("Неизвестная ошибка");
+    }
+}
+
+QString fixedMessage(int code) {
+    switch (code) {
+    case -1:
+        return QStringLiteral("Файл не указан. Необходимо указать полный путь и полное имя файла.");
+    case -3:
+        return QStringLiteral("Недопустимое значение. Байт может принимать значение от 0 до 255.");
+    case -4:
+        // The wording ("Оди") is what users of the program have always seen.
+        return QStringLiteral("Оди файл уже открыт. Нельзя открыть более одного файла.");
+    case -5:
+        return QStringLiteral("Файл пустой и не содержит ни одного байта данных.");
+    case BadHandle:
+        return QStringLiteral("Нет доступа к файлу. Возможно он ещё не открыт или недоступен.");
+    case FileBusy:
+        return QStringLiteral("Нет доступа к файлу. Нельзя произвести запись в открытый файл.");
+    case DeviceIo:
+        return QStringLiteral("Диск в дисководе повреждён или не отформатирован.");
+    case DiskFull:
+        return QStringLiteral("Нет места на диске. Воспользуйтесь другим диском большего объёма.");
+    case PermissionDenied:
+        return QStringLiteral("Диск защищён от записи. Снимите защиту и повторите попытку.");
+    case DiskNotReady:
+        return QStringLiteral("Диск в дисководе отсутствует или повреждён.");
+    default:
+        return QString();
+    }
+}
+
+}  // namespace FileErrors

@@ -1,0 +1,192 @@
+#include "FileLayer.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace FileLayer {
+
+namespace {
+
+struct FaultState {
+    bool armed = false;
+    Fault fault;
+    int seen = 0;
+    bool failing = false;  // the trigger has passed: matching calls fail
+};
+FaultState faultState;
+
+// Decides the fate of one system call: 0 lets it run, a positive errno fails it. For a
+// write, `limit` may be lowered to make it short.
+int faultFor(Op op, std::int64_t* limit = nullptr) {
+    FaultState& s = faultState;
+    if (!s.armed || (s.fault.op != Op::Any && s.fault.op != op)) return 0;
+    ++s.seen;
+    if (s.failing) {
+        if (!s.fault.persistent) s.armed = false;
+        return s.fault.err;
+    }
+    if (s.seen < s.fault.nth) return 0;
+    if (s.fault.partialBytes > 0 && limit && *limit > s.fault.partialBytes) {
+        *limit = s.fault.partialBytes;
+        s.failing = true;
+        return 0;
+    }
+    s.failing = s.fault.persistent;
+    if (!s.fault.persistent) s.armed = false;
+    return s.fault.err;
+}
+
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
+}  // namespace
+
+void injectFault(const Fault& fault) { faultState = FaultState{true, fault, 0, false}; }
+void clearFault() { faultState = FaultState{}; }
+int faultCallsSeen() { return faultState.seen; }
+
+int open(const QString& path, int flags, mode_t mode) {
+    const QByteArray name = encoded(path);
+    for (;;) {
+        if (int err = faultFor(Op::Open)) {
+            if (err == EINTR) continue;
+            return -err;
+        }
+        int fd = ::open(name.constData(), flags | O_CLOEXEC, mode);
+        if (fd >= 0) return fd;
+        if (errno != EINTR) return -errno;
+    }
+}
+
+int close(int fd) {
+    if (int err = faultFor(Op::Close)) {
+        ::close(fd);
+        return err == EINTR ? 0 : -err;
+    }
+    // On Linux the descriptor is gone after close() whatever it returns; retrying after
+    // EINTR could close a descriptor another part of the process has just been given.
+    if (::close(fd) == 0 || errno == EINTR) return 0;
+    return -errno;
+}
+
+std::int64_t pread(int fd, void* buffer, std::int64_t count, std::int64_t offset) {
+    auto* out = static_cast<char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        ssize_t n;
+        if (int err = faultFor(Op::Read)) {
+            n = -1;
+            errno = err;
+        } else {
+            n = ::pread(fd, out + done, size_t(count - done), off_t(offset + done));
+        }
+        if (n > 0) {
+            done += n;
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            return -errno;
+        }
+    }
+    return done;
+}
+
+std::int64_t pwrite(int fd, const void* buffer, std::int64_t count, std::int64_t offset) {
+    const auto* in = static_cast<const char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        std::int64_t chunk = count - done;
+        ssize_t n;
+        if (int err = faultFor(Op::Write, &chunk)) {
+            n = -1;
+            errno = err;
+        } else {
+            n = ::pwrite(fd, in + done, size_t(chunk), off_t(offset + done));
+        }
+        if (n > 0) {
+            done += n;
+        } else if (n == 0) {
+            return -EIO;  // no progress and no reason given: do not spin
+        } else if (errno != EINTR) {
+            return -errno;
+        }
+    }
+    return done;
+}
+
+std::int64_t read(int fd, void* buffer, std::int64_t count) {
+    for (;;) {
+        ssize_t n;
+        if (int err = faultFor(Op::Read)) {
+            n = -1;
+            errno = err;
+        } else {
+            n = ::read(fd, buffer, size_t(count));
+        }
+        if (n >= 0) return n;
+        if (errno != EINTR) return -errno;
+    }
+}
+
+std::int64_t write(int fd, const void* buffer, std::int64_t count) {
+    const auto* in = static_cast<const char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        std::int64_t chunk = count - done;
+        ssize_t n;
+        if (int err = faultFor(Op::Write, &chunk)) {
+            n = -1;
+            errno = err;
+        } else {
+            n = ::write(fd, in + done, size_t(chunk));
+        }
+        if (n > 0) {
+            done += n;
+        } else if (n == 0) {
+            return -EIO;
+        } else if (errno != EINTR) {
+            return -errno;
+        }
+    }
+    return done;
+}
+
+int stat(const QString& path, struct stat& info) {
+    const QByteArray name = encoded(path);
+    for (;;) {
+        if (int err = faultFor(Op::Stat)) {
+            if (err == EINTR) continue;
+            return -err;
+        }
+        if (::stat(name.constData(), &info) == 0) return 0;
+        if (errno != EINTR) return -errno;
+    }
+}
+
+int fstat(int fd, struct stat& info) {
+    for (;;) {
+        if (int err = faultFor(Op::Stat)) {
+            if (err == EINTR) continue;
+            return -err;
+        }
+        if (::fstat(fd, &info) == 0) return 0;
+        if (errno != EINTR) return -errno;
+    }
+}
+
+int access(const QString& path, int mode) {
+    if (int err = faultFor(Op::Access)) return -err;
+    if (::access(encoded(path).constData(), mode) == 0) return 0;
+    return -errno;
+}
+
+int unlink(const QString& path) {
+    if (int err = faultFor(Op::Unlink)) return -err;
+    if (::unlink(encoded(path).constData()) == 0) return 0;
+    return -errno;
+}
+
+}  // namespace FileLayer

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <sys/types.h>
+
+#include <cstdint>
+
+// The thin POSIX layer under the file objects. Every call returns a non-negative result on
+// success and -errno on failure; EINTR is retried and short transfers are continued, so a
+// caller sees either the whole transfer or a failure.
+namespace FileLayer {
+
+// Opens with O_CLOEXEC added to `flags`. Returns the descriptor.
+int open(const QString& path, int flags, mode_t mode = 0666);
+// Releases the descriptor even when it reports a failure (as Linux does); never retried.
+int close(int fd);
+// Reads at `offset` until `count` bytes or the end of the file; returns the bytes read.
+std::int64_t pread(int fd, void* buffer, std::int64_t count, std::int64_t offset);
+// Writes all `count` bytes at `offset`; returns count. On a failure the bytes before the
+// failing call have been written.
+std::int64_t pwrite(int fd, const void* buffer, std::int64_t count, std::int64_t offset);
+// Sequential counterparts: read returns what one read call gives (0 at the end of file);
+// write writes everything or fails.
+std::int64_t read(int fd, void* buffer, std::int64_t count);
+std::int64_t write(int fd, const void* buffer, std::int64_t count);
+int stat(const QString& path, struct stat& info);
+int fstat(int fd, struct stat& info);
+int access(const QString& path, int mode);
+int unlink(const QString& path);
+
+// ---- Failure injection, for tests ----
+// Read and Write cover the positioned and the sequential calls alike.
+enum class Op { Open, Close, Read, Write, Stat, Access, Unlink, Any };
+struct Fault {
+    Op op = Op::Write;
+    int nth = 1;                    // the nth matching system call from now (1-based) fails
+    int err = ENOSPC;
+    std::int64_t partialBytes = 0;  // >0: that call of a write first writes this many bytes
+                                    // and returns short; the next matching call fails
+    bool persistent = false;        // every later matching call fails too (a disk that stays full)
+};
+// Arms one fault, replacing any armed before. Counting starts now.
+void injectFault(const Fault& fault);
+void clearFault();
+// Matching system calls made since the fault was armed.
+int faultCallsSeen();
+
+}  // namespace FileLayer

@@ -1,0 +1,443 @@
+#include "mRWByt.h"
+
+#include "FileErrors.h"
+#include "FileLayer.h"
+#include "UiServices.h"
+
+#include <QDateTime>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace {
+
+constexpr std::int64_t kWindowSize = 256 * 1024;  // a power of two: windows are aligned to it
+constexpr std::int64_t kFillChunk = 1024 * 1024;
+
+bool isExistingFile(const QString& path) {
+    struct stat info;
+    return FileLayer::stat(path, info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+mRWByt::mRWByt(UiServices& ui) : ui_(ui) {}
+
+mRWByt::~mRWByt() {
+    // Callers close what they open; should one not, its writes still reach the file.
+    if (fd_ >= 0) CloseFile();
+}
+
+void mRWByt::MsgView(bool messageView) { msgView_ = messageView; }
+
+void mRWByt::MsgTitle(const QString& title) { msgTitle_ = title; }
+
+void mRWByt::Path(const QString& strPath) {
+    // A new path while a file is open would leak the descriptor and lose cached writes.
+    if (fd_ >= 0) CloseFile();
+    path_ = strPath;
+    if (path_.isEmpty() || isExistingFile(path_)) subFileInfo();
+}
+
+QDate mRWByt::DateFile() const {
+    if (path_.isEmpty()) return QDate();
+    return QDate::fromString(dateText_, QStringLiteral("dd.MM.yyyy"));
+}
+
+QTime mRWByt::TimeFile() const {
+    if (path_.isEmpty()) return QTime();
+    return QTime::fromString(timeText_, QStringLiteral("HH:mm:ss"));
+}
+
+void mRWByt::subFileInfo() {
+    error_ = 0;
+    if (path_.isEmpty()) {
+        size_ = 0;
+        const QDateTime now = QDateTime::currentDateTime();
+        dateText_ = now.toString(QStringLiteral("dd.MM.yyyy"));
+        timeText_ = now.toString(QStringLiteral("HH:mm:ss"));
+        name_.clear();
+        fileAttr_ = 0;
+        return;
+    }
+    struct stat info;
+    if (int r = FileLayer::stat(path_, info); r < 0) {
+        reportLayerError(-r);
+        return;
+    }
+    size_ = info.st_size;
+    if (size_ == 0) {
+        // Name, date, time and attributes keep what they held: only the length is new.
+        subErrMessage(-5);
+        return;
+    }
+    const QDateTime modified = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
+    dateText_ = modified.toString(QStringLiteral("dd.MM.yyyy"));
+    timeText_ = modified.toString(QStringLiteral("HH:mm:ss"));
+    fileAttr_ = funAttrCode(path_);
+    if (error_ != 0) return;
+    name_ = path_.mid(path_.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Bit 0 read-only, bit 1 hidden; the system and archive bits have no meaning here.
+std::uint8_t mRWByt::funAttrCode(const QString& path) {
+    if (path.isEmpty()) return 0;
+    struct stat info;
+    if (int r = FileLayer::stat(path, info); r < 0) {
+        reportLayerError(-r);
+        return 0;
+    }
+    if (!S_ISREG(info.st_mode)) return 0;
+    // The mode bits count even for root, whom access() would let write anything.
+    const bool readOnly = (info.st_mode & 0222) == 0 || FileLayer::access(path, W_OK) != 0;
+    const bool hidden = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).startsWith(QLatin1Char('.'));
+    return std::uint8_t((readOnly ? 1 : 0) | (hidden ? 2 : 0));
+}
+
+void mRWByt::subErrMessage(int code) {
+    error_ = code;
+    if (!msgView_) return;
+    QString text = FileErrors::fixedMessage(code);
+    if (text.isNull()) {
+        text = QStringLiteral("Error №") + QString::number(code) + QStringLiteral(".     ") +
+               FileErrors::description(code, lastErrno_);
+    }
+    ui_.message(msgTitle_, text, MessageIcon::Critical, MessageButtons::Ok);
+}
+
+void mRWByt::reportLayerError(int err) {
+    lastErrno_ = err;
+    subErrMessage(FileErrors::codeForErrno(err));
+}
+
+void mRWByt::OpenFileRW() {
+    error_ = 0;
+    if (path_.isEmpty()) {
+        subErrMessage(-1);
+        return;
+    }
+    if (fd_ >= 0) {
+        subErrMessage(-4);
+        return;
+    }
+    const bool readOnly = (fileAttr_ & 1) != 0;
+    // Opening for writing creates a file that has gone since the path was assigned.
+    const int fd = FileLayer::open(path_, readOnly ? O_RDONLY : (O_RDWR | O_CREAT));
+    if (fd < 0) {
+        reportLayerError(-fd);
+        return;
+    }
+    struct stat info;
+    int r = FileLayer::fstat(fd, info);
+    if (r == 0 && S_ISDIR(info.st_mode)) r = -EISDIR;
+    if (r < 0) {
+        FileLayer::close(fd);
+        reportLayerError(-r);
+        return;
+    }
+    fd_ = fd;
+    writable_ = !readOnly;
+    if (window_.empty()) {
+        window_.assign(kWindowSize, 0);
+        dirtyBits_.assign(kWindowSize / 64, 0);
+    }
+    dropWindow();
+}
+
+void mRWByt::CloseFile() {
+    if (fd_ < 0) {
+        error_ = 0;
+        return;
+    }
+    const bool flushed = flushWindow();
+    dropWindow();
+    // The descriptor is released whatever close() says, so the object never stays open.
+    const int r = FileLayer::close(fd_);
+    fd_ = -1;
+    writable_ = false;
+    if (!flushed) return;  // that failure has been reported and stays in Error
+    if (r < 0) {
+        reportLayerError(-r);
+        return;
+    }
+    error_ = 0;
+}
+
+int mRWByt::GetByt(std::int64_t item) {
+    const std::int64_t offset = item - 1;
+    if (item >= 1 && item <= size_ &&
+        std::uint64_t(offset - windowOffset_) < std::uint64_t(windowLength_)) {
+        byteBuffer_ = window_[std::size_t(offset - windowOffset_)];
+        error_ = 0;
+        return byteBuffer_;
+    }
+    if (path_.isEmpty()) {
+        subErrMessage(-1);
+        return -1;
+    }
+    if (item < 1 || item > size_) {
+        error_ = -2;
+        return -1;
+    }
+    if (fd_ < 0) {
+        subErrMessage(FileErrors::BadHandle);
+        return -1;
+    }
+    if (!ensureWindow(offset)) return -1;
+    if (offset - windowOffset_ >= windowLength_) {
+        // The file has become shorter than it was when the path was assigned: there is
+        // no byte to give, rather than an invented one.
+        error_ = -2;
+        return -1;
+    }
+    byteBuffer_ = window_[std::size_t(offset - windowOffset_)];
+    error_ = 0;
+    return byteBuffer_;
+}
+
+int mRWByt::PutByt(int byt, std::int64_t item) {
+    if (path_.isEmpty()) {
+        subErrMessage(-1);
+        return -1;
+    }
+    if (item < 1 || item > size_) {
+        error_ = -2;
+        return -1;
+    }
+    if (byt < 0 || byt > 255) {
+        subErrMessage(-3);
+        return -1;
+    }
+    return writeByte(std::uint8_t(byt), item - 1);
+}
+
+int mRWByt::AddByt(int byt, std::int64_t item) {
+    if (path_.isEmpty()) {
+        subErrMessage(-1);
+        return -1;
+    }
+    if (item < 1) {
+        error_ = -2;
+        return -1;
+    }
+    if (byt < 0 || byt > 255) {
+        subErrMessage(-3);
+        return -1;
+    }
+    return writeByte(std::uint8_t(byt), item - 1);
+}
+
+int mRWByt::writeByte(std::uint8_t value, std::int64_t offset) {
+    byteBuffer_ = value;
+    if (fd_ < 0) {
+        subErrMessage(FileErrors::BadHandle);
+        return -1;
+    }
+    if (!writable_) {
+        // A file opened for reading refuses the write now, once per call; cached it would
+        // only fail later, and at another call.
+        const std::int64_t r = FileLayer::pwrite(fd_, &value, 1, offset);
+        if (r < 0) {
+            reportLayerError(int(-r));
+            return -1;
+        }
+        error_ = 0;
+        return 0;
+    }
+    if (!ensureWindow(offset)) return -1;
+    const std::int64_t at = offset - windowOffset_;
+    window_[std::size_t(at)] = value;
+    markDirty(at, at + 1);
+    windowLength_ = std::max(windowLength_, at + 1);
+    error_ = 0;
+    return 0;
+}
+
+std::int64_t mRWByt::ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t count) {
+    if (path_.isEmpty()) {
+        subErrMessage(-1);
+        return -1;
+    }
+    if (item < 1 || item > size_) {
+        error_ = -2;
+        return 0;
+    }
+    if (fd_ < 0) {
+        subErrMessage(FileErrors::BadHandle);
+        return -1;
+    }
+    count = std::min(count, size_ - item + 1);
+    if (count <= 0) {
+        error_ = 0;
+        return 0;
+    }
+    const std::int64_t offset = item - 1;
+    if (count >= kWindowSize) {
+        // Large spans go straight to the caller's buffer; the window stays valid once
+        // its pending writes are on the file.
+        if (!flushWindow()) return -1;
+        const std::int64_t n = FileLayer::pread(fd_, out, count, offset);
+        if (n < 0) {
+            reportLayerError(int(-n));
+            return -1;
+        }
+        error_ = 0;
+        return n;
+    }
+    std::int64_t done = 0;
+    while (done < count) {
+        if (!ensureWindow(offset + done)) return -1;
+        const std::int64_t at = offset + done - windowOffset_;
+        const std::int64_t n = std::min(windowLength_ - at, count - done);
+        if (n <= 0) break;  // the file now ends before Size
+        std::memcpy(out + done, window_.data() + at, std::size_t(n));
+        done += n;
+    }
+    error_ = 0;
+    return done;
+}
+
+int mRWByt::WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count) {
+    return writeSpan(item, count, data, 0);
+}
+
+int mRWByt::FillSpan(std::int64_t item, std::int64_t count, std::uint8_t value) {
+    return writeSpan(item, count, nullptr, value);
+}
+
+// Writes `data`, or `count` copies of `fill` when data is null.
+int mRWByt::writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t* data,
+                      std::uint8_t fill) {
+    if (path_.isEmpty()) {
+        subErrMessage(-1);
+        return -1;
+    }
+    if (item < 1) {
+        error_ = -2;
+        return -1;
+    }
+    if (count <= 0) {
+        error_ = 0;
+        return 0;
+    }
+    if (fd_ < 0) {
+        subErrMessage(FileErrors::BadHandle);
+        return -1;
+    }
+    const std::int64_t offset = item - 1;
+    const std::int64_t end = offset + count;
+    const bool oneWindow = (offset & ~(kWindowSize - 1)) == ((end - 1) & ~(kWindowSize - 1));
+    if (writable_ && count < kWindowSize && oneWindow) {
+        if (!ensureWindow(offset)) return -1;
+        const std::int64_t at = offset - windowOffset_;
+        if (data)
+            std::memcpy(window_.data() + at, data, std::size_t(count));
+        else
+            std::memset(window_.data() + at, fill, std::size_t(count));
+        markDirty(at, at + count);
+        windowLength_ = std::max(windowLength_, at + count);
+        error_ = 0;
+        return 0;
+    }
+
+    // Pending bytes go first, so the file sees the writes in the order they were made.
+    if (!flushWindow()) return -1;
+    if (windowOffset_ >= 0 && offset < windowOffset_ + kWindowSize && end > windowOffset_)
+        dropWindow();
+    std::int64_t r = 0;
+    if (data) {
+        r = FileLayer::pwrite(fd_, data, count, offset);
+    } else {
+        std::vector<std::uint8_t> chunk(std::size_t(std::min(count, kFillChunk)), fill);
+        for (std::int64_t done = 0; done < count && r >= 0;) {
+            const std::int64_t n = std::min(count - done, std::int64_t(chunk.size()));
+            r = FileLayer::pwrite(fd_, chunk.data(), n, offset + done);
+            done += n;
+        }
+    }
+    if (r < 0) {
+        reportLayerError(int(-r));
+        return -1;
+    }
+    error_ = 0;
+    return 0;
+}
+
+// Makes the window hold `offset`, writing out the pending bytes of the window it leaves.
+bool mRWByt::ensureWindow(std::int64_t offset) {
+    if (windowOffset_ >= 0 && offset >= windowOffset_ && offset < windowOffset_ + kWindowSize)
+        return true;
+    if (!flushWindow()) return false;
+    const std::int64_t start = offset & ~(kWindowSize - 1);
+    const std::int64_t n = FileLayer::pread(fd_, window_.data(), kWindowSize, start);
+    if (n < 0) {
+        dropWindow();
+        reportLayerError(int(-n));
+        return false;
+    }
+    std::memset(window_.data() + n, 0, std::size_t(kWindowSize - n));
+    windowOffset_ = start;
+    windowLength_ = n;
+    return true;
+}
+
+void mRWByt::markDirty(std::int64_t begin, std::int64_t end) {
+    for (std::int64_t i = begin; i < end;) {
+        const std::int64_t word = i >> 6;
+        const int bit = int(i & 63);
+        const int span = int(std::min<std::int64_t>(64 - bit, end - i));
+        const std::uint64_t mask = span == 64 ? ~0ull : ((1ull << span) - 1) << bit;
+        dirtyBits_[std::size_t(word)] |= mask;
+        dirtyFirstWord_ = dirtyLastWord_ < dirtyFirstWord_ ? word : std::min(dirtyFirstWord_, word);
+        dirtyLastWord_ = std::max(dirtyLastWord_, word);
+        i += span;
+    }
+}
+
+// Writes each run of changed bytes, and nothing else: a byte never asked for (the gap
+// between two changes, the zeros past the end of the file) is never written. A failure
+// is reported once; the bytes not yet written are dropped with the window.
+bool mRWByt::flushWindow() {
+    if (dirtyLastWord_ < dirtyFirstWord_) return true;
+    const std::int64_t limit = (dirtyLastWord_ + 1) * 64;
+    // The next position from i whose dirty bit equals `set`, or limit.
+    auto nextWith = [&](std::int64_t i, bool set) -> std::int64_t {
+        while (i < limit) {
+            const std::int64_t wordStart = i & ~std::int64_t(63);
+            std::uint64_t word = dirtyBits_[std::size_t(i >> 6)];
+            if (!set) word = ~word;
+            word &= ~0ull << (i & 63);
+            if (word) return std::min(limit, wordStart + std::countr_zero(word));
+            i = wordStart + 64;
+        }
+        return limit;
+    };
+    for (std::int64_t begin = nextWith(dirtyFirstWord_ * 64, true); begin < limit;) {
+        const std::int64_t end = nextWith(begin, false);
+        const std::int64_t r =
+            FileLayer::pwrite(fd_, window_.data() + begin, end - begin, windowOffset_ + begin);
+        if (r < 0) {
+            dropWindow();
+            reportLayerError(int(-r));
+            return false;
+        }
+        begin = end < limit ? nextWith(end, true) : limit;
+    }
+    std::fill(dirtyBits_.begin() + dirtyFirstWord_, dirtyBits_.begin() + dirtyLastWord_ + 1, 0);
+    dirtyFirstWord_ = 0;
+    dirtyLastWord_ = -1;
+    return true;
+}
+
+void mRWByt::dropWindow() {
+    if (dirtyLastWord_ >= dirtyFirstWord_)
+        std::fill(dirtyBits_.begin() + dirtyFirstWord_, dirtyBits_.begin() + dirtyLastWord_ + 1, 0);
+    dirtyFirstWord_ = 0;
+    dirtyLastWord_ = -1;
+    windowOffset_ = -1;
+    windowLength_ = 0;
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class UiServices;
+
+// The binary file object: the one way the program reads and writes the bytes of a file.
+// Positions are 1-based (position 1 is the first byte); sizes and positions are 64-bit.
+// No member throws: each leaves a code in Error() (0 success, negative codes our own,
+// positive codes the file layer's) and reports failures in a message box itself.
+//
+// While the file is open, single-byte reads and writes go through a window cache that is
+// flushed when the window moves and at CloseFile; nothing survives CloseFile, so each
+// open sees the file as it is on disk.
+class mRWByt {
+public:
+    explicit mRWByt(UiServices& ui);
+    ~mRWByt();
+    mRWByt(const mRWByt&) = delete;
+    mRWByt& operator=(const mRWByt&) = delete;
+
+    void MsgView(bool messageView);
+    void MsgTitle(const QString& title);
+    QString MsgTitle() const { return msgTitle_; }
+
+    // Assigning a path refreshes size, name, date, time and attributes when the file
+    // exists (or the path is empty); otherwise only the path changes.
+    void Path(const QString& strPath);
+    QString Path() const { return path_; }
+    std::int64_t Size() const { return size_; }
+    QString Name() const { return name_; }
+    QDate DateFile() const;
+    QTime TimeFile() const;
+    QString DateText() const { return dateText_; }  // "dd.MM.yyyy"
+    QString TimeText() const { return timeText_; }  // "HH:mm:ss"
+
+    // 0..255, or -1 on failure.
+    int GetByt(std::int64_t item);
+    // 0 on success, -1 on failure. AddByt writes anywhere from position 1 on (extending the
+    // file); PutByt only inside 1..Size. Neither changes Size.
+    int AddByt(int byt, std::int64_t item);
+    int PutByt(int byt, std::int64_t item);
+
+    void OpenFileRW();
+    void CloseFile();
+    int Error() const { return error_; }
+    std::uint8_t FileAttr() const { return fileAttr_; }
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Bulk members for the loops. Positions are 1-based as above.
+    // ReadSpan reads up to `count` bytes that lie inside 1..Size into `out` and returns how
+    // many it read (fewer at the end of the file), or -1 on a failure it has reported.
+    std::int64_t ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t count);
+    // WriteSpan / FillSpan write anywhere from position 1 on, like AddByt; 0 or -1.
+    int WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count);
+    int FillSpan(std::int64_t item, std::int64_t count, std::uint8_t value);
+
+private:
+    void subFileInfo();
+    void subErrMessage(int code);
+    std::uint8_t funAttrCode(const QString& path);
+    void reportLayerError(int err);
+    int writeByte(std::uint8_t value, std::int64_t offset);
+    int writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t* data,
+                  std::uint8_t fill);
+    bool ensureWindow(std::int64_t offset);
+    bool flushWindow();
+    void dropWindow();
+    void markDirty(std::int64_t begin, std::int64_t end);
+
+    UiServices& ui_;
+    bool msgView_ = true;
+    QString path_;
+    QString name_;
+    std::int64_t size_ = 0;
+    QString dateText_;
+    QString timeText_;
+    std::uint8_t byteBuffer_ = 0;
+    int fd_ = -1;
+    bool writable_ = false;
+    int error_ = 0;
+    int lastErrno_ = 0;  // of the last file-layer failure, for its description
+    QString msgTitle_ = QStringLiteral("mRWByt");
+    std::uint8_t fileAttr_ = 0;
+
+    // Window cache, valid only while open. Bytes of window_ past windowLength_ are zero,
+    // which is what the file reads there once a write beyond its end has been flushed.
+    std::vector<std::uint8_t> window_;
+    std::vector<std::uint64_t> dirtyBits_;  // one bit per byte of window_
+    std::int64_t windowOffset_ = -1;  // 0-based file offset of window_[0], -1 none
+    std::int64_t windowLength_ = 0;   // bytes of window_ that hold file data
+    std::int64_t dirtyFirstWord_ = 0;  // words of dirtyBits_ that may hold set bits,
+    std::int64_t dirtyLastWord_ = -1;  // [first, last]; none when last < first
+};

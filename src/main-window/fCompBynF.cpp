@@ -1,0 +1,374 @@
+#include "fCompBynF.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "ByteGrid.h"
+#include "GridColors.h"
+#include "HexCell.h"
+#include "ProgressBarAdapter.h"
+#include "SymbolCell.h"
+#include "UiServices.h"
+#include "frpAdress.h"
+
+fCompBynF::fCompBynF(UiServices& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
+    setObjectName(QStringLiteral("fCompBynF"));
+    buildMenus();
+    buildLayout();
+    Form_Load();
+    // The window sees PageUp/PageDown and its own shortcuts before the focused control.
+    qApp->installEventFilter(this);
+}
+
+fCompBynF::~fCompBynF() = default;
+
+QAction* fCompBynF::addCommand(QMenu* menu, const char* name, const QString& caption,
+                               const QKeySequence& shortcut, void (fCompBynF::*handler)()) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    if (handler) connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    menu->addAction(action);
+    return action;
+}
+
+void fCompBynF::buildMenus() {
+    QMenuBar* bar = menuBar();
+    auto menu = [&](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
+        return m;
+    };
+
+    mnuFile = menu("mnuFile", QStringLiteral("Файл"));
+    mnuNew = addCommand(mnuFile, "mnuNew", QStringLiteral("Создать файл"), {}, nullptr);
+    mnuLoadFileA = addCommand(mnuFile, "mnuLoadFileA", QStringLiteral("Открыть файла А"),
+                              QKeySequence(Qt::CTRL | Qt::Key_A), &fCompBynF::mnuLoadFileA_Click);
+    mnuLoadFileB = addCommand(mnuFile, "mnuLoadFileB", QStringLiteral("Открыть файла B"),
+                              QKeySequence(Qt::CTRL | Qt::Key_B), &fCompBynF::mnuLoadFileB_Click);
+    mnuFile->addSeparator();
+    mnuLoad = addCommand(mnuFile, "mnuLoad", QStringLiteral("Загрузить из ..."), {}, nullptr);
+    mnuSave = addCommand(mnuFile, "mnuSave", QStringLiteral("Сохранить блок"), {}, nullptr);
+    QMenu* saveList = mnuFile->addMenu(QStringLiteral("Сохранить как ..."));
+    saveList->setObjectName(QStringLiteral("mnuSaveListMenu"));
+    mnuSaveList = saveList->menuAction();
+    mnuSaveList->setObjectName(QStringLiteral("mnuSaveList"));
+    mnuSaveBlock = addCommand(saveList, "mnuSaveBlock", QStringLiteral("Блок"), {}, nullptr);
+    mnuSaveFile = addCommand(saveList, "mnuSaveFile", QStringLiteral("Файл"), {}, nullptr);
+    mnuSaveNoByt = addCommand(saveList, "mnuSaveNoByt", QStringLiteral("Несовпадения"), {}, nullptr);
+    mnuFile->addSeparator();
+    mnuDelFileB = addCommand(mnuFile, "mnuDelFileB", QStringLiteral("Закрыть файл В"),
+                             QKeySequence(Qt::SHIFT | Qt::Key_Delete), &fCompBynF::mnuDelFileB_Click);
+    mnuDelAll = addCommand(mnuFile, "mnuDelAll", QStringLiteral("Закрыть Всё"),
+                           QKeySequence(Qt::CTRL | Qt::Key_D), &fCompBynF::mnuDelAll_Click);
+    mnuExit = addCommand(mnuFile, "mnuExit", QStringLiteral("Выход"),
+                         QKeySequence(Qt::CTRL | Qt::Key_E), &fCompBynF::mnuExit_Click);
+
+    mnuEditHost = menu("mnuEditHost", QStringLiteral("Правка"));
+    mnuRec = addCommand(mnuEditHost, "mnuRec", QStringLiteral("Запись"), {}, &fCompBynF::mnuRec_Click);
+    mnuCanscel = addCommand(mnuEditHost, "mnuCanscel", QStringLiteral("Отмена"), {},
+                            &fCompBynF::mnuCanscel_Click);
+    mnuReplace = addCommand(mnuEditHost, "mnuReplace", QStringLiteral("Заменить"), {}, nullptr);
+    mnuFill = addCommand(mnuEditHost, "mnuFill", QStringLiteral("Заполнить"), {}, nullptr);
+    mnuRefresh = addCommand(mnuEditHost, "mnuRefresh", QStringLiteral("Обновить"),
+                            QKeySequence(Qt::CTRL | Qt::Key_R), &fCompBynF::mnuRefresh_Click);
+
+    mnuService = menu("mnuService", QStringLiteral("Сервис"));
+    mnuNext = addCommand(mnuService, "mnuNext", QStringLiteral("Перейти..."),
+                         QKeySequence(Qt::CTRL | Qt::Key_G), &fCompBynF::mnuNext_Click);
+    mnuSearch = addCommand(mnuService, "mnuSearch", QStringLiteral("Найти байт"),
+                           QKeySequence(Qt::CTRL | Qt::Key_S), nullptr);
+    mnuChSearch = addCommand(mnuService, "mnuChSearch", QStringLiteral("Найти несовпадения"),
+                             QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
+
+    mduSetup = menu("mduSetup", QStringLiteral("Параметры"));
+    mnuSynchro = addCommand(mduSetup, "mnuSynchro", QStringLiteral("Синхронизировать файлы"), {},
+                            &fCompBynF::mnuSynchro_Click);
+    mnuEdit = addCommand(mduSetup, "mnuEdit", QStringLiteral("Разрешить запись в файл"), {},
+                         &fCompBynF::mnuEdit_Click);
+    mnuDOS = addCommand(mduSetup, "mnuDOS", QStringLiteral("Формат файла - DOS"), {},
+                        &fCompBynF::mnuDOS_Click);
+    // The check marks are toggled by the commands themselves.
+    for (QAction* a : {mnuSynchro, mnuEdit, mnuDOS}) {
+        a->setCheckable(true);
+        disconnect(a, &QAction::triggered, this, nullptr);
+    }
+    connect(mnuSynchro, &QAction::triggered, this, [this] { mnuSynchro->setChecked(!mnuSynchro->isChecked()); mnuSynchro_Click(); });
+    connect(mnuEdit, &QAction::triggered, this, [this] { mnuEdit->setChecked(!mnuEdit->isChecked()); mnuEdit_Click(); });
+    connect(mnuDOS, &QAction::triggered, this, [this] { mnuDOS->setChecked(!mnuDOS->isChecked()); mnuDOS_Click(); });
+
+    mnuHelpMenu = menu("mnuHelpMenu", QStringLiteral("Справка"));
+    mnuHelp = addCommand(mnuHelpMenu, "mnuHelp", QStringLiteral("Помощь"), QKeySequence(Qt::Key_F1),
+                         &fCompBynF::mnuHelp_Click);
+    mnuAbout = addCommand(mnuHelpMenu, "mnuAbout", QStringLiteral("О программе..."),
+                          QKeySequence(Qt::Key_F2), &fCompBynF::mnuAbout_Click);
+
+    // Disabled until a file is loaded.
+    for (QAction* a : {mnuLoadFileB, mnuLoad, mnuSave, mnuSaveList, mnuSaveNoByt, mnuDelFileB,
+                       mnuDelAll, mnuRec, mnuCanscel, mnuReplace, mnuFill, mnuRefresh, mnuNext,
+                       mnuSearch, mnuChSearch, mnuSynchro, mnuEdit})
+        a->setEnabled(false);
+}
+
+namespace {
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setEnabled(false);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void setTextColor(QWidget* widget, const QColor& color) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, color);
+    widget->setPalette(p);
+}
+
+}  // namespace
+
+void fCompBynF::buildLayout() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    setCentralWidget(central);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(10, 8, 10, 8);
+    outer->setSpacing(8);
+
+    grid_ = new ByteGrid(central);
+    outer->addWidget(grid_);
+    for (int i = 0; i < GridGeometry::kCells; ++i) {
+        HexCell* cell = grid_->cell(i);
+        cell->onFocusIn = [this](int index) { plByt0_GotFocus(index); };
+        cell->onFocusOut = [this](int index) { plByt0_LostFocus(index); };
+        cell->onKeyPress = [this](int index, int key) { return plByt0_KeyPress(index, key); };
+        grid_->symbol(i)->onClick = [this](int index) { lbSumbol_Click(index); };
+    }
+
+    // The two file lines: caption, path, size, date and time.
+    auto* files = new QGridLayout();
+    files->setHorizontalSpacing(12);
+    files->setVerticalSpacing(2);
+    lbFile1 = makeLabel(central, "lbFile1", QStringLiteral("Файл А:"));
+    lbFile2 = makeLabel(central, "lbFile2", QStringLiteral("Файл В:"));
+    lbFileOne = makeLabel(central, "lbFileOne", QStringLiteral("Не загружен"));
+    lbFileTwo = makeLabel(central, "lbFileTwo", QStringLiteral("Не загружен"));
+    lbSizeOne = makeLabel(central, "lbSizeOne", QStringLiteral("0 byte"));
+    lbSizeTwo = makeLabel(central, "lbSizeTwo", QStringLiteral("0 byte"));
+    lbDateTime1 = makeLabel(central, "lbDateTime1", QString());
+    lbDateTime2 = makeLabel(central, "lbDateTime2", QString());
+    for (QLabel* l : {lbFileOne, lbFileTwo}) {
+        l->setMinimumWidth(200);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+    for (QLabel* l : {lbFile1, lbFile2}) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    files->addWidget(lbFile1, 0, 0);
+    files->addWidget(lbFileOne, 0, 1);
+    files->addWidget(lbSizeOne, 0, 2, Qt::AlignRight);
+    files->addWidget(lbDateTime1, 0, 3);
+    files->addWidget(lbFile2, 1, 0);
+    files->addWidget(lbFileTwo, 1, 1);
+    files->addWidget(lbSizeTwo, 1, 2, Qt::AlignRight);
+    files->addWidget(lbDateTime2, 1, 3);
+    files->setColumnStretch(1, 1);
+    files->setColumnMinimumWidth(2, 110);
+    files->setColumnMinimumWidth(3, 150);
+    auto* fileFrame = new QFrame(central);
+    fileFrame->setFrameShape(QFrame::StyledPanel);
+    fileFrame->setLayout(files);
+    outer->addWidget(fileFrame);
+
+    // Bottom: buttons on the left, position and information on the right.
+    auto* bottom = new QHBoxLayout();
+    bottom->setSpacing(16);
+    auto* buttons = new QGridLayout();
+    buttons->setHorizontalSpacing(6);
+    buttons->setVerticalSpacing(4);
+    knRecord = makeButton(central, "knRecord", QStringLiteral("Запись"));
+    knNextScreen = makeButton(central, "knNextScreen", QStringLiteral("Перейти"));
+    knUp = makeButton(central, "knUp", QStringLiteral("Вверх"));
+    knDown = makeButton(central, "knDown", QStringLiteral("Вниз"));
+    knViweOne = new QRadioButton(QStringLiteral("Файл А"), central);
+    knViweOne->setObjectName(QStringLiteral("knViweOne"));
+    knViweTwo = new QRadioButton(QStringLiteral("Файл В"), central);
+    knViweTwo->setObjectName(QStringLiteral("knViweTwo"));
+    viewButtons = new QButtonGroup(this);
+    viewButtons->addButton(knViweOne);
+    viewButtons->addButton(knViweTwo);
+    for (QRadioButton* b : {knViweOne, knViweTwo}) b->setEnabled(false);
+    // Selected by the user or from code, the button runs its command.
+    connect(knViweOne, &QRadioButton::toggled, this, [this](bool on) { if (on) knViweOne_Click(); });
+    connect(knViweTwo, &QRadioButton::toggled, this, [this](bool on) { if (on) knViweTwo_Click(); });
+    connect(knUp, &QPushButton::clicked, this, &fCompBynF::subUp);
+    connect(knDown, &QPushButton::clicked, this, &fCompBynF::subDown);
+    connect(knNextScreen, &QPushButton::clicked, this, &fCompBynF::mnuNext_Click);
+    connect(knRecord, &QPushButton::clicked, this, &fCompBynF::knRecord_Click);
+
+    lbOnlyRead = makeLabel(central, "lbOnlyRead", QStringLiteral("Только чтение."));
+    setTextColor(lbOnlyRead, GridColors::darkRed());
+    lnOnlyRead = new QFrame(central);
+    lnOnlyRead->setObjectName(QStringLiteral("lnOnlyRead"));
+    lnOnlyRead->setFrameShape(QFrame::HLine);
+    lnOnlyRead->setFixedHeight(2);
+    {
+        QPalette p = lnOnlyRead->palette();
+        p.setColor(QPalette::WindowText, GridColors::darkRed());
+        lnOnlyRead->setPalette(p);
+    }
+    auto* readOnlyBox = new QVBoxLayout();
+    readOnlyBox->setSpacing(0);
+    readOnlyBox->addWidget(lbOnlyRead);
+    readOnlyBox->addWidget(lnOnlyRead);
+    lbOnlyRead->setVisible(false);
+    lnOnlyRead->setVisible(false);
+
+    for (QPushButton* b : {knRecord, knNextScreen, knUp, knDown}) b->setMinimumWidth(90);
+    buttons->addWidget(knRecord, 0, 0);
+    buttons->addWidget(knNextScreen, 0, 1);
+    buttons->addWidget(knViweOne, 0, 2);
+    buttons->addWidget(knUp, 0, 3);
+    buttons->addLayout(readOnlyBox, 1, 0, 1, 2);
+    buttons->addWidget(knViweTwo, 1, 2);
+    buttons->addWidget(knDown, 1, 3);
+    bottom->addLayout(buttons);
+    bottom->addStretch(1);
+
+    auto* info = new QGridLayout();
+    info->setHorizontalSpacing(8);
+    info->setVerticalSpacing(4);
+    lbProgressBar = makeLabel(central, "lbProgressBar", QStringLiteral("Позиция:"));
+    conProgressBar = new QProgressBar(central);
+    conProgressBar->setObjectName(QStringLiteral("conProgressBar"));
+    conProgressBar->setTextVisible(false);
+    conProgressBar->setFixedHeight(14);
+    progress = std::make_unique<ProgressBarAdapter>(conProgressBar);
+    lbStatusBar = makeLabel(central, "lbStatusBar", QStringLiteral("Блок:"));
+    lbStatusBarText = makeLabel(central, "lbStatusBarText", QStringLiteral("1 из 1"));
+    lbSynchro = makeLabel(central, "lbSynchro", QString());
+    Label19 = makeLabel(central, "Label19", QStringLiteral("Информ."));
+    lbInfo1 = makeLabel(central, "lbInfo1", QString());
+    lbInfo2 = makeLabel(central, "lbInfo2", QString());
+    lbInvers = makeLabel(central, "lbInvers", QString());
+    lbInfo1->setMinimumWidth(140);
+    lbStatusBarText->setMinimumWidth(120);
+    info->addWidget(lbProgressBar, 0, 0);
+    info->addWidget(conProgressBar, 0, 1, 1, 3);
+    info->addWidget(lbStatusBar, 1, 0);
+    info->addWidget(lbStatusBarText, 1, 1);
+    info->addWidget(lbSynchro, 1, 2, 1, 2);
+    info->addWidget(Label19, 2, 0);
+    info->addWidget(lbInfo1, 2, 1);
+    info->addWidget(lbInfo2, 2, 2);
+    info->addWidget(lbInvers, 2, 3);
+    info->setColumnMinimumWidth(2, 70);
+    info->setColumnMinimumWidth(3, 70);
+    bottom->addLayout(info);
+    outer->addLayout(bottom);
+    outer->addStretch(1);
+}
+
+void fCompBynF::Form_Load() {
+    fileOne_ = std::make_unique<mRWByt>(ui_);
+    fileOne_->MsgTitle(QStringLiteral("Bivex"));
+    fileTwo_ = std::make_unique<mRWByt>(ui_);
+    fileTwo_->MsgTitle(QStringLiteral("Bivex"));
+    mnuLoadFileA->setEnabled(true);
+    subInitScreen();
+}
+
+void fCompBynF::subInitScreen() {
+    for (int i = 0; i < GridGeometry::kCells; ++i) {
+        grid_->cell(i)->setCellText(QString());
+        grid_->symbol(i)->setText(QString());
+    }
+    intShowFile = 0;
+    intLoadFile = 0;
+    curAdresOne = 0;
+    curAdresTwo = 0;
+    subShowAdres(0);
+    lbSynchro->setText(QString());
+    setWindowTitle(QString());
+}
+
+void fCompBynF::selectViewButton(QRadioButton* button) {
+    if (button->isChecked())
+        (button == knViweOne) ? knViweOne_Click() : knViweTwo_Click();
+    else
+        button->setChecked(true);
+}
+
+void fCompBynF::deselectViewButtons() {
+    viewButtons->setExclusive(false);
+    knViweOne->setChecked(false);
+    knViweTwo->setChecked(false);
+    viewButtons->setExclusive(true);
+}
+
+bool fCompBynF::isOurShortcut(const QKeySequence& sequence) const {
+    const auto actions = findChildren<QAction*>();
+    for (const QAction* a : actions)
+        if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == sequence) return true;
+    return false;
+}
+
+bool fCompBynF::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (type == QEvent::ShortcutOverride) {
+        // A line edit claims Ctrl+A, Ctrl+C and the like for itself; ours win.
+        if (isOurShortcut(QKeySequence(key->keyCombination()))) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+    return Form_KeyDown(key->key());
+}
+
+bool fCompBynF::Form_KeyDown(int key) {
+    if (key == Qt::Key_PageUp) {
+        subUp();
+        return true;
+    }
+    if (key == Qt::Key_PageDown) {
+        subDown();
+        return true;
+    }
+    return false;
+}
+
+void fCompBynF::mnuExit_Click() { close(); }
+
+void fCompBynF::closeEvent(QCloseEvent* event) {
+    // Ends the program at once; pending cell edits are dropped, nothing is written.
+    event->accept();
+    emit exitRequested();
+}

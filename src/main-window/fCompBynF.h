@@ -1,0 +1,234 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+#include "mRWByt.h"
+#include "mRWFile.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QFrame;
+class QButtonGroup;
+class ByteGrid;
+class ProgressBarAdapter;
+class UiServices;
+class frpAdress;
+
+// The main window: owner of the two file slots, the screen of 256 bytes and every menu
+// command. Member functions are spread over files by concern:
+//   fCompBynF.cpp          construction, layout, menus, start-up state, shortcut routing
+//   fCompBynFOpen.cpp      opening files (menu and command line)
+//   fCompBynFClose.cpp     closing files
+//   fCompBynFRender.cpp    drawing and comparing the screen, position indicator
+//   fCompBynFNavigate.cpp  paging, go-to, synchronised paging
+//   fCompBynFEdit.cpp      write permission and cell editing
+//   fCompBynFRecord.cpp    recording and cancelling edits
+//   fCompBynFHelp.cpp      help and about
+class fCompBynF : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit fCompBynF(UiServices& ui, QWidget* parent = nullptr);
+    ~fCompBynF() override;
+
+    // ---- Public state read by the dialogs ----
+    mRWByt& FileAtributOne() { return *fileOne_; }
+    mRWByt& FileAtributTwo() { return *fileTwo_; }
+    std::unique_ptr<mRWFile> FileTextRW;
+    int intShowFile = 0;  // 0 none, 1 file A, 2 file B
+    UiServices& ui() { return ui_; }
+
+    // ---- Public operations ----
+    // Puts file A (1) or file B (any other value) in view and redraws everything.
+    void subShowDate(int NumberFile);
+    // Shows the screen holding an address (TypeSearch 0) or the start of a block (other),
+    // focusing its cell; may lower AdresSearch under synchronised paging.
+    void subSearchAddr(std::int64_t& AdresSearch, int TypeSearch);
+    static std::int64_t funScreenAdres(std::int64_t address);
+    // "Указанный Вами адрес/блок не существует." (block when TypeSearch is not 0).
+    void reportMissingAddress(int TypeSearch);
+
+    // Opens FILE_A [FILE_B] given on the command line as the open commands would.
+    void openFromCommandLine(const QStringList& paths);
+
+    // Folder in which the help command looks for its files (the binary's by default).
+    void setProgramFolder(const QString& folder) { programFolder_ = folder; }
+    QString programFolder() const;
+
+    // Dialogs that keep a continued search; the go-to dialog and "Закрыть Всё" discard them.
+    void discardSearchDialogs();
+
+    // ---- Read-only view of the private state, for tests and dialogs ----
+    int loadedFileCount() const { return intLoadFile; }
+    std::int64_t screenStartOne() const { return curAdresOne; }
+    std::int64_t screenStartTwo() const { return curAdresTwo; }
+    std::int64_t currentBlock() const { return curBlock; }
+    std::int64_t blockCount() const { return lngBlockMax; }
+    bool changesPending() const { return bolChange; }
+    QString enteredCellText() const { return strOldByt; }
+    ByteGrid& grid() { return *grid_; }
+
+    // Menu and button commands (each a user action).
+    void mnuLoadFileA_Click();
+    void mnuLoadFileB_Click();
+    void mnuDelFileB_Click();
+    void mnuDelAll_Click();
+    void mnuExit_Click();
+    void mnuRefresh_Click();
+    void mnuDOS_Click();
+    void mnuSynchro_Click();
+    void mnuEdit_Click();
+    void mnuNext_Click();
+    void mnuHelp_Click();
+    void mnuAbout_Click();
+    void knViweOne_Click();
+    void knViweTwo_Click();
+    void knRecord_Click();
+    void mnuRec_Click() { knRecord_Click(); }
+    void mnuCanscel_Click();
+    void subUp();
+    void subDown();
+
+    // Cell events (index 0..255); the grid forwards them.
+    void plByt0_GotFocus(int index);
+    void plByt0_LostFocus(int index);
+    // KeyAscii is the CP1251 code of the typed character; returns true when the key is
+    // one of the navigation keys, which are never typed into the cell.
+    bool plByt0_KeyPress(int index, int KeyAscii);
+    void lbSumbol_Click(int index);
+
+signals:
+    // "Выход" or closing the window: the application ends.
+    void exitRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // construction
+    void buildMenus();
+    void buildLayout();
+    QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
+                        const QKeySequence& shortcut, void (fCompBynF::*handler)());
+    void Form_Load();
+    void subInitScreen();
+    bool Form_KeyDown(int key);
+    bool isOurShortcut(const QKeySequence& sequence) const;
+
+    // opening
+    void subOpenFile();
+    bool openPath(const QString& path);
+    void subRefreshCells();
+    void showReadOnlyIndicator(const mRWByt& file);
+    void selectViewButton(QRadioButton* button);
+    void deselectViewButtons();
+
+    // rendering
+    void subCompare(int NumberFile);
+    void subScreenByt(int index, int value);
+    QString funSumbol(int value) const;
+    void subShowAdres(std::int64_t screenStart);
+    void subProgressBarMoment();
+    void refreshFocusedCellEntry();
+
+    // editing and recording
+    void subLockByt();
+    void subCheckByt(int index);
+    void subChangeMenu(bool on);
+    void subRwcordByt();
+    bool writePermission() const;
+
+    mRWByt& fileInView() { return intShowFile == 1 ? *fileOne_ : *fileTwo_; }
+    std::int64_t& screenStartInView() { return intShowFile == 1 ? curAdresOne : curAdresTwo; }
+
+    UiServices& ui_;
+    std::unique_ptr<mRWByt> fileOne_;
+    std::unique_ptr<mRWByt> fileTwo_;
+    QString programFolder_;
+
+    // private state
+    std::int64_t curAdresOne = 0;
+    std::int64_t curAdresTwo = 0;
+    int intLoadFile = 0;
+    bool bolEqual = false;
+    QString strOldByt;
+    std::int64_t lngBlockMax = 0;
+    std::int64_t curBlock = 0;
+    bool bolChange = false;
+    QString strFileText;
+
+    // the go-to dialog is created on first use and then only hidden
+    frpAdress* goToDialog_ = nullptr;
+
+public:
+    // ---- Controls, named as their objectName ----
+    ByteGrid* grid_ = nullptr;
+    QMenu* mnuFile = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuLoadFileA = nullptr;
+    QAction* mnuLoadFileB = nullptr;
+    QAction* mnuLoad = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSaveList = nullptr;
+    QAction* mnuSaveBlock = nullptr;
+    QAction* mnuSaveFile = nullptr;
+    QAction* mnuSaveNoByt = nullptr;
+    QAction* mnuDelFileB = nullptr;
+    QAction* mnuDelAll = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuEditHost = nullptr;
+    QAction* mnuRec = nullptr;
+    QAction* mnuCanscel = nullptr;
+    QAction* mnuReplace = nullptr;
+    QAction* mnuFill = nullptr;
+    QAction* mnuRefresh = nullptr;
+    QMenu* mnuService = nullptr;
+    QAction* mnuNext = nullptr;
+    QAction* mnuSearch = nullptr;
+    QAction* mnuChSearch = nullptr;
+    QMenu* mduSetup = nullptr;
+    QAction* mnuSynchro = nullptr;
+    QAction* mnuEdit = nullptr;
+    QAction* mnuDOS = nullptr;
+    QMenu* mnuHelpMenu = nullptr;
+    QAction* mnuHelp = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    QRadioButton* knViweOne = nullptr;
+    QRadioButton* knViweTwo = nullptr;
+    QButtonGroup* viewButtons = nullptr;
+    QPushButton* knUp = nullptr;
+    QPushButton* knDown = nullptr;
+    QPushButton* knNextScreen = nullptr;
+    QPushButton* knRecord = nullptr;
+    QLabel* lbFile1 = nullptr;
+    QLabel* lbFile2 = nullptr;
+    QLabel* lbFileOne = nullptr;
+    QLabel* lbFileTwo = nullptr;
+    QLabel* lbSizeOne = nullptr;
+    QLabel* lbSizeTwo = nullptr;
+    QLabel* lbDateTime1 = nullptr;
+    QLabel* lbDateTime2 = nullptr;
+    QLabel* lbProgressBar = nullptr;
+    QProgressBar* conProgressBar = nullptr;
+    std::unique_ptr<ProgressBarAdapter> progress;
+    QLabel* lbStatusBar = nullptr;
+    QLabel* lbStatusBarText = nullptr;
+    QLabel* lbSynchro = nullptr;
+    QLabel* Label19 = nullptr;
+    QLabel* lbInfo1 = nullptr;
+    QLabel* lbInfo2 = nullptr;
+    QLabel* lbInvers = nullptr;
+    QLabel* lbOnlyRead = nullptr;
+    QFrame* lnOnlyRead = nullptr;
+};

@@ -1,0 +1,101 @@
+// Paging, the go-to dialog and synchronised paging.
+#include "fCompBynF.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+
+#include "ByteGrid.h"
+#include "HexCell.h"
+#include "UiServices.h"
+#include "frpAdress.h"
+
+using GridGeometry::kScreenBytes;
+
+std::int64_t fCompBynF::funScreenAdres(std::int64_t address) {
+    return GridGeometry::screenStartOf(address);
+}
+
+void fCompBynF::subDown() {
+    if (knRecord->isEnabled() || intLoadFile == 0) return;
+    if (mnuSynchro->isChecked()) {
+        const bool aShorter = fileOne_->Size() < fileTwo_->Size();
+        const std::int64_t size = aShorter ? fileOne_->Size() : fileTwo_->Size();
+        const std::int64_t start = aShorter ? curAdresOne : curAdresTwo;
+        if (size - start < kScreenBytes + 1) return;
+        curAdresOne += kScreenBytes;
+        curAdresTwo += kScreenBytes;
+    } else {
+        if (fileInView().Size() - screenStartInView() < kScreenBytes + 1) return;
+        screenStartInView() += kScreenBytes;
+    }
+    subShowDate(intShowFile);
+}
+
+void fCompBynF::subUp() {
+    if (knRecord->isEnabled() || intLoadFile == 0) return;
+    if (!mnuSynchro->isChecked()) {
+        if (screenStartInView() <= 0) return;
+        screenStartInView() -= kScreenBytes;
+    } else {
+        const bool aShorter = fileOne_->Size() < fileTwo_->Size();
+        if ((aShorter ? curAdresOne : curAdresTwo) <= 0) return;
+        curAdresOne -= kScreenBytes;
+        curAdresTwo -= kScreenBytes;
+    }
+    subShowDate(intShowFile);
+}
+
+void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
+    if (mnuSynchro->isChecked()) {
+        const std::int64_t shorter = std::min(fileOne_->Size(), fileTwo_->Size());
+        if (AdresSearch > shorter) AdresSearch = shorter;
+    }
+    const std::int64_t start = funScreenAdres(AdresSearch);
+    const int cell = int(AdresSearch - start);
+    if (intShowFile == 0 || start >= fileInView().Size()) {
+        reportMissingAddress(TypeSearch);
+        return;
+    }
+    const int target = TypeSearch != 0 ? 0 : cell;
+    grid_->cell(target)->setFocus();
+    screenStartInView() = start;
+    if (mnuSynchro->isChecked()) (intShowFile == 1 ? curAdresTwo : curAdresOne) = start;
+    subShowDate(intShowFile);
+    // The cell took the focus before the redraw: give it the highlight and the
+    // information line of the byte it now shows.
+    if (grid_->focusedCell() == target) plByt0_GotFocus(target);
+}
+
+void fCompBynF::reportMissingAddress(int TypeSearch) {
+    ui_.message(QStringLiteral("Ошибка"),
+                TypeSearch != 0 ? QStringLiteral("Указанный Вами блок не существует.")
+                                : QStringLiteral("Указанный Вами адрес не существует."),
+                MessageIcon::Critical, MessageButtons::Ok);
+}
+
+void fCompBynF::mnuSynchro_Click() {
+    mnuSynchro->setChecked(!mnuSynchro->isChecked());
+    if (mnuSynchro->isChecked()) {
+        curAdresOne = 0;
+        curAdresTwo = 0;
+        lbInfo2->setText(QStringLiteral("Синхро."));
+    } else {
+        lbInfo2->clear();
+    }
+    subShowDate(intShowFile);
+}
+
+void fCompBynF::mnuNext_Click() {
+    if (intShowFile < 1) return;
+    if (!goToDialog_) goToDialog_ = new frpAdress(*this, this);
+    goToDialog_->exec();
+    if (goToDialog_->discarded()) {
+        delete goToDialog_;
+        goToDialog_ = nullptr;
+    }
+}
+
+void fCompBynF::discardSearchDialogs() {
+    // The search dialogs keep a continued search between uses; none is open yet.
+}

@@ -1,0 +1,124 @@
+// Opening files into the two slots, from the menu and from the command line.
+#include "fCompBynF.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "BusyCursor.h"
+#include "ByteGrid.h"
+#include "HexCell.h"
+#include "UiServices.h"
+
+namespace {
+
+QString sizeText(std::int64_t size) { return QString::number(size) + QStringLiteral(" byte"); }
+
+QString dateTimeText(const mRWByt& file) {
+    return file.DateText() + QStringLiteral(" / ") + file.TimeText();
+}
+
+}  // namespace
+
+void fCompBynF::mnuLoadFileA_Click() {
+    if (intLoadFile < 1) {
+        subOpenFile();
+        if (intLoadFile == 1) mnuSave->setEnabled(true);
+    } else {
+        ui_.message(QStringLiteral("Сообщение"), QStringLiteral("Файл А уже открыт."),
+                    MessageIcon::Warning, MessageButtons::Ok);
+    }
+}
+
+void fCompBynF::mnuLoadFileB_Click() {
+    if (intLoadFile < 2) {
+        subOpenFile();
+        if (fileTwo_->Error() != -5) {
+            subShowDate(1);
+            subRefreshCells();
+        }
+    } else {
+        ui_.message(QStringLiteral("Сообщение"), QStringLiteral("Файл B уже открыт."),
+                    MessageIcon::Warning, MessageButtons::Ok);
+    }
+}
+
+void fCompBynF::subOpenFile() {
+    FileDialogRequest request;
+    request.fileName = QString();
+    request.initialFolder = QStringLiteral("%AppPath%");
+    request.filter = QStringLiteral("Все файлы (*.*)|*.*");
+    ui_.chooseOpenFile(request);
+    if (request.fileName.isEmpty()) return;
+    openPath(request.fileName);
+}
+
+bool fCompBynF::openPath(const QString& path) {
+    BusyCursor busy;
+    if (intLoadFile == 0) {
+        fileOne_->Path(path);
+        if (fileOne_->Error() == -5) {
+            // An empty file A leaves the window as "Закрыть Всё" does in the no-file state.
+            fileOne_->Path(QString());
+            grid_->rowAddress(0)->setFocus();
+            return false;
+        }
+        showReadOnlyIndicator(*fileOne_);
+        lbFileOne->setText(fileOne_->Path());
+        lbSizeOne->setText(sizeText(fileOne_->Size()));
+        lbDateTime1->setText(dateTimeText(*fileOne_));
+        setWindowTitle(QStringLiteral("   «") + fileOne_->Name() + QStringLiteral("»"));
+        curAdresOne = 0;
+        intLoadFile = 1;
+        subShowDate(1);
+        selectViewButton(knViweOne);
+        knViweOne->setEnabled(false);
+        knNextScreen->setEnabled(true);
+        for (QAction* a : {mnuLoadFileB, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh})
+            a->setEnabled(true);
+        return true;
+    }
+    fileTwo_->Path(path);
+    if (fileTwo_->Error() == -5) return false;  // slot B stays unloaded
+    showReadOnlyIndicator(*fileTwo_);
+    lbFileTwo->setText(fileTwo_->Path());
+    lbSizeTwo->setText(sizeText(fileTwo_->Size()));
+    lbDateTime2->setText(dateTimeText(*fileTwo_));
+    curAdresTwo = 0;
+    intLoadFile = 2;
+    knViweOne->setEnabled(true);
+    knViweTwo->setEnabled(true);
+    for (QAction* a : {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch}) a->setEnabled(true);
+    return true;
+}
+
+void fCompBynF::subRefreshCells() {
+    for (int i = 0; i < GridGeometry::kCells; ++i) grid_->cell(i)->repaint();
+}
+
+void fCompBynF::openFromCommandLine(const QStringList& paths) {
+    // Each path opens as the matching open command would, after a check that it names an
+    // existing regular file: a mistyped name must not create a file.
+    for (int n = 0; n < paths.size() && n < 2; ++n) {
+        const QString& path = paths[n];
+        const QFileInfo info(path);
+        if (!info.exists() || !info.isFile()) {
+            ui_.message(QStringLiteral("Ошибка"),
+                        QStringLiteral("Файл «") + path +
+                            QStringLiteral("» не найден или не является обычным файлом. Он не открыт."),
+                        MessageIcon::Warning, MessageButtons::Ok);
+            continue;
+        }
+        const QString full = info.absoluteFilePath();
+        if (intLoadFile == 0) {
+            if (openPath(full)) mnuSave->setEnabled(true);
+        } else if (intLoadFile == 1) {
+            if (openPath(full)) {
+                subShowDate(1);
+                subRefreshCells();
+            }
+        }
+    }
+}

@@ -1,0 +1,197 @@
+#include "frpAdress.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "AddressText.h"
+#include "fCompBynF.h"
+
+namespace {
+
+bool isEnter(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+}  // namespace
+
+frpAdress::frpAdress(fCompBynF& main, QWidget* parent) : QDialog(parent), main_(main) {
+    setObjectName(QStringLiteral("frpAdress"));
+    setWindowTitle(QStringLiteral("Перейти ..."));
+    buildLayout();
+    main_.discardSearchDialogs();
+}
+
+void frpAdress::buildLayout() {
+    plEnter = new QLineEdit(this);
+    plEnter->setObjectName(QStringLiteral("plEnter"));
+    plEnter->setMaxLength(7);
+    plEnter->installEventFilter(this);
+
+    chAdress = new QRadioButton(this);
+    chAdress->setObjectName(QStringLiteral("chAdress"));
+    chAdress->setChecked(true);
+    lb1 = new QLabel(QStringLiteral("Адрес"), this);
+    lb1->setObjectName(QStringLiteral("lb1"));
+    lb1->installEventFilter(this);
+
+    chScreen = new QRadioButton(this);
+    chScreen->setObjectName(QStringLiteral("chScreen"));
+    lb2 = new QLabel(QStringLiteral("Блок"), this);
+    lb2->setObjectName(QStringLiteral("lb2"));
+    lb2->installEventFilter(this);
+
+    // Buttons of a QDialog are auto-default, which would let Enter in the field press
+    // one; here Enter in the field only moves on to "Ok".
+    knOk = new QPushButton(QStringLiteral("Ok"), this);
+    knOk->setObjectName(QStringLiteral("knOk"));
+    knCancel = new QPushButton(QStringLiteral("Отмена"), this);
+    knCancel->setObjectName(QStringLiteral("knCancel"));
+    for (QPushButton* button : {knOk, knCancel}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->installEventFilter(this);
+    }
+    connect(knOk, &QPushButton::clicked, this, &frpAdress::knOk_Click);
+    connect(knCancel, &QPushButton::clicked, this, &frpAdress::knCancel_Click);
+
+    auto* options = new QHBoxLayout;
+    options->setSpacing(3);
+    options->addWidget(chAdress);
+    options->addWidget(lb1);
+    options->addSpacing(12);
+    options->addWidget(chScreen);
+    options->addWidget(lb2);
+    options->addStretch();
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(plEnter, 0, 0);
+    grid->addLayout(options, 1, 0);
+    grid->addWidget(knOk, 0, 1);
+    grid->addWidget(knCancel, 1, 1);
+    grid->setColumnStretch(0, 1);
+
+    setTabOrder(plEnter, chAdress);
+    setTabOrder(chAdress, chScreen);
+    setTabOrder(chScreen, knOk);
+    setTabOrder(knOk, knCancel);
+    plEnter->setFocus();
+
+    // About 3400 x 1100 twips (15 twips to the pixel), grown if the fonts need more.
+    setFixedSize(sizeHint().expandedTo(QSize(227, 73)));
+}
+
+void frpAdress::prepareToShow() {
+    const int inView = main_.intShowFile;
+    const std::int64_t size = inView == 0   ? 0
+                              : inView == 1 ? main_.FileAtributOne().Size()
+                                            : main_.FileAtributTwo().Size();
+    plEnter->setMaxLength(AddressText::addressFieldDigits(size));
+    plEnter->setFocus();
+}
+
+void frpAdress::knOk_Click() {
+    plEnter->setFocus();
+    const QString text = plEnter->text();
+    if (chAdress->isChecked()) {
+        if (text.isEmpty()) return;
+        std::int64_t address = AddressText::funAdresValue(text);
+        hide();
+        main_.subSearchAddr(address, 0);
+        plEnter->clear();
+        return;
+    }
+
+    const AddressText::BlockNumber block = AddressText::parseBlockNumber(text);
+    switch (block.kind) {
+    case AddressText::BlockNumber::NotANumber:
+        plEnter->clear();
+        plEnter->setFocus();
+        return;
+    case AddressText::BlockNumber::NoSuchBlock:
+        hide();
+        main_.reportMissingAddress(-1);
+        break;
+    case AddressText::BlockNumber::Block: {
+        std::int64_t address = block.address;
+        hide();
+        main_.subSearchAddr(address, -1);
+        break;
+    }
+    }
+    plEnter->clear();
+}
+
+void frpAdress::knCancel_Click() {
+    plEnter->clear();
+    plEnter->setFocus();
+    hide();
+}
+
+void frpAdress::lb1_Click() { chAdress->setChecked(true); }
+
+void frpAdress::lb2_Click() { chScreen->setChecked(true); }
+
+void frpAdress::reject() {}
+
+bool frpAdress::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == plEnter) {
+        if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event))) {
+            knOk->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut) {
+            const QString upper = plEnter->text().toUpper();
+            if (upper != plEnter->text()) plEnter->setText(upper);
+        }
+        return false;
+    }
+    // Qt presses a focused button on Enter only when it is a default button; ours are not,
+    // yet Enter on a focused button must press it.
+    if ((watched == knOk || watched == knCancel) && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (isEnter(key) && !key->isAutoRepeat()) {
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        }
+        return false;
+    }
+    if ((watched == lb1 || watched == lb2) &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) return false;
+        // Taking the press makes the label receive the release; a click ends inside it.
+        auto* label = static_cast<QLabel*>(watched);
+        if (event->type() == QEvent::MouseButtonRelease && label->rect().contains(mouse->position().toPoint())) {
+            if (label == lb1) lb1_Click();
+            else lb2_Click();
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frpAdress::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The title-bar button (or the window manager) throws the dialog away; the owner deletes
+// it and the next use builds a fresh one in address mode.
+void frpAdress::closeEvent(QCloseEvent* event) {
+    discarded_ = true;
+    event->accept();
+    done(QDialog::Rejected);
+}

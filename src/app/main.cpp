@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QStyleFactory>
+#include <QTimer>
 
+#include "HelpViewer.h"
 #include "QtUiServices.h"
 #include "fCompBynF.h"
 
@@ -23,5 +25,11 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
     window.show();
     window.openFromCommandLine(app.arguments().mid(1));
+    // For the start-up benchmark: leave as soon as the first window has been drawn.
+    if (qEnvironmentVariableIsSet("BIVEX_EXIT_AFTER_SHOW"))
+        QTimer::singleShot(0, &app, [&window, &app] {
+            window.repaint();
+            app.quit();
+        });
     return app.exec();
 }

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 
 #include "AddressText.h"
 #include "fCompBynF.h"
@@ -84,13 +85,16 @@ void frpAdress::buildLayout() {
     setTabOrder(chAdress, chScreen);
     setTabOrder(chScreen, knOk);
     setTabOrder(knOk, knCancel);
-    plEnter->setFocus();
 
     // About 3400 x 1100 twips (15 twips to the pixel), grown if the fonts need more.
     setFixedSize(sizeHint().expandedTo(QSize(227, 73)));
 }
 
-void frpAdress::prepareToShow() {
+// The file in view may have changed since the last showing. The focus goes back to the
+// field explicitly: Qt does not always restore it for a window that was hidden.
+void frpAdress::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) return;  // restored from the task bar: keep where the user was
     const int inView = main_.intShowFile;
     const std::int64_t size = inView == 0   ? 0
                               : inView == 1 ? main_.FileAtributOne().Size()
@@ -165,13 +169,14 @@ bool frpAdress::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if ((watched == lb1 || watched == lb2) &&
-        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    if ((watched == lb1 || watched == lb2) && (press || release)) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton) return false;
         // Taking the press makes the label receive the release; a click ends inside it.
         auto* label = static_cast<QLabel*>(watched);
-        if (event->type() == QEvent::MouseButtonRelease && label->rect().contains(mouse->position().toPoint())) {
+        if (release && label->rect().contains(mouse->position().toPoint())) {
             if (label == lb1) lb1_Click();
             else lb2_Click();
         }

@@ -12,12 +12,10 @@ class fCompBynF;
 //
 // Made once and then only hidden, so the chosen option survives between uses (the text
 // does not). Closing it by the title bar discards it instead: discarded() turns true and
-// the owner deletes it after exec() returns, so the next use starts afresh.
-//
-// Usage by the owner, every time:
-//     dialog->prepareToShow();
+// the owner deletes it after exec() returns, so the next use starts afresh:
 //     dialog->exec();
 //     if (dialog->discarded()) delete dialog;
+// Each showing sizes the field for the file then in view and starts in the field.
 class frpAdress : public QDialog {
     Q_OBJECT
 
@@ -25,8 +23,6 @@ public:
     // Creating the dialog drops the remembered state of the two search dialogs.
     frpAdress(fCompBynF& main, QWidget* parent);
 
-    // Sizes the field for the file now in view and puts the focus in it.
-    void prepareToShow();
     bool discarded() const { return discarded_; }
 
     // Event handlers, public so that the owner's tests can call them as the user would.
@@ -49,6 +45,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -50,7 +50,7 @@ protected:
             if (dialog == nullptr) return;
             ran = true;
             EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-            EXPECT_EQ(dialog->focusWidget(), dialog->plEnter);
+            EXPECT_EQ(dialog->focusWidget(), dialog->plEnter) << "each showing starts in the field";
             steps(*dialog);
             stillOpen = dialog->isVisible();
             if (stillOpen) dialog->knCancel_Click();

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -316,7 +317,7 @@ int mRWByt::writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t*
         subErrMessage(-1);
         return -1;
     }
-    if (item < 1) {
+    if (item < 1 || count > std::numeric_limits<std::int64_t>::max() - item) {
         error_ = -2;
         return -1;
     }

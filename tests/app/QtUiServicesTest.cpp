@@ -83,27 +83,25 @@ TEST(DefaultSuffix, OnlyPlausibleExtensions) {
 
 // ---------------------------------------------------------------- message boxes
 
-TEST(MessageBox, ShowsTitleTextIconAndButtonsAndReturnsTheAnswer) {
+TEST(MessageBox, ShowsWhatWasAskedAndReturnsTheAnswer) {
     QtUiServices ui;
     struct Case {
         MessageIcon icon;
         QMessageBox::Icon shown;
         MessageButtons buttons;
-        int key;  // Qt::Key_Escape, or 0 to click the button below
-        QMessageBox::StandardButton click;
+        QMessageBox::StandardButton press;  // NoButton: press Escape
         MessageAnswer expected;
     };
     const Case cases[] = {
-        {MessageIcon::Critical, QMessageBox::Critical, MessageButtons::Ok, 0, QMessageBox::Ok, MessageAnswer::Ok},
-        {MessageIcon::Warning, QMessageBox::Warning, MessageButtons::Ok, Qt::Key_Escape, {}, MessageAnswer::Ok},
-        {MessageIcon::Information, QMessageBox::Information, MessageButtons::Ok, 0, QMessageBox::Ok, MessageAnswer::Ok},
-        {MessageIcon::None, QMessageBox::NoIcon, MessageButtons::OkCancel, 0, QMessageBox::Ok, MessageAnswer::Ok},
-        {MessageIcon::None, QMessageBox::NoIcon, MessageButtons::OkCancel, 0, QMessageBox::Cancel, MessageAnswer::Cancel},
-        {MessageIcon::None, QMessageBox::NoIcon, MessageButtons::OkCancel, Qt::Key_Escape, {}, MessageAnswer::Cancel},
+        {MessageIcon::Critical, QMessageBox::Critical, MessageButtons::Ok, QMessageBox::Ok, MessageAnswer::Ok},
+        {MessageIcon::Warning, QMessageBox::Warning, MessageButtons::Ok, QMessageBox::NoButton, MessageAnswer::Ok},
+        {MessageIcon::Information, QMessageBox::Information, MessageButtons::Ok, QMessageBox::Ok, MessageAnswer::Ok},
+        {MessageIcon::None, QMessageBox::NoIcon, MessageButtons::OkCancel, QMessageBox::Cancel, MessageAnswer::Cancel},
+        {MessageIcon::None, QMessageBox::NoIcon, MessageButtons::OkCancel, QMessageBox::NoButton, MessageAnswer::Cancel},
     };
+    const QString text = QStringLiteral("Файл <a> & «b» уже существует. Перезаписать?");
     for (const Case& c : cases) {
         MessageAnswer answer{};
-        const QString text = QStringLiteral("Файл <a> & «b» уже существует. Перезаписать?");
         withModal([&] { answer = ui.message(QStringLiteral("Сохранение"), text, c.icon, c.buttons); },
                   [&](QWidget* modal) {
                       auto* box = qobject_cast<QMessageBox*>(modal);
@@ -118,8 +116,8 @@ TEST(MessageBox, ShowsTitleTextIconAndButtonsAndReturnsTheAnswer) {
                           EXPECT_EQ(box->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
                           EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
                       }
-                      if (c.key) QTest::keyClick(box, Qt::Key(c.key));
-                      else box->button(c.click)->click();
+                      if (c.press == QMessageBox::NoButton) QTest::keyClick(box, Qt::Key_Escape);
+                      else box->button(c.press)->click();
                   });
         EXPECT_EQ(answer, c.expected) << int(c.icon) << " " << int(c.buttons);
     }
@@ -127,7 +125,7 @@ TEST(MessageBox, ShowsTitleTextIconAndButtonsAndReturnsTheAnswer) {
 
 // ---------------------------------------------------------------- file dialogs
 
-TEST(FileDialogs, SaveAppendsTheSuffixAndNeverAsksAboutOverwriting) {
+TEST(FileDialogs, SaveKeepsRequestOnCancelAppendsSuffixAndNeverAsksToOverwrite) {
     TempDir dir;
     dir.write(QStringLiteral("out.txt"), "old");
     const QString folder = QFileInfo(dir.path(QStringLiteral("out.txt"))).absolutePath();
@@ -140,7 +138,13 @@ TEST(FileDialogs, SaveAppendsTheSuffixAndNeverAsksAboutOverwriting) {
     request.filter = QStringLiteral("Как текст (*.txt)|*.txt|Как текст Word (*.doc)|*.doc");
     request.defaultExtension = QStringLiteral("txt");
 
-    bool chosen = false;
+    // Cancelled: the request stays as it was.
+    bool chosen = true;
+    withModal([&] { chosen = ui.chooseSaveFile(request); },
+              [](QWidget* modal) { ASSERT_NE(qobject_cast<QFileDialog*>(modal), nullptr); modal->close(); });
+    EXPECT_FALSE(chosen);
+    EXPECT_EQ(request.fileName, QStringLiteral("Dump"));
+
     withModal([&] { chosen = ui.chooseSaveFile(request); },
               [&](QWidget* modal) {
                   auto* dialog = qobject_cast<QFileDialog*>(modal);
@@ -151,27 +155,11 @@ TEST(FileDialogs, SaveAppendsTheSuffixAndNeverAsksAboutOverwriting) {
                             QStringList({"Как текст (*.txt)", "Как текст Word (*.doc)"}));
                   EXPECT_EQ(QFileInfo(dialog->directory().absolutePath()), QFileInfo(folder));
                   dialog->selectFile(QStringLiteral("out"));
-                  dialog->accept();
+                  static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own accept
               });
     EXPECT_TRUE(chosen);
     EXPECT_EQ(QFileInfo(request.fileName), QFileInfo(folder + QStringLiteral("/out.txt")));
     EXPECT_EQ(TempDir::read(dir.path(QStringLiteral("out.txt"))), QByteArray("old"));
-}
-
-TEST(FileDialogs, CancelLeavesTheRequestAsItWas) {
-    QtUiServices ui;
-    FileDialogRequest request;
-    request.fileName = QStringLiteral("Dump");
-    request.initialFolder = QStringLiteral("%AppPath%");
-    bool chosen = true;
-    withModal([&] { chosen = ui.chooseSaveFile(request); },
-              [&](QWidget* modal) {
-                  auto* dialog = qobject_cast<QFileDialog*>(modal);
-                  ASSERT_NE(dialog, nullptr);
-                  dialog->reject();
-              });
-    EXPECT_FALSE(chosen);
-    EXPECT_EQ(request.fileName, QStringLiteral("Dump"));
 }
 
 TEST(FileDialogs, OpenStartsInItsDefaultFolderAndTakesATypedNewName) {
@@ -191,7 +179,7 @@ TEST(FileDialogs, OpenStartsInItsDefaultFolderAndTakesATypedNewName) {
                   EXPECT_TRUE(dialog->directory().exists());
                   EXPECT_FALSE(dialog->directory().absolutePath().contains(QStringLiteral("%AppPath%")));
                   dialog->selectFile(wanted);
-                  dialog->accept();
+                  static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own accept
               });
     EXPECT_TRUE(chosen);
     EXPECT_EQ(request.fileName, wanted);

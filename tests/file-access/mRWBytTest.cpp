@@ -123,7 +123,7 @@ TEST_F(BinaryFile, FileRemovedBeforeOpening) {
     expectOnlyMessage(ui, QStringLiteral("mRWByt"), QStringLiteral("Error №53.     Файл не найден"));
 }
 
-TEST_F(BinaryFile, PositionsAndValuesOutsideTheirRange) {
+TEST_F(BinaryFile, PositionsValuesAndAppending) {
     const QByteArray bytes = TempDir::patternBytes(300);
     const QString path = dir.write(QStringLiteral("a.bin"), bytes);
     file.Path(path);
@@ -145,22 +145,14 @@ TEST_F(BinaryFile, PositionsAndValuesOutsideTheirRange) {
                       QStringLiteral("Недопустимое значение. Байт может принимать значение от 0 до 255."));
     EXPECT_EQ(file.AddByt(-1, 301), -1);
     EXPECT_EQ(file.Error(), -3);
+    // AddByt appends and extends; Size waits for the next Path.
+    EXPECT_EQ(file.AddByt(0xAA, 301), 0);
+    EXPECT_EQ(file.AddByt(0xBB, 310), 0);
     file.CloseFile();
-    EXPECT_EQ(TempDir::read(path), bytes);
-}
-
-TEST_F(BinaryFile, AddBytAppendsAndExtendsWithoutChangingSize) {
-    const QString path = dir.pattern(QStringLiteral("a.bin"), 10);
+    EXPECT_EQ(file.Size(), 300);
+    EXPECT_EQ(TempDir::read(path), bytes + '\xAA' + QByteArray(8, '\0') + '\xBB');
     file.Path(path);
-    file.OpenFileRW();
-    EXPECT_EQ(file.AddByt(0xAA, 11), 0);
-    EXPECT_EQ(file.AddByt(0xBB, 20), 0);
-    file.CloseFile();
-    EXPECT_EQ(file.Size(), 10);
-    EXPECT_EQ(TempDir::read(path),
-              TempDir::patternBytes(10) + '\xAA' + QByteArray(8, '\0') + '\xBB');
-    file.Path(path);
-    EXPECT_EQ(file.Size(), 20);
+    EXPECT_EQ(file.Size(), 310);
 }
 
 TEST_F(BinaryFile, BytesNeedExactlyOneOpening) {

@@ -173,21 +173,6 @@ TEST(HelpFiles, ContentsAndPageAgree) {
         EXPECT_TRUE(page.names.contains(link)) << "link to nowhere: #" << link.toStdString();
 }
 
-TEST(HelpFiles, DescribeEveryMenuCommand) {
-    const QString page = readSource(QStringLiteral("help/Bivex.hlp"));
-    ASSERT_FALSE(page.isEmpty());
-    const char* captions[] = {
-        "Создать файл", "Открыть файла А", "Открыть файла B", "Загрузить из ...",
-        "Сохранить блок", "Сохранить как ...", "Несовпадения", "Закрыть файл В",
-        "Закрыть Всё", "Выход", "Запись", "Отмена", "Заменить", "Заполнить", "Обновить",
-        "Перейти...", "Найти байт", "Найти несовпадения", "Синхронизировать файлы",
-        "Разрешить запись в файл", "Формат файла - DOS", "Помощь", "О программе...",
-        "Ctrl+A", "Ctrl+B", "Shift+Del", "Ctrl+D", "Ctrl+E", "Ctrl+R", "Ctrl+G", "Ctrl+S",
-        "Ctrl+C", "F1", "F2", "PageUp", "PageDown"};
-    for (const char* caption : captions)
-        EXPECT_TRUE(page.contains(QString::fromUtf8(caption))) << caption;
-}
-
 TEST(HelpViewerWindow, OpensOnContentsAndFollowsTheContentsList) {
     HelpViewer viewer;
     viewer.resize(700, 400);

@@ -6,11 +6,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "ByteGrid.h"
 #include "GridColors.h"
@@ -80,6 +82,96 @@ protected:
         QTest::keyClick(QApplication::focusWidget(), key, mods);
     }
     int focusedCell() const { return window->grid().focusedCell(); }
+
+
+    // Every command of the menu tree, by objectName.
+    static QStringList commandNames() {
+        return {QStringLiteral("mnuNew"),       QStringLiteral("mnuLoadFileA"), QStringLiteral("mnuLoadFileB"),
+                QStringLiteral("mnuLoad"),      QStringLiteral("mnuSave"),      QStringLiteral("mnuSaveList"),
+                QStringLiteral("mnuSaveBlock"), QStringLiteral("mnuSaveFile"),  QStringLiteral("mnuSaveNoByt"),
+                QStringLiteral("mnuDelFileB"),  QStringLiteral("mnuDelAll"),    QStringLiteral("mnuExit"),
+                QStringLiteral("mnuRec"),       QStringLiteral("mnuCanscel"),   QStringLiteral("mnuReplace"),
+                QStringLiteral("mnuFill"),      QStringLiteral("mnuRefresh"),   QStringLiteral("mnuNext"),
+                QStringLiteral("mnuSearch"),    QStringLiteral("mnuChSearch"),  QStringLiteral("mnuSynchro"),
+                QStringLiteral("mnuEdit"),      QStringLiteral("mnuDOS"),       QStringLiteral("mnuHelp"),
+                QStringLiteral("mnuAbout")};
+    }
+    // The commands of commandNames() that can be chosen now, in that order. The items of
+    // "Сохранить как ..." count as enabled only while their submenu can be opened.
+    QStringList enabledCommands() const {
+        const QAction* saveList = action("mnuSaveList");
+        QStringList on;
+        for (const QString& name : commandNames()) {
+            const QAction* a = action(name.toLatin1().constData());
+            bool enabled = a && a->isEnabled();
+            if (name == QLatin1String("mnuSaveBlock") || name == QLatin1String("mnuSaveFile") ||
+                name == QLatin1String("mnuSaveNoByt"))
+                enabled = enabled && saveList && saveList->isEnabled();
+            if (enabled) on << name;
+        }
+        return on;
+    }
+    bool isChecked(const char* name) const { return action(name) && action(name)->isChecked(); }
+    bool isEnabled(const char* name) const { return action(name) && action(name)->isEnabled(); }
+    QColor labelColor(const char* name) const {
+        return child<QLabel>(QString::fromLatin1(name))->palette().color(QPalette::WindowText);
+    }
+    // What the user sees as the text colour of a hex cell.
+    QColor cellColor(int i) const { return cell(i)->palette().color(QPalette::Active, QPalette::Text); }
+    // The cells drawn dark red on the screen.
+    std::vector<int> darkRedCells() const {
+        std::vector<int> red;
+        for (int i = 0; i < GridGeometry::kCells; ++i)
+            if (cellColor(i) == GridColors::darkRed()) red.push_back(i);
+        return red;
+    }
+    // PageUp / PageDown as the user presses them: into the focused control, or the window.
+    void pageKey(Qt::Key key) {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : window.get(), key);
+    }
+    // Shows the screen holding `address` as the go-to dialog does.
+    void goToAddress(std::int64_t address) { window->subSearchAddr(address, 0); }
+
+
+    // The window as it is right after start-up (and after "Закрыть Всё"); the check mark
+    // of "Формат файла - DOS" is the user's and is not looked at.
+    void expectNoFileState() const {
+        EXPECT_TRUE(window->windowTitle().isEmpty()) << window->windowTitle().toStdString();
+        int filledCells = 0;
+        int filledSymbols = 0;
+        for (int i = 0; i < GridGeometry::kCells; ++i) {
+            filledCells += !cell(i)->text().isEmpty();
+            filledSymbols += !symbol(i)->text().isEmpty();
+        }
+        EXPECT_EQ(filledCells, 0);
+        EXPECT_EQ(filledSymbols, 0);
+        for (int r = 0; r < GridGeometry::kRows; ++r)
+            EXPECT_EQ(rowLabel(r), QStringLiteral("%1").arg(r, 6, 16, QLatin1Char('0')).toUpper());
+        EXPECT_EQ(enabledCommands(),
+                  (QStringList{QStringLiteral("mnuNew"), QStringLiteral("mnuLoadFileA"),
+                               QStringLiteral("mnuExit"), QStringLiteral("mnuDOS"),
+                               QStringLiteral("mnuHelp"), QStringLiteral("mnuAbout")}));
+        EXPECT_FALSE(isChecked("mnuSynchro"));
+        EXPECT_FALSE(isChecked("mnuEdit"));
+        for (const char* name : {"knUp", "knDown", "knNextScreen", "knRecord"})
+            EXPECT_FALSE(button(name)->isEnabled()) << name;
+        for (const char* name : {"knViweOne", "knViweTwo"}) {
+            EXPECT_FALSE(radio(name)->isEnabled()) << name;
+            EXPECT_FALSE(radio(name)->isChecked()) << name;
+        }
+        for (const char* name : {"lbFileOne", "lbFileTwo"})
+            EXPECT_EQ(label(name), QStringLiteral("Не загружен")) << name;
+        for (const char* name : {"lbSizeOne", "lbSizeTwo"})
+            EXPECT_EQ(label(name), QStringLiteral("0 byte")) << name;
+        for (const char* name : {"lbDateTime1", "lbDateTime2", "lbSynchro", "lbInfo1", "lbInfo2", "lbInvers"})
+            EXPECT_TRUE(label(name).isEmpty()) << name << ": " << label(name).toStdString();
+        EXPECT_EQ(label("lbStatusBarText"), QStringLiteral("1 из 1"));
+        EXPECT_EQ(labelColor("lbFile1"), GridColors::black());
+        EXPECT_EQ(labelColor("lbFile2"), GridColors::black());
+        EXPECT_FALSE(child<QLabel>(QStringLiteral("lbOnlyRead"))->isVisible());
+        EXPECT_FALSE(child<QWidget>(QStringLiteral("lnOnlyRead"))->isVisible());
+    }
 
     RecordingUiServices ui;
     TempDir dir;

@@ -39,9 +39,13 @@ QString byteText(int value) {
 
 void fCompBynF::showReadOnlyIndicator(const mRWByt& file) {
     if (file.FileAttr() & 1) {
+        // Write permission goes with everything that depends on it, as if the user had
+        // switched it off: no command or cell may still write into a read-only file.
         mnuEdit->setChecked(false);
         mnuEdit->setEnabled(false);
         lbInvers->setText(QString());
+        for (QAction* a : {mnuLoad, mnuReplace, mnuFill}) a->setEnabled(false);
+        subLockByt();
         lbOnlyRead->setVisible(true);
         lnOnlyRead->setVisible(true);
     } else {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -82,6 +83,77 @@ protected:
         QTest::keyClick(QApplication::focusWidget(), key, mods);
     }
     int focusedCell() const { return window->grid().focusedCell(); }
+
+    // Types `text` into whatever has the focus, one key per character, as a keyboard
+    // layout sends it (key code and text), so Cyrillic letters arrive as they would.
+    // The focus may move between characters.
+    void typeKeys(const QString& text) {
+        for (QChar ch : text) {
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                                Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
+        }
+    }
+    // Focuses cell i, types `text` over it and leaves it with Enter.
+    void editCell(int i, const QString& text) {
+        focusCell(i);
+        typeKeys(text);
+        pressKey(Qt::Key_Return);
+    }
+
+    // What the user sees of a hex cell: its text colour and its background.
+    QColor textColor(int i) const { return cell(i)->palette().color(QPalette::Text); }
+    QColor baseColor(int i) const { return cell(i)->palette().color(QPalette::Base); }
+
+    static QString byteText(int value) {
+        return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    // The screen shows `bytes` from `start` on: each cell its byte, empty past the end.
+    ::testing::AssertionResult showsScreen(const QByteArray& bytes, qint64 start) const {
+        for (int i = 0; i < GridGeometry::kCells; ++i) {
+            const qint64 a = start + i;
+            const QString expected =
+                a < bytes.size() ? byteText(static_cast<unsigned char>(bytes[a])) : QString();
+            if (cellText(i) != expected) {
+                return ::testing::AssertionFailure()
+                       << "cell " << i << " shows \"" << cellText(i).toStdString()
+                       << "\", the byte at " << a << " is \"" << expected.toStdString() << "\"";
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // Enabled state of every named menu command and button of the window.
+    std::map<QString, bool> enabledControls() const {
+        std::map<QString, bool> states;
+        for (QAction* a : window->findChildren<QAction*>()) {
+            const QString name = a->objectName();
+            if (name.startsWith(QLatin1String("mnu")) && !name.endsWith(QLatin1String("Action")))
+                states[name] = a->isEnabled();
+        }
+        for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+            if (b->objectName().startsWith(QLatin1String("kn"))) states[b->objectName()] = b->isEnabled();
+        }
+        return states;
+    }
+    // Names whose enabled state differs between two snapshots, as "+name" (enabled since)
+    // and "-name" (disabled since), sorted.
+    static QStringList enabledChanges(const std::map<QString, bool>& before,
+                                      const std::map<QString, bool>& after) {
+        QStringList changes;
+        for (const auto& [name, on] : after) {
+            auto it = before.find(name);
+            if (it == before.end() || it->second != on)
+                changes << (on ? QStringLiteral("+") : QStringLiteral("-")) + name;
+        }
+        changes.sort();
+        return changes;
+    }
+    QStringList enabledNames() const {
+        QStringList names;
+        for (const auto& [name, on] : enabledControls())
+            if (on) names << name;
+        return names;
+    }
 
 
     // Every command of the menu tree, by objectName.

@@ -42,7 +42,11 @@ void HexCell::setBackground(const QColor& color) {
 }
 
 void HexCell::setCellText(const QString& text) {
-    if (text != this->text()) setText(text);
+    if (text == this->text()) return;
+    setText(text);
+    // Replaced under the focus, the cell keeps the selection it was entered with, so
+    // typing still replaces the byte.
+    if (hasFocus()) selectOnEntry(entrySelection_);
 }
 
 void HexCell::selectOnEntry(int length) {

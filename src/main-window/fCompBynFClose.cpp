@@ -2,6 +2,7 @@
 #include "fCompBynF.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -67,6 +68,9 @@ void fCompBynF::mnuDelAll_Click() {
     lbFileTwo->setText(QStringLiteral("Не загружен"));
     lbStatusBarText->setText(QStringLiteral("1 из 1"));
     lbInfo1->clear();
+    // With no file there is nothing read-only: the mark of the last file goes with it.
+    lbOnlyRead->setVisible(false);
+    lnOnlyRead->setVisible(false);
     knUp->setEnabled(false);
     knDown->setEnabled(false);
     deselectViewButtons();

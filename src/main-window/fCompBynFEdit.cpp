@@ -47,11 +47,26 @@ void fCompBynF::mnuEdit_Click() {
     mnuReplace->setEnabled(on);
     mnuFill->setEnabled(on);
     subLockByt();
+    if (const int focused = grid_->focusedCell(); focused >= 0) {
+        HexCell* cell = grid_->cell(focused);
+        // A value typed but not yet accepted is dropped with the permission; kept, it
+        // would be written by a later recording without ever having shown as a change.
+        if (!on && cell->text() != strOldByt) cell->setText(strOldByt);
+        // The cell selects as if entered under the new permission, so typing replaces its
+        // byte at once.
+        cell->selectOnEntry(on ? 2 : 0);
+    }
 }
 
 void fCompBynF::subLockByt() {
     const bool locked = !writePermission();
-    for (int i = 0; i < kCells; ++i) grid_->cell(i)->setReadOnly(locked);
+    // The focused cell past the end of the file stays locked; every other cell is locked
+    // again or unlocked when it is entered.
+    const int focused = grid_->focusedCell();
+    for (int i = 0; i < kCells; ++i) {
+        HexCell* cell = grid_->cell(i);
+        cell->setReadOnly(locked || (i == focused && cell->text().isEmpty()));
+    }
 }
 
 void fCompBynF::subChangeMenu(bool on) {
@@ -86,6 +101,8 @@ void fCompBynF::plByt0_GotFocus(int index) {
                                                                     : GridColors::lightCyan());
     symbol->setBackground(GridColors::lightCyan());
     if (!cell->text().isEmpty()) {
+        // The cell may have been locked while it was empty.
+        cell->setReadOnly(!writePermission());
         const int value = cellValue(cell->text());
         if (value < 0) return;
         lbInfo1->setText(infoText(cell->text(), value));

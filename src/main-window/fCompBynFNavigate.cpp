@@ -12,6 +12,17 @@
 
 using GridGeometry::kScreenBytes;
 
+namespace {
+
+// A redraw changes the byte under the focused cell: enter it again, so that it gets the
+// highlight, lock, selection, entry text and information line of the byte it now shows.
+void reenterFocusedCell(fCompBynF& window) {
+    const int focused = window.grid().focusedCell();
+    if (focused >= 0) window.plByt0_GotFocus(focused);
+}
+
+}  // namespace
+
 std::int64_t fCompBynF::funScreenAdres(std::int64_t address) {
     return GridGeometry::screenStartOf(address);
 }
@@ -30,6 +41,7 @@ void fCompBynF::subDown() {
         screenStartInView() += kScreenBytes;
     }
     subShowDate(intShowFile);
+    reenterFocusedCell(*this);
 }
 
 void fCompBynF::subUp() {
@@ -44,6 +56,7 @@ void fCompBynF::subUp() {
         curAdresTwo -= kScreenBytes;
     }
     subShowDate(intShowFile);
+    reenterFocusedCell(*this);
 }
 
 void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
@@ -53,7 +66,8 @@ void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
     }
     const std::int64_t start = funScreenAdres(AdresSearch);
     const int cell = int(AdresSearch - start);
-    if (intShowFile == 0 || start >= fileInView().Size()) {
+    // A negative address has no screen (it would show the one before address 0).
+    if (intShowFile == 0 || AdresSearch < 0 || start >= fileInView().Size()) {
         reportMissingAddress(TypeSearch);
         return;
     }
@@ -62,9 +76,8 @@ void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
     screenStartInView() = start;
     if (mnuSynchro->isChecked()) (intShowFile == 1 ? curAdresTwo : curAdresOne) = start;
     subShowDate(intShowFile);
-    // The cell took the focus before the redraw: give it the highlight and the
-    // information line of the byte it now shows.
-    if (grid_->focusedCell() == target) plByt0_GotFocus(target);
+    // The cell took the focus before the redraw.
+    reenterFocusedCell(*this);
 }
 
 void fCompBynF::reportMissingAddress(int TypeSearch) {
@@ -84,6 +97,7 @@ void fCompBynF::mnuSynchro_Click() {
         lbInfo2->clear();
     }
     subShowDate(intShowFile);
+    reenterFocusedCell(*this);
 }
 
 void fCompBynF::mnuNext_Click() {

@@ -56,6 +56,16 @@ void fCompBynF::subOpenFile() {
 }
 
 bool fCompBynF::openPath(const QString& path) {
+    // Only an existing regular file is opened: a mistyped name must not create a file
+    // (the first drawing opens the file for writing), and a folder or device is no file
+    // to view.
+    if (!QFileInfo(path).isFile()) {
+        ui_.message(QStringLiteral("Ошибка"),
+                    QStringLiteral("Файл «") + path +
+                        QStringLiteral("» не найден или не является обычным файлом. Он не открыт."),
+                    MessageIcon::Warning, MessageButtons::Ok);
+        return false;
+    }
     BusyCursor busy;
     if (intLoadFile == 0) {
         fileOne_->Path(path);
@@ -99,19 +109,9 @@ void fCompBynF::subRefreshCells() {
 }
 
 void fCompBynF::openFromCommandLine(const QStringList& paths) {
-    // Each path opens as the matching open command would, after a check that it names an
-    // existing regular file: a mistyped name must not create a file.
+    // Each path opens as the matching open command would.
     for (int n = 0; n < paths.size() && n < 2; ++n) {
-        const QString& path = paths[n];
-        const QFileInfo info(path);
-        if (!info.exists() || !info.isFile()) {
-            ui_.message(QStringLiteral("Ошибка"),
-                        QStringLiteral("Файл «") + path +
-                            QStringLiteral("» не найден или не является обычным файлом. Он не открыт."),
-                        MessageIcon::Warning, MessageButtons::Ok);
-            continue;
-        }
-        const QString full = info.absoluteFilePath();
+        const QString full = QFileInfo(paths[n]).absoluteFilePath();
         if (intLoadFile == 0) {
             if (openPath(full)) mnuSave->setEnabled(true);
         } else if (intLoadFile == 1) {

@@ -104,6 +104,13 @@ protected:
     QColor textColor(int i) const { return cell(i)->palette().color(QPalette::Text); }
     QColor baseColor(int i) const { return cell(i)->palette().color(QPalette::Base); }
 
+    // A file whose screens all differ (the pattern file repeats every 256 bytes): the
+    // byte at address a is (a * 7 + (a / 256) * 101 + 3) mod 256.
+    static QByteArray screenBytes(qint64 size) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (qint64 a = 0; a < size; ++a) bytes[a] = char((a * 7 + (a / 256) * 101 + 3) % 256);
+        return bytes;
+    }
     static QString byteText(int value) {
         return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
     }

@@ -107,6 +107,17 @@ TEST_F(OpeningTest, ShortcutsReachTheWindowWhileACellHasTheFocus) {
     pressKey(Qt::Key_B, Qt::ControlModifier);
     EXPECT_EQ(window->loadedFileCount(), 2);
     EXPECT_EQ(label("lbFileTwo"), b);
+
+    // Shift+Del would cut in a line edit; here it closes file B.
+    focusCell(5);
+    pressKey(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(window->loadedFileCount(), 1);
+    EXPECT_EQ(cellText(5), before);
+
+    QSignalSpy exit(window.get(), &fCompBynF::exitRequested);
+    focusCell(5);
+    pressKey(Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(exit.count(), 1);
 }
 
 TEST_F(OpeningTest, EachFileStateEnablesItsCommands) {
@@ -387,27 +398,52 @@ TEST_F(OpeningTest, CommandLineOpensBothFilesWithFileAInView) {
     EXPECT_TRUE(radio("knViweOne")->isChecked());
 }
 
-TEST_F(OpeningTest, CommandLineRefusesWhatIsNoFile) {
+TEST_F(OpeningTest, NamesThatAreNoFileAreRefusedAndNothingIsCreated) {
     QDir(dir.path(QString())).mkdir(QStringLiteral("folder"));
+    const QString missing = dir.path(QStringLiteral("missing.bin"));
+    const QString folder = dir.path(QStringLiteral("folder"));
+    const QString a = dir.pattern(QStringLiteral("a.bin"), 300);
     const struct {
         const char* what;
         QString path;
+        bool viaCommandLine;
+        bool fileALoaded;  // the name is chosen as file B
     } rows[] = {
-        {"missing file", dir.path(QStringLiteral("missing.bin"))},
-        {"folder", dir.path(QStringLiteral("folder"))},
+        {"typed missing name as file A", missing, false, false},
+        {"typed missing name as file B", missing, false, true},
+        {"folder as file A", folder, false, false},
+        {"folder as file B", folder, false, true},
+        {"missing name on the command line", missing, true, false},
+        {"folder on the command line", folder, true, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
+        if (row.fileALoaded) openA(a);
         ui.clear();
-        window->openFromCommandLine({row.path});
+        if (row.viaCommandLine)
+            window->openFromCommandLine({row.path});
+        else if (row.fileALoaded)
+            openB(row.path);
+        else
+            openA(row.path);
+
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].title, QStringLiteral("Ошибка"));
         EXPECT_TRUE(ui.messages[0].text.contains(row.path)) << ui.messages[0].text.toStdString();
         EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
-        expectNoFileState();
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        if (row.fileALoaded) {
+            EXPECT_EQ(window->loadedFileCount(), 1);
+            EXPECT_EQ(enabledCommands(), kFileAOnly);
+            EXPECT_EQ(label("lbFileTwo"), QStringLiteral("Не загружен"));
+            EXPECT_EQ(cellText(0), QStringLiteral("03"));
+        } else {
+            expectNoFileState();
+        }
+        EXPECT_FALSE(QFileInfo::exists(missing));
+        EXPECT_TRUE(QFileInfo(folder).isDir());
+        trigger("mnuDelAll");
     }
-    EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("missing.bin"))));
-    EXPECT_TRUE(QFileInfo(dir.path(QStringLiteral("folder"))).isDir());
 }
 
 }  // namespace

@@ -13,12 +13,15 @@ QString infoText(const QByteArray& bytes, qint64 address) {
         .arg(value);
 }
 
-// A file of `size` bytes that differs from the pattern file in every byte.
+// A file of `size` bytes that differs in every byte from screenBytes() of the harness.
 QByteArray otherBytes(qint64 size) {
-    QByteArray bytes = TempDir::patternBytes(size);
-    for (char& b : bytes) b = char(~b);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 a = 0; a < size; ++a) bytes[a] = char(~((a * 7 + (a / 256) * 101 + 3) % 256));
     return bytes;
 }
+
+using PagingTest = MainWindowTest;
+using SynchroTest = MainWindowTest;
 
 // ---- Paging one file ----
 
@@ -47,7 +50,7 @@ protected:
 };
 
 TEST_P(Paging, StopsAtBothEndsOfTheFile) {
-    const QByteArray bytes = TempDir::patternBytes(1024);
+    const QByteArray bytes = screenBytes(1024);
     openA(dir.write(QStringLiteral("a.bin"), bytes));
     if (GetParam().permission) trigger("mnuEdit");
     if (GetParam().focus >= 0) focusCell(GetParam().focus);
@@ -79,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PagingWay{"KeysInEditableCell", 0xFF, true, Qt::Key_PageDown, Qt::Key_PageUp}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainWindowTest, PageKeysDoNothingWithoutAFile) {
+TEST_F(PagingTest, PageKeysDoNothingWithoutAFile) {
     focusCell(0);
     pressKey(Qt::Key_PageDown);
     pressKey(Qt::Key_PageUp);
@@ -89,8 +92,8 @@ TEST_F(MainWindowTest, PageKeysDoNothingWithoutAFile) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(MainWindowTest, PagingWaitsWhileEditsArePending) {
-    const QByteArray bytes = TempDir::patternBytes(1024);
+TEST_F(PagingTest, PagingWaitsWhileEditsArePending) {
+    const QByteArray bytes = screenBytes(1024);
     const QString path = dir.write(QStringLiteral("a.bin"), bytes);
     openA(path);
     pressKey(Qt::Key_PageDown);
@@ -112,8 +115,8 @@ TEST_F(MainWindowTest, PagingWaitsWhileEditsArePending) {
 
 // The cell that keeps the focus while the screen moves under it takes the new byte as what
 // it was entered with: leaving it is no edit, and typing replaces the new byte.
-TEST_F(MainWindowTest, FocusedCellTakesTheNewByteWhenPaging) {
-    const QByteArray bytes = TempDir::patternBytes(1024);
+TEST_F(PagingTest, FocusedCellTakesTheNewByteWhenPaging) {
+    const QByteArray bytes = screenBytes(1024);
     const QString path = dir.write(QStringLiteral("a.bin"), bytes);
     openA(path);
     trigger("mnuEdit");
@@ -139,8 +142,8 @@ TEST_F(MainWindowTest, FocusedCellTakesTheNewByteWhenPaging) {
 
 // An empty cell is locked while it has the focus; the same cell is editable again once the
 // screen gives it a byte.
-TEST_F(MainWindowTest, EmptyCellUnlocksWhenPagingGivesItAByte) {
-    const QByteArray bytes = TempDir::patternBytes(300);
+TEST_F(PagingTest, EmptyCellUnlocksWhenPagingGivesItAByte) {
+    const QByteArray bytes = screenBytes(300);
     openA(dir.write(QStringLiteral("a.bin"), bytes));
     trigger("mnuEdit");
     pressKey(Qt::Key_PageDown);
@@ -171,7 +174,7 @@ class JumpTo : public MainWindowTest, public ::testing::WithParamInterface<Jump>
 
 TEST_P(JumpTo, ShowsTheScreenAndFocusesTheCell) {
     const Jump& j = GetParam();
-    const QByteArray bytes = TempDir::patternBytes(j.fileSize);
+    const QByteArray bytes = screenBytes(j.fileSize);
     const QString path = dir.write(QStringLiteral("a.bin"), bytes);
     openA(path);
     trigger("mnuEdit");
@@ -234,7 +237,7 @@ class JumpBeyond : public MainWindowTest, public ::testing::WithParamInterface<M
 
 TEST_P(JumpBeyond, IsReportedAndTheScreenStays) {
     const MissingJump& j = GetParam();
-    const QByteArray bytes = TempDir::patternBytes(1024);
+    const QByteArray bytes = screenBytes(1024);
     openA(dir.write(QStringLiteral("a.bin"), bytes));
     pressKey(Qt::Key_PageDown);
     focusCell(7);
@@ -266,8 +269,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Synchronised paging ----
 
-TEST_F(MainWindowTest, SynchroOnMovesBothFilesToTheFirstScreen) {
-    const QByteArray a = TempDir::patternBytes(1024);
+TEST_F(SynchroTest, SynchroOnMovesBothFilesToTheFirstScreen) {
+    const QByteArray a = screenBytes(1024);
     const QByteArray b = otherBytes(1024);
     openA(dir.write(QStringLiteral("a.bin"), a));
     openB(dir.write(QStringLiteral("b.bin"), b));
@@ -313,7 +316,7 @@ class SynchroPaging : public MainWindowTest, public ::testing::WithParamInterfac
 
 TEST_P(SynchroPaging, StopsAtTheEndOfTheShorterFile) {
     const SynchroSizes& s = GetParam();
-    const QByteArray a = TempDir::patternBytes(s.sizeA);
+    const QByteArray a = screenBytes(s.sizeA);
     const QByteArray b = otherBytes(s.sizeB);
     openA(dir.write(QStringLiteral("a.bin"), a));
     openB(dir.write(QStringLiteral("b.bin"), b));
@@ -348,8 +351,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, SynchroPaging,
                                            SynchroSizes{"AShorterBInView", 600, 1000, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainWindowTest, MismatchesAreDarkRedInBothViewsOnlyWhileSynchronised) {
-    const QByteArray a = TempDir::patternBytes(600);
+TEST_F(SynchroTest, MismatchesAreDarkRedInBothViewsOnlyWhileSynchronised) {
+    const QByteArray a = screenBytes(600);
     QByteArray b = a;
     b[10] = char(b[10] ^ 0x5A);
     b[300] = char(b[300] ^ 0x01);
@@ -371,8 +374,8 @@ TEST_F(MainWindowTest, MismatchesAreDarkRedInBothViewsOnlyWhileSynchronised) {
     EXPECT_TRUE(darkRedCells().empty());
 }
 
-TEST_F(MainWindowTest, BytesMissingInTheShorterFileAreNeverDarkRed) {
-    const QByteArray a = TempDir::patternBytes(1000);
+TEST_F(SynchroTest, BytesMissingInTheShorterFileAreNeverDarkRed) {
+    const QByteArray a = screenBytes(1000);
     const QByteArray b = otherBytes(300);
     openA(dir.write(QStringLiteral("a.bin"), a));
     openB(dir.write(QStringLiteral("b.bin"), b));
@@ -387,8 +390,8 @@ TEST_F(MainWindowTest, BytesMissingInTheShorterFileAreNeverDarkRed) {
     EXPECT_TRUE(showsScreen(b, 256));
 }
 
-TEST_F(MainWindowTest, FocusedMismatchIsButtonShadowInsteadOfCyan) {
-    const QByteArray a = TempDir::patternBytes(600);
+TEST_F(SynchroTest, FocusedMismatchIsButtonShadowInsteadOfCyan) {
+    const QByteArray a = screenBytes(600);
     QByteArray b = a;
     b[10] = char(b[10] ^ 0x5A);
     openA(dir.write(QStringLiteral("a.bin"), a));

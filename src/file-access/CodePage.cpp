@@ -15,13 +15,15 @@ struct Table {
     QHash<char16_t, std::uint8_t> fromUnicode;
 };
 
-// Converts each byte on its own through iconv; a byte the code page leaves undefined
-// becomes U+FFFD. Should iconv lack the code page, only the ASCII half is known.
+// Converts each byte on its own through iconv. A byte the code page leaves undefined keeps
+// its own code point (a C1 control character), so no byte is shown as a substitute and
+// every byte maps back to itself. Should iconv lack the code page, the upper half is
+// treated the same way.
 Table buildTable(const char* codePage) {
     Table table;
     iconv_t cd = iconv_open("UTF-16LE", codePage);
     for (int b = 0; b < 256; ++b) {
-        char16_t unit = b < 128 ? char16_t(b) : char16_t(0xFFFD);
+        char16_t unit = char16_t(b);
         if (cd != iconv_t(-1)) {
             char in = char(b);
             unsigned char out[4] = {};
@@ -31,12 +33,10 @@ Table buildTable(const char* codePage) {
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
             if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && outLeft == 2)
                 unit = char16_t(out[0] | (out[1] << 8));
-            else
-                unit = char16_t(0xFFFD);
+
         }
         table.toUnicode[b] = unit;
-        // The first byte wins, so the fallback character never maps back.
-        if (unit != 0xFFFD && !table.fromUnicode.contains(unit))
+        if (!table.fromUnicode.contains(unit))
             table.fromUnicode.insert(unit, std::uint8_t(b));
     }
     if (cd != iconv_t(-1)) iconv_close(cd);

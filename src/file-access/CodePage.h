@@ -10,8 +10,8 @@
 // the dump files) and CP866 (the DOS character view). Tables are built once through iconv.
 namespace CodePage {
 
-// The Unicode character that byte `value` stands for in CP1251. Bytes that CP1251 leaves
-// undefined (0x98) map to U+FFFD.
+// The Unicode character that byte `value` stands for in CP1251. The one byte that CP1251
+// leaves undefined (0x98) keeps its code point, U+0098.
 QChar ansiChar(std::uint8_t value);
 // The Unicode character that byte `value` stands for in CP866.
 QChar oemChar(std::uint8_t value);

@@ -66,7 +66,10 @@ class RecordBatch : public RecordingTest, public ::testing::WithParamInterface<B
 TEST_P(RecordBatch, WritesExactlyTheChangedBytes) {
     const Batch& b = GetParam();
     openFile(b.size, b.screen);
+    fprintf(stderr, "DBG focus=%s active=%d\n", QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "null", window->isActiveWindow());
+    fprintf(stderr, "DBG focus=%s ro=%d sel=%s\n", QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "null", cell(0)->isReadOnly(), qPrintable(cell(0)->selectedText()));
     edit(b.edits);
+    fprintf(stderr, "DBG text=%s\n", qPrintable(cellText(0)));
     ASSERT_TRUE(button("knRecord")->isEnabled());
     ASSERT_EQ(TempDir::read(path), bytes) << "nothing is written before recording";
 

@@ -41,7 +41,8 @@ void mRWByt::Path(const QString& strPath) {
     // A new path while a file is open would leak the descriptor and lose cached writes.
     if (fd_ >= 0) CloseFile();
     path_ = strPath;
-    if (path_.isEmpty() || isExistingFile(path_)) subFileInfo();
+    existedAtPath_ = !path_.isEmpty() && isExistingFile(path_);
+    if (path_.isEmpty() || existedAtPath_) subFileInfo();
 }
 
 QDate mRWByt::DateFile() const {
@@ -126,8 +127,11 @@ void mRWByt::OpenFileRW() {
         return;
     }
     const bool readOnly = (fileAttr_ & 1) != 0;
-    // Opening for writing creates a file that has gone since the path was assigned.
-    const int fd = FileLayer::open(path_, readOnly ? O_RDONLY : (O_RDWR | O_CREAT));
+    // Opening for writing creates a file that did not exist when the path was assigned
+    // (a new file to be written). A file that existed then and has gone since is not
+    // silently replaced by an empty one: the open fails as "file not found".
+    const int flags = readOnly ? O_RDONLY : (O_RDWR | (existedAtPath_ ? 0 : O_CREAT));
+    const int fd = FileLayer::open(path_, flags);
     if (fd < 0) {
         reportLayerError(-fd);
         return;

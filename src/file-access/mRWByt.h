@@ -84,6 +84,7 @@ private:
     std::uint8_t byteBuffer_ = 0;
     int fd_ = -1;
     bool writable_ = false;
+    bool existedAtPath_ = false;  // the path named a regular file when it was assigned
     int error_ = 0;
     int lastErrno_ = 0;  // of the last file-layer failure, for its description
     QString msgTitle_ = QStringLiteral("mRWByt");

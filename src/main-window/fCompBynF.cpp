@@ -32,7 +32,17 @@ fCompBynF::fCompBynF(UiServices& ui, QWidget* parent) : QMainWindow(parent), ui_
     qApp->installEventFilter(this);
 }
 
-fCompBynF::~fCompBynF() = default;
+fCompBynF::~fCompBynF() {
+    // The cells outlive the members they report to; a cell losing the focus while the
+    // window is torn down must not reach them.
+    for (int i = 0; i < GridGeometry::kCells; ++i) {
+        HexCell* cell = grid_->cell(i);
+        cell->onFocusIn = nullptr;
+        cell->onFocusOut = nullptr;
+        cell->onKeyPress = nullptr;
+        grid_->symbol(i)->onClick = nullptr;
+    }
+}
 
 QAction* fCompBynF::addCommand(QMenu* menu, const char* name, const QString& caption,
                                const QKeySequence& shortcut, void (fCompBynF::*handler)()) {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -135,6 +136,7 @@ private:
 
     // rendering
     void subCompare(int NumberFile);
+    int readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes);
     void subScreenByt(int index, int value);
     QString funSumbol(int value) const;
     void subShowAdres(std::int64_t screenStart);
@@ -145,7 +147,7 @@ private:
     void subLockByt();
     void subCheckByt(int index);
     void subChangeMenu(bool on);
-    void subRwcordByt();
+    bool subRwcordByt();
     bool writePermission() const;
 
     mRWByt& fileInView() { return intShowFile == 1 ? *fileOne_ : *fileTwo_; }

@@ -136,7 +136,14 @@ bool fCompBynF::plByt0_KeyPress(int index, int KeyAscii) {
     default:
         return false;
     }
-    if (target >= 0) grid_->cell(target)->setFocus(Qt::OtherFocusReason);
+    if (target == index) {
+        // Enter on the only byte of the screen: the focus has nowhere to go, so the cell is
+        // left and entered in place, and the value typed is checked as on any move.
+        plByt0_LostFocus(index);
+        plByt0_GotFocus(index);
+    } else if (target >= 0) {
+        grid_->cell(target)->setFocus(Qt::OtherFocusReason);
+    }
     return true;
 }
 

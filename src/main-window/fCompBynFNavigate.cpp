@@ -12,17 +12,6 @@
 
 using GridGeometry::kScreenBytes;
 
-namespace {
-
-// A redraw changes the byte under the focused cell: enter it again, so that it gets the
-// highlight, lock, selection, entry text and information line of the byte it now shows.
-void reenterFocusedCell(fCompBynF& window) {
-    const int focused = window.grid().focusedCell();
-    if (focused >= 0) window.plByt0_GotFocus(focused);
-}
-
-}  // namespace
-
 std::int64_t fCompBynF::funScreenAdres(std::int64_t address) {
     return GridGeometry::screenStartOf(address);
 }
@@ -41,7 +30,6 @@ void fCompBynF::subDown() {
         screenStartInView() += kScreenBytes;
     }
     subShowDate(intShowFile);
-    reenterFocusedCell(*this);
 }
 
 void fCompBynF::subUp() {
@@ -56,7 +44,6 @@ void fCompBynF::subUp() {
         curAdresTwo -= kScreenBytes;
     }
     subShowDate(intShowFile);
-    reenterFocusedCell(*this);
 }
 
 void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
@@ -75,9 +62,8 @@ void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
     grid_->cell(target)->setFocus();
     screenStartInView() = start;
     if (mnuSynchro->isChecked()) (intShowFile == 1 ? curAdresTwo : curAdresOne) = start;
+    // The cell takes the focus before the redraw, which then gives it the new byte.
     subShowDate(intShowFile);
-    // The cell took the focus before the redraw.
-    reenterFocusedCell(*this);
 }
 
 void fCompBynF::reportMissingAddress(int TypeSearch) {
@@ -97,7 +83,6 @@ void fCompBynF::mnuSynchro_Click() {
         lbInfo2->clear();
     }
     subShowDate(intShowFile);
-    reenterFocusedCell(*this);
 }
 
 void fCompBynF::mnuNext_Click() {

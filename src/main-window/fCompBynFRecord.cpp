@@ -2,7 +2,6 @@
 #include "fCompBynF.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -22,15 +21,20 @@ void fCompBynF::knRecord_Click() {
         a->setEnabled(true);
     knNextScreen->setEnabled(true);
     subChangeMenu(false);
-    subRwcordByt();
+    const bool reported = !subRwcordByt();
+    // After a reported failure the redraw would only say the same again.
+    fileInView().MsgView(!reported);
     subShowDate(intShowFile);
+    fileInView().MsgView(true);
 }
 
-void fCompBynF::subRwcordByt() {
+// False when the file object reported a failure.
+bool fCompBynF::subRwcordByt() {
     mRWByt& file = fileInView();
     const std::int64_t base = kScreenBytes * (curBlock - 1) + 1;
     file.OpenFileRW();
-    if (file.Error() != 0) return;  // reported by the file object; nothing to write into
+    if (file.Error() != 0) return false;  // reported by the file object; nothing to write into
+    bool failed = false;
     for (int i = 0; i < kCells; ++i) {
         const QString text = grid_->cell(i)->text();
         if (text.isEmpty()) break;
@@ -38,11 +42,18 @@ void fCompBynF::subRwcordByt() {
         const int value = text.toInt(&ok, 16);
         if (!ok) break;  // a cell never holds anything else once left; be safe anyway
         const int current = file.GetByt(base + i);
-        if (current == -1) break;
+        if (current == -1) {
+            failed = file.Error() != -2;  // past the end is no failure
+            break;
+        }
         // One failed write is reported once; the rest of the screen is not attempted.
-        if (value != current && file.PutByt(value, base + i) != 0) break;
+        if (value != current && file.PutByt(value, base + i) != 0) {
+            failed = true;
+            break;
+        }
     }
-    file.CloseFile();
+    file.CloseFile();  // the cached bytes reach the file here; a failure is reported
+    return !failed && file.Error() == 0;
 }
 
 void fCompBynF::mnuCanscel_Click() {

@@ -75,53 +75,46 @@ void fCompBynF::subShowDate(int NumberFile) {
 }
 
 void fCompBynF::refreshFocusedCellEntry() {
-    // A redraw changes the focused cell's text under it; leaving the cell must not count
-    // that as an edit.
+    // A redraw changes the byte under the focused cell: enter it again, so it gets the
+    // highlight, lock, selection and information line of the byte it now shows, and its
+    // new text as the entry text (leaving it must not count as an edit).
     const int focused = grid_->focusedCell();
-    if (focused >= 0) strOldByt = grid_->cell(focused)->text();
+    if (focused >= 0) plByt0_GotFocus(focused);
 }
 
 void fCompBynF::subCompare(int NumberFile) {
-    // Both screens are read in one span each; the file objects keep their own per-byte
-    // semantics (positions past the end read as no byte).
     std::array<int, kCells> a{};
     std::array<int, kCells> b{};
-    auto readScreen = [](mRWByt& file, std::int64_t start, std::array<int, kCells>& out) {
-        std::array<std::uint8_t, kCells> buffer{};
-        std::int64_t got = file.ReadSpan(start + 1, buffer.data(), kCells);
-        if (got < 0) got = 0;
-        for (int i = 0; i < kCells; ++i) out[i] = i < got ? buffer[i] : -1;
-        return file.Error();
-    };
-
-    if (intLoadFile == 1) {
-        bolEqual = true;
-        fileOne_->OpenFileRW();
-        const int error = readScreen(*fileOne_, curAdresOne, a);
-        for (int i = 0; i < kCells; ++i) {
-            subScreenByt(i, a[i]);
-            if (error == 52) return;  // the file object has reported it; keep the rest
-        }
-        fileOne_->CloseFile();
-        return;
-    }
-
-    fileOne_->OpenFileRW();
-    fileTwo_->OpenFileRW();
+    const bool two = intLoadFile != 1;
     const int errorA = readScreen(*fileOne_, curAdresOne, a);
-    const int errorB = readScreen(*fileTwo_, curAdresTwo, b);
-    const bool showA = NumberFile == 1;
+    const int errorB = two ? readScreen(*fileTwo_, curAdresTwo, b) : 0;
+    const bool showA = NumberFile == 1 || !two;
+    const int errorInView = showA ? errorA : errorB;
     for (int i = 0; i < kCells; ++i) {
-        bolEqual = a[i] == b[i] || a[i] == -1 || b[i] == -1;
+        bolEqual = !two || a[i] == b[i] || a[i] == -1 || b[i] == -1;
+        // A read refused by the file layer stops the drawing here; the object has said why,
+        // and the rest of the screen keeps what it showed.
+        if (errorInView == 52 && (showA ? a[i] : b[i]) < 0) return;
         subScreenByt(i, showA ? a[i] : b[i]);
-        if ((showA ? errorA : errorB) == 52) return;
     }
-    fileOne_->CloseFile();
-    fileTwo_->CloseFile();
+}
+
+int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes) {
+    // One span per screen; positions past the end read as no byte (-1). A file that cannot
+    // be opened has been reported by its object and shows no bytes. The file is always
+    // closed again, so a failure never leaves it open for the next drawing.
+    bytes.fill(-1);
+    file.OpenFileRW();
+    if (file.Error() != 0) return file.Error();
+    std::array<std::uint8_t, kCells> buffer{};
+    const std::int64_t got = file.ReadSpan(screenStart + 1, buffer.data(), kCells);
+    const int error = file.Error();
+    for (int i = 0; i < got; ++i) bytes[i] = buffer[i];
+    file.CloseFile();
+    return error;
 }
 
 void fCompBynF::subScreenByt(int index, int value) {
-    if (fileOne_->Error() == 52 || (intLoadFile == 2 && fileTwo_->Error() == 52)) return;
     HexCell* cell = grid_->cell(index);
     QString text;
     QString character;

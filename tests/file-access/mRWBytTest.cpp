@@ -86,6 +86,11 @@ TEST_F(BinaryFile, MissingFileOrDirectoryChangesOnlyThePath) {
     EXPECT_EQ(file.Size(), 0);
     EXPECT_TRUE(file.DateText().isEmpty());
     EXPECT_FALSE(file.DateFile().isValid());
+    // A new file: opening creates it, and bytes can be added.
+    file.OpenFileRW();
+    EXPECT_EQ(file.AddByt(0x41, 1), 0);
+    file.CloseFile();
+    EXPECT_EQ(TempDir::read(dir.path(QStringLiteral("missing.bin"))), QByteArray("A"));
     file.Path(dir.pattern(QStringLiteral("a.bin"), 10));
     file.Path(dir.path(QString()));  // the folder itself
     EXPECT_EQ(file.Size(), 10);
@@ -103,24 +108,20 @@ TEST_F(BinaryFile, MissingFileOrDirectoryChangesOnlyThePath) {
 }
 
 TEST_F(BinaryFile, FileRemovedBeforeOpening) {
-    // Opened for writing it is created again; Size still says 10, but there is no byte
-    // to read: refused rather than invented.
-    const QString path = dir.pattern(QStringLiteral("gone.bin"), 10);
-    file.Path(path);
-    QFile::remove(path);
-    file.OpenFileRW();
-    EXPECT_EQ(file.GetByt(1), -1);
-    EXPECT_EQ(file.Error(), -2);
-    file.CloseFile();
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(QFile::exists(path));
-    // A read-only one is opened for reading, which fails: the general message.
-    TempDir::makeReadOnly(dir.pattern(QStringLiteral("ro.bin"), 10));
-    file.Path(dir.path(QStringLiteral("ro.bin")));
-    QFile::remove(dir.path(QStringLiteral("ro.bin")));
-    file.OpenFileRW();
-    EXPECT_EQ(file.Error(), 53);
-    expectOnlyMessage(ui, QStringLiteral("mRWByt"), QStringLiteral("Error №53.     Файл не найден"));
+    // A file that existed when its path was assigned and has gone since is reported once
+    // as not found, for writing as for reading; it is not replaced by an empty file.
+    for (const bool readOnly : {false, true}) {
+        ui.clear();
+        const QString path = dir.pattern(readOnly ? QStringLiteral("ro.bin") : QStringLiteral("gone.bin"), 10);
+        if (readOnly) TempDir::makeReadOnly(path);
+        file.Path(path);
+        QFile::remove(path);
+        file.OpenFileRW();
+        EXPECT_FALSE(file.IsOpen());
+        EXPECT_EQ(file.Error(), 53);
+        expectOnlyMessage(ui, QStringLiteral("mRWByt"), QStringLiteral("Error №53.     Файл не найден"));
+        EXPECT_FALSE(QFile::exists(path));
+    }
 }
 
 TEST_F(BinaryFile, PositionsValuesAndAppending) {

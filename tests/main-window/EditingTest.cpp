@@ -168,6 +168,7 @@ struct Entry {
     const char* shown;  // the cell's text once left
     bool pending;
 };
+void PrintTo(const Entry& c, std::ostream* os) { *os << c.name; }
 
 class AcceptedEntry : public EditingTest, public ::testing::WithParamInterface<Entry> {};
 
@@ -265,6 +266,7 @@ struct Move {
     const char* text;
     int to;
 };
+void PrintTo(const Move& c, std::ostream* os) { *os << c.name; }
 
 class NavigationKey : public EditingTest, public ::testing::WithParamInterface<Move> {};
 

@@ -32,6 +32,7 @@ struct PagingWay {
     Qt::Key down;     // Key_unknown: click the buttons
     Qt::Key up;
 };
+void PrintTo(const PagingWay& c, std::ostream* os) { *os << c.name; }
 
 class Paging : public MainWindowTest, public ::testing::WithParamInterface<PagingWay> {
 protected:
@@ -169,6 +170,7 @@ struct Jump {
     qint64 screen;
     int cell;
 };
+void PrintTo(const Jump& c, std::ostream* os) { *os << c.name; }
 
 class JumpTo : public MainWindowTest, public ::testing::WithParamInterface<Jump> {};
 
@@ -232,6 +234,7 @@ struct MissingJump {
     int type;
     const QString* text;
 };
+void PrintTo(const MissingJump& c, std::ostream* os) { *os << c.name; }
 
 class JumpBeyond : public MainWindowTest, public ::testing::WithParamInterface<MissingJump> {};
 
@@ -311,6 +314,7 @@ struct SynchroSizes {
     qint64 sizeB;
     int view;  // 1 file A, 2 file B
 };
+void PrintTo(const SynchroSizes& c, std::ostream* os) { *os << c.name; }
 
 class SynchroPaging : public MainWindowTest, public ::testing::WithParamInterface<SynchroSizes> {};
 

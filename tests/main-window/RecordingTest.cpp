@@ -60,16 +60,14 @@ struct Batch {
     Changes changes;
     bool viaMenu;  // "Правка" → "Запись" rather than the button
 };
+void PrintTo(const Batch& c, std::ostream* os) { *os << c.name; }
 
 class RecordBatch : public RecordingTest, public ::testing::WithParamInterface<Batch> {};
 
 TEST_P(RecordBatch, WritesExactlyTheChangedBytes) {
     const Batch& b = GetParam();
     openFile(b.size, b.screen);
-    fprintf(stderr, "DBG focus=%s active=%d\n", QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "null", window->isActiveWindow());
-    fprintf(stderr, "DBG focus=%s ro=%d sel=%s\n", QApplication::focusWidget() ? qPrintable(QApplication::focusWidget()->objectName()) : "null", cell(0)->isReadOnly(), qPrintable(cell(0)->selectedText()));
     edit(b.edits);
-    fprintf(stderr, "DBG text=%s\n", qPrintable(cellText(0)));
     ASSERT_TRUE(button("knRecord")->isEnabled());
     ASSERT_EQ(TempDir::read(path), bytes) << "nothing is written before recording";
 
@@ -160,6 +158,7 @@ struct Ending {
     int files;
     bool cancel;
 };
+void PrintTo(const Ending& c, std::ostream* os) { *os << c.name; }
 
 class AfterBatch : public RecordingTest, public ::testing::WithParamInterface<Ending> {};
 
@@ -259,6 +258,7 @@ struct WriteFault {
     Changes written;  // what reaches the file
     int code;         // the error number reported
 };
+void PrintTo(const WriteFault& c, std::ostream* os) { *os << c.name; }
 
 class RecordFault : public RecordingTest, public ::testing::WithParamInterface<WriteFault> {};
 

@@ -105,20 +105,22 @@ void fCompBynF::buildMenus() {
                              QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
 
     mduSetup = menu("mduSetup", QStringLiteral("Параметры"));
-    mnuSynchro = addCommand(mduSetup, "mnuSynchro", QStringLiteral("Синхронизировать файлы"), {},
-                            &fCompBynF::mnuSynchro_Click);
-    mnuEdit = addCommand(mduSetup, "mnuEdit", QStringLiteral("Разрешить запись в файл"), {},
-                         &fCompBynF::mnuEdit_Click);
-    mnuDOS = addCommand(mduSetup, "mnuDOS", QStringLiteral("Формат файла - DOS"), {},
-                        &fCompBynF::mnuDOS_Click);
-    // The check marks are toggled by the commands themselves.
-    for (QAction* a : {mnuSynchro, mnuEdit, mnuDOS}) {
-        a->setCheckable(true);
-        disconnect(a, &QAction::triggered, this, nullptr);
+    mnuSynchro = addCommand(mduSetup, "mnuSynchro", QStringLiteral("Синхронизировать файлы"), {}, nullptr);
+    mnuEdit = addCommand(mduSetup, "mnuEdit", QStringLiteral("Разрешить запись в файл"), {}, nullptr);
+    mnuDOS = addCommand(mduSetup, "mnuDOS", QStringLiteral("Формат файла - DOS"), {}, nullptr);
+    // Qt toggles a check item before it reports the click; the commands toggle the mark
+    // themselves, so the automatic toggle is undone first.
+    const std::pair<QAction*, void (fCompBynF::*)()> checkItems[] = {
+        {mnuSynchro, &fCompBynF::mnuSynchro_Click},
+        {mnuEdit, &fCompBynF::mnuEdit_Click},
+        {mnuDOS, &fCompBynF::mnuDOS_Click}};
+    for (const auto& [item, handler] : checkItems) {
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, item, handler](bool checked) {
+            item->setChecked(!checked);
+            (this->*handler)();
+        });
     }
-    connect(mnuSynchro, &QAction::triggered, this, [this] { mnuSynchro->setChecked(!mnuSynchro->isChecked()); mnuSynchro_Click(); });
-    connect(mnuEdit, &QAction::triggered, this, [this] { mnuEdit->setChecked(!mnuEdit->isChecked()); mnuEdit_Click(); });
-    connect(mnuDOS, &QAction::triggered, this, [this] { mnuDOS->setChecked(!mnuDOS->isChecked()); mnuDOS_Click(); });
 
     mnuHelpMenu = menu("mnuHelpMenu", QStringLiteral("Справка"));
     mnuHelp = addCommand(mnuHelpMenu, "mnuHelp", QStringLiteral("Помощь"), QKeySequence(Qt::Key_F1),

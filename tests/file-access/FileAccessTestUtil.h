@@ -1,6 +1,8 @@
 #pragma once
 
 #include "RecordingUiServices.h"
+#include "TempDir.h"
+#include "mRWByt.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +17,30 @@ inline void expectOnlyMessage(const RecordingUiServices& ui, const QString& titl
     EXPECT_EQ(m.buttons, MessageButtons::Ok);
 }
 
-inline const QString kNoPath =
-    QStringLiteral("Файл не указан. Необходимо указать полный путь и полное имя файла.");
 inline const QString kEmptyFile = QStringLiteral("Файл пустой и не содержит ни одного байта данных.");
 inline const QString kBadHandle =
     QStringLiteral("Нет доступа к файлу. Возможно он ещё не открыт или недоступен.");
+inline const QString kAlreadyOpen =
+    QStringLiteral("Оди файл уже открыт. Нельзя открыть более одного файла.");
 inline const QString kDiskFull =
     QStringLiteral("Нет места на диске. Воспользуйтесь другим диском большего объёма.");
+
+struct BinaryFileTest : ::testing::Test {
+    TempDir dir;
+    RecordingUiServices ui;
+    mRWByt file{ui};
+
+    // Opens a file of TempDir's pattern bytes, with failures titled "Bivex".
+    QString openPattern(std::int64_t size) { return open(dir.pattern(QStringLiteral("data.bin"), size)); }
+    QString open(const QString& path) {
+        file.MsgTitle(QStringLiteral("Bivex"));
+        file.Path(path);
+        file.OpenFileRW();
+        EXPECT_TRUE(file.IsOpen());
+        return path;
+    }
+    void expectFailure(int code, const QString& text) {
+        EXPECT_EQ(file.Error(), code);
+        expectOnlyMessage(ui, QStringLiteral("Bivex"), text);
+    }
+};

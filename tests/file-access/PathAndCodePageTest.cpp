@@ -6,67 +6,52 @@
 #include <QDir>
 #include <QFile>
 
-
 namespace {
 
 struct PathSplit : ::testing::Test {
     TempDir dir;
     RecordingUiServices ui;
     mdGetPathParametr parts;
+    const QString d = QDir(dir.path(QString())).absolutePath() + QLatin1Char('/');
 };
 
 TEST_F(PathSplit, SplitsExistingFiles) {
-    QDir(dir.path(QString())).mkpath(QStringLiteral("my.dir"));
-    struct Row {
-        QString relative, nameOnly, extension, pathNoExtRelative;
+    QDir(d).mkpath(QStringLiteral("my.dir"));
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(d);  // for the name without a folder
+    const struct {
+        QString path, folder, nameOnly, extension;
+    } rows[] = {
+        {d + "dump.bin", d, "dump", "bin"},
+        {d + "dump", d, "dump", ""},
+        {d + "my.dir/dump", d + "my.dir/", "dump", ""},
+        {d + "a.b.c", d, "a.b", "c"},
+        {d + ".hidden.bin", d, ".hidden", "bin"},
+        {"dump.bin", "", "dump", "bin"},
     };
-    const Row rows[] = {
-        {QStringLiteral("dump.bin"), QStringLiteral("dump"), QStringLiteral("bin"), QStringLiteral("dump")},
-        {QStringLiteral("dump"), QStringLiteral("dump"), QString(), QStringLiteral("dump")},
-        {QStringLiteral("my.dir/dump"), QStringLiteral("dump"), QString(), QStringLiteral("my.dir/dump")},
-        {QStringLiteral("a.b.c"), QStringLiteral("a.b"), QStringLiteral("c"), QStringLiteral("a.b")},
-        {QStringLiteral(".hidden.bin"), QStringLiteral(".hidden"), QStringLiteral("bin"), QStringLiteral(".hidden")},
-    };
-    for (const Row& row : rows) {
-        const QString path = dir.write(row.relative, "x");
-        parts.NameFromFullPath(path, ui);
-        SCOPED_TRACE(row.relative.toStdString());
-        const QString fileName = row.relative.mid(row.relative.lastIndexOf(QLatin1Char('/')) + 1);
-        EXPECT_EQ(parts.strFullPath, path);
-        EXPECT_EQ(parts.strFolder, path.left(path.size() - fileName.size()));
-        EXPECT_TRUE(parts.strFolder.endsWith(QLatin1Char('/')));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path.toStdString());
+        QFile(row.path).open(QIODevice::WriteOnly);
+        parts.NameFromFullPath(row.path, ui);
+        EXPECT_EQ(parts.strFullPath, row.path);
+        EXPECT_EQ(parts.strFolder, row.folder);
         EXPECT_TRUE(parts.strDisk.isEmpty());
-        EXPECT_EQ(parts.strFileName, fileName);
+        EXPECT_EQ(parts.strFileName, row.path.mid(row.folder.size()));
         EXPECT_EQ(parts.strNameOnly, row.nameOnly);
         EXPECT_EQ(parts.strExtension, row.extension);
-        EXPECT_EQ(parts.strPathNoExt, dir.path(row.pathNoExtRelative));
+        EXPECT_EQ(parts.strPathNoExt, row.folder + row.nameOnly);
     }
+    QDir::setCurrent(saved);
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(PathSplit, RelativeNameWithoutFolder) {
-    dir.write(QStringLiteral("dump.bin"), "x");
-    const QString saved = QDir::currentPath();
-    QDir::setCurrent(dir.path(QString()));
-    parts.NameFromFullPath(QStringLiteral("dump.bin"), ui);
-    QDir::setCurrent(saved);
-    EXPECT_TRUE(parts.strFolder.isEmpty());
-    EXPECT_EQ(parts.strFileName, QStringLiteral("dump.bin"));
-    EXPECT_EQ(parts.strNameOnly, QStringLiteral("dump"));
-    EXPECT_EQ(parts.strPathNoExt, QStringLiteral("dump"));
-}
-
 TEST_F(PathSplit, NothingFoundLeavesOnlyThePreviousPathWithoutExtension) {
-    const QString existing = dir.write(QStringLiteral("dump.bin"), "x");
-    parts.NameFromFullPath(existing, ui);
-    for (const QString& path : {dir.path(QStringLiteral("missing.bin")), dir.path(QString()),
-                                dir.path(QStringLiteral("dump.bin/inner")), QString()}) {
+    parts.NameFromFullPath(dir.write(QStringLiteral("dump.bin"), "x"), ui);
+    for (const QString& path : {d + "missing.bin", d, d + "dump.bin/inner", QString()}) {
         parts.NameFromFullPath(path, ui);
-        EXPECT_TRUE(parts.strFullPath.isEmpty());
-        EXPECT_TRUE(parts.strFolder.isEmpty());
-        EXPECT_TRUE(parts.strFileName.isEmpty());
-        EXPECT_TRUE(parts.strNameOnly.isEmpty());
-        EXPECT_TRUE(parts.strExtension.isEmpty());
+        EXPECT_EQ(parts.strFullPath + parts.strFolder + parts.strFileName + parts.strNameOnly +
+                      parts.strExtension,
+                  QString());
         EXPECT_EQ(parts.strPathNoExt, dir.path(QStringLiteral("dump")));
     }
     EXPECT_TRUE(ui.messages.empty());
@@ -87,10 +72,7 @@ TEST(CodePage, Cp1251AndCp866Characters) {
     for (const int b : {0x80, 0xF1, 0xB0}) oem += CodePage::oemChar(std::uint8_t(b));
     EXPECT_EQ(ansi, QStringLiteral("Аё€\u0098A"));
     EXPECT_EQ(oem, QStringLiteral("Аё░"));
-    for (int b = 0; b < 256; ++b) {
-        EXPECT_EQ(CodePage::ansiCode(CodePage::ansiChar(std::uint8_t(b))), b) << b;
-    }
-    EXPECT_EQ(CodePage::ansiCode(QChar(0x0431)), 225);  // б
+    for (int b = 0; b < 256; ++b) EXPECT_EQ(CodePage::ansiCode(CodePage::ansiChar(std::uint8_t(b))), b) << b;
     EXPECT_EQ(CodePage::ansiCode(QChar(0x4E2D)), '?');
     EXPECT_EQ(CodePage::toAnsi(QStringLiteral("Ю1中") + QString::fromUcs4(U"\U0001F600")),
               QByteArray("\xDE" "1??"));

@@ -1,152 +1,144 @@
+// The binary file object: what it tells about a file, its failures, and its window cache.
+// Whatever happens, the file holds exactly the bytes that were asked for.
 #include "FileAccessTestUtil.h"
-#include "TempDir.h"
-#include "mRWByt.h"
+#include "FileFaults.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
-struct BinaryFile : ::testing::Test {
-    TempDir dir;
-    RecordingUiServices ui;
-    mRWByt file{ui};
-};
+constexpr std::int64_t KiB = 1024;
+constexpr std::int64_t Window = 256 * KiB;
 
-TEST_F(BinaryFile, PathDescribesTheFile) {
+using BinaryFile = BinaryFileTest;
+using CachedFile = BinaryFileTest;
+
+TEST_F(BinaryFile, PathDescribesTheFileAndAnEmptyPathNoFile) {
     const QString path = dir.pattern(QStringLiteral("data.bin"), 300);
     const std::int64_t when = QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9)).toSecsSinceEpoch();
     const timespec times[2] = {{when, 0}, {when, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
     file.Path(path);
-    EXPECT_EQ(file.Error(), 0);
     EXPECT_EQ(file.Size(), 300);
     EXPECT_EQ(file.Name(), QStringLiteral("data.bin"));
-    EXPECT_EQ(file.DateText(), QStringLiteral("06.12.2026"));
-    EXPECT_EQ(file.TimeText(), QStringLiteral("07:05:09"));
-    EXPECT_EQ(file.DateFile(), QDate(2026, 12, 6));
-    EXPECT_EQ(file.TimeFile(), QTime(7, 5, 9));
+    EXPECT_EQ(file.DateText() + ' ' + file.TimeText(), QStringLiteral("06.12.2026 07:05:09"));
+    EXPECT_EQ(QDateTime(file.DateFile(), file.TimeFile()).toSecsSinceEpoch(), when);
     EXPECT_EQ(file.FileAttr(), 0);
-    // Read-only by the mode bits (so also under root), hidden by the leading dot; a dot
-    // file is an ordinary file.
+    // Read-only by the mode bits (so also under root), hidden by the leading dot.
     const std::pair<const char*, int> attributes[] = {{"ro", 1}, {".hidden", 2}, {".both", 3}};
     for (const auto& [name, code] : attributes) {
         const QString other = dir.pattern(QString::fromLatin1(name), 4);
         if (code & 1) TempDir::makeReadOnly(other);
         file.Path(other);
         EXPECT_EQ(file.FileAttr(), code) << name;
-        EXPECT_EQ(file.Size(), 4);
     }
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(BinaryFile, EmptyPathResetsAndRefusesEveryOperation) {
-    file.MsgTitle(QStringLiteral("Bivex"));
-    file.Path(dir.pattern(QStringLiteral("a.bin"), 10));
+    // No file: nothing to describe but the present moment.
     file.Path(QString());
     EXPECT_EQ(file.Size(), 0);
     EXPECT_TRUE(file.Name().isEmpty());
     EXPECT_EQ(file.FileAttr(), 0);
-    EXPECT_LE(qAbs(QDateTime::fromString(file.DateText() + ' ' + file.TimeText(),
-                                         QStringLiteral("dd.MM.yyyy HH:mm:ss"))
-                       .secsTo(QDateTime::currentDateTime())), 2);
     EXPECT_FALSE(file.DateFile().isValid());
-    const std::function<int()> operations[] = {
-        [&] { return file.GetByt(1); },
-        [&] { return file.PutByt(1, 1); },
-        [&] { return file.AddByt(1, 1); },
-        [&] { file.OpenFileRW(); return -1; },
-    };
-    for (const auto& operation : operations) {
-        ui.clear();
-        EXPECT_EQ(operation(), -1);
-        EXPECT_EQ(file.Error(), -1);
-        expectOnlyMessage(ui, QStringLiteral("Bivex"), kNoPath);
-    }
-    EXPECT_FALSE(file.IsOpen());
-}
-
-TEST_F(BinaryFile, EmptyFileSetsLengthOnlyAndReportsIt) {
-    file.Path(dir.pattern(QStringLiteral("before.bin"), 10));
-    const QString date = file.DateText();
-    file.Path(dir.write(QStringLiteral("empty.bin"), QByteArray()));
-    EXPECT_EQ(file.Error(), -5);
-    EXPECT_EQ(file.Size(), 0);
-    EXPECT_EQ(file.Name(), QStringLiteral("before.bin"));
-    EXPECT_EQ(file.DateText(), date);
-    expectOnlyMessage(ui, QStringLiteral("mRWByt"), kEmptyFile);
-}
-
-TEST_F(BinaryFile, MissingFileOrDirectoryChangesOnlyThePath) {
-    file.Path(dir.path(QStringLiteral("missing.bin")));
-    EXPECT_EQ(file.Size(), 0);
-    EXPECT_TRUE(file.DateText().isEmpty());
-    EXPECT_FALSE(file.DateFile().isValid());
-    // A new file: opening creates it, and bytes can be added.
-    file.OpenFileRW();
-    EXPECT_EQ(file.AddByt(0x41, 1), 0);
-    file.CloseFile();
-    EXPECT_EQ(TempDir::read(dir.path(QStringLiteral("missing.bin"))), QByteArray("A"));
-    file.Path(dir.pattern(QStringLiteral("a.bin"), 10));
-    file.Path(dir.path(QString()));  // the folder itself
-    EXPECT_EQ(file.Size(), 10);
-    EXPECT_EQ(file.Name(), QStringLiteral("a.bin"));
+    const QDateTime shown = QDateTime::fromString(file.DateText() + ' ' + file.TimeText(),
+                                                  QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    EXPECT_LE(qAbs(shown.secsTo(QDateTime::currentDateTime())), 2);
     EXPECT_TRUE(ui.messages.empty());
-    file.OpenFileRW();
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(file.Error(), 75);
-    expectOnlyMessage(ui, QStringLiteral("mRWByt"),
-                      QStringLiteral("Error №75.     Ошибка доступа к пути или файлу"));
-    file.MsgView(false);  // the same code, without the box
-    file.OpenFileRW();
-    EXPECT_EQ(file.Error(), 75);
-    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
-TEST_F(BinaryFile, FileRemovedBeforeOpening) {
-    // A file that existed when its path was assigned and has gone since is reported once
-    // as not found, for writing as for reading; it is not replaced by an empty file.
-    for (const bool readOnly : {false, true}) {
-        ui.clear();
-        const QString path = dir.pattern(readOnly ? QStringLiteral("ro.bin") : QStringLiteral("gone.bin"), 10);
-        if (readOnly) TempDir::makeReadOnly(path);
-        file.Path(path);
-        QFile::remove(path);
-        file.OpenFileRW();
-        EXPECT_FALSE(file.IsOpen());
-        EXPECT_EQ(file.Error(), 53);
-        expectOnlyMessage(ui, QStringLiteral("mRWByt"), QStringLiteral("Error №53.     Файл не найден"));
-        EXPECT_FALSE(QFile::exists(path));
+// Each failure leaves its code and shows one message (none with MsgView off). Every row
+// starts from a new object.
+TEST(BinaryFileFailures, EachShowsOneMessage) {
+    TempDir dir;
+    const QString ten = dir.pattern(QStringLiteral("ten.bin"), 10);
+    const QString ro = dir.pattern(QStringLiteral("ro.bin"), 10);
+    TempDir::makeReadOnly(ro);
+    const QString noPath =
+        QStringLiteral("Файл не указан. Необходимо указать полный путь и полное имя файла.");
+    const auto opened = [&](mRWByt& f) { f.Path(ten); f.OpenFileRW(); };
+    // A read-only file reads, and refuses each write at once rather than at the flush.
+    const auto readOnly = [&](mRWByt& f) { f.Path(ro); f.OpenFileRW(); EXPECT_EQ(f.GetByt(3), 2 * 7 + 3); };
+    const std::uint8_t data[2] = {1, 2};
+    const struct {
+        const char* name;
+        std::function<void(mRWByt&)> call;
+        int code;
+        QString text;
+    } rows[] = {
+        {"GetByt without path", [](mRWByt& f) { EXPECT_EQ(f.GetByt(1), -1); }, -1, noPath},
+        {"PutByt without path", [](mRWByt& f) { EXPECT_EQ(f.PutByt(1, 1), -1); }, -1, noPath},
+        {"AddByt without path", [](mRWByt& f) { EXPECT_EQ(f.AddByt(1, 1), -1); }, -1, noPath},
+        {"open without path", [](mRWByt& f) { f.OpenFileRW(); }, -1, noPath},
+        {"empty file keeps all but the length", [&](mRWByt& f) {
+             f.Path(ten);
+             f.Path(dir.write(QStringLiteral("empty.bin"), QByteArray()));
+             EXPECT_EQ(f.Size(), 0);
+             EXPECT_EQ(f.Name(), QStringLiteral("ten.bin"));
+         }, -5, kEmptyFile},
+        {"directory, after a read-only file", [&](mRWByt& f) {
+             f.Path(ro);  // so it is opened for reading, which the system allows on a folder
+             f.Path(dir.path(QString()));  // only the path changes, quietly
+             EXPECT_EQ(f.Size(), 10);
+             f.OpenFileRW();
+             EXPECT_FALSE(f.IsOpen());
+         }, 75, QStringLiteral("Error №75.     Ошибка доступа к пути или файлу")},
+        {"removed since Path, not recreated", [&](mRWByt& f) {
+             const QString gone = dir.pattern(QStringLiteral("gone.bin"), 10);
+             f.Path(gone);
+             QFile::remove(gone);
+             f.OpenFileRW();
+             EXPECT_FALSE(f.IsOpen());
+             EXPECT_FALSE(QFile::exists(gone));
+         }, 53, QStringLiteral("Error №53.     Файл не найден")},
+        {"not opened", [&](mRWByt& f) { f.Path(ten); EXPECT_EQ(f.GetByt(1), -1); }, 52, kBadHandle},
+        {"opened twice", [&](mRWByt& f) { opened(f); f.OpenFileRW(); EXPECT_TRUE(f.IsOpen()); }, -4, kAlreadyOpen},
+        {"PutByt 256", [&](mRWByt& f) { opened(f); EXPECT_EQ(f.PutByt(256, 1), -1); }, -3,
+         QStringLiteral("Недопустимое значение. Байт может принимать значение от 0 до 255.")},
+        {"read-only PutByt", [&](mRWByt& f) { readOnly(f); EXPECT_EQ(f.PutByt(0, 1), -1); }, 52, kBadHandle},
+        {"read-only AddByt", [&](mRWByt& f) { readOnly(f); EXPECT_EQ(f.AddByt(0, 11), -1); }, 52, kBadHandle},
+        {"read-only WriteSpan", [&](mRWByt& f) { readOnly(f); EXPECT_EQ(f.WriteSpan(1, data, 2), -1); }, 52, kBadHandle},
+        {"read-only FillSpan", [&](mRWByt& f) { readOnly(f); EXPECT_EQ(f.FillSpan(1, 10, 0), -1); }, 52, kBadHandle},
+    };
+    for (const bool shown : {true, false}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (shown ? "" : ", MsgView off"));
+            RecordingUiServices ui;
+            mRWByt file{ui};
+            file.MsgView(shown);
+            row.call(file);
+            EXPECT_EQ(file.Error(), row.code);
+            if (shown) expectOnlyMessage(ui, QStringLiteral("mRWByt"), row.text);
+            else EXPECT_TRUE(ui.messages.empty());
+        }
     }
+    EXPECT_EQ(TempDir::read(ro), TempDir::patternBytes(10));
 }
 
-TEST_F(BinaryFile, PositionsValuesAndAppending) {
+TEST_F(BinaryFile, PositionsAndAppendingAlsoToANewFile) {
     const QByteArray bytes = TempDir::patternBytes(300);
-    const QString path = dir.write(QStringLiteral("a.bin"), bytes);
-    file.Path(path);
-    file.OpenFileRW();
+    const QString path = open(dir.write(QStringLiteral("a.bin"), bytes));
     EXPECT_EQ(file.GetByt(1), quint8(bytes[0]));
     EXPECT_EQ(file.GetByt(300), quint8(bytes[299]));
-    for (const std::int64_t item : {std::int64_t(0), std::int64_t(301)}) {
-        EXPECT_EQ(file.GetByt(item), -1);
-        EXPECT_EQ(file.Error(), -2);
-        EXPECT_EQ(file.PutByt(1, item), -1);
-        EXPECT_EQ(file.Error(), -2);
-    }
-    EXPECT_EQ(file.AddByt(1, 0), -1);
-    EXPECT_EQ(file.Error(), -2);
+    // One past either end is -2, quietly; AddByt may go past the end, not before position 1.
+    const auto outside = [&](int result) { EXPECT_EQ(result, -1); EXPECT_EQ(file.Error(), -2); };
+    outside(file.GetByt(0));
+    outside(file.GetByt(301));
+    outside(file.PutByt(1, 0));
+    outside(file.PutByt(1, 301));
+    outside(file.AddByt(1, 0));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(file.PutByt(256, 1), -1);
-    EXPECT_EQ(file.Error(), -3);
-    expectOnlyMessage(ui, QStringLiteral("mRWByt"),
-                      QStringLiteral("Недопустимое значение. Байт может принимать значение от 0 до 255."));
     EXPECT_EQ(file.AddByt(-1, 301), -1);
     EXPECT_EQ(file.Error(), -3);
-    // AddByt appends and extends; Size waits for the next Path.
+    // AddByt appends and extends with zeros; Size waits for the next Path.
     EXPECT_EQ(file.AddByt(0xAA, 301), 0);
     EXPECT_EQ(file.AddByt(0xBB, 310), 0);
     file.CloseFile();
@@ -154,51 +146,11 @@ TEST_F(BinaryFile, PositionsValuesAndAppending) {
     EXPECT_EQ(TempDir::read(path), bytes + '\xAA' + QByteArray(8, '\0') + '\xBB');
     file.Path(path);
     EXPECT_EQ(file.Size(), 310);
-}
-
-TEST_F(BinaryFile, BytesNeedExactlyOneOpening) {
-    const QString path = dir.pattern(QStringLiteral("a.bin"), 10);
-    file.MsgTitle(QStringLiteral("Bivex"));
-    file.Path(path);
-    EXPECT_EQ(file.GetByt(1), -1);
-    EXPECT_EQ(file.Error(), 52);
-    expectOnlyMessage(ui, QStringLiteral("Bivex"), kBadHandle);
-    ui.clear();
-    file.OpenFileRW();
-    file.OpenFileRW();
-    EXPECT_EQ(file.Error(), -4);
-    expectOnlyMessage(ui, QStringLiteral("Bivex"),
-                      QStringLiteral("Оди файл уже открыт. Нельзя открыть более одного файла."));
-    EXPECT_EQ(file.PutByt(0x11, 2), 0);
+    // A path that named no file when it was assigned: opening creates it.
+    const QString fresh = open(dir.path(QStringLiteral("new.bin")));
+    EXPECT_EQ(file.AddByt(0x41, 1), 0);
     file.CloseFile();
-    EXPECT_EQ(file.Error(), 0);
-    EXPECT_EQ(TempDir::read(path)[1], '\x11');
-}
-
-TEST_F(BinaryFile, ReadOnlyFileReadsButRefusesEachWriteAtOnce) {
-    const QString path = dir.pattern(QStringLiteral("ro.bin"), 10);
-    TempDir::makeReadOnly(path);
-    file.Path(path);
-    file.OpenFileRW();
-    EXPECT_EQ(file.GetByt(3), quint8(TempDir::patternBytes(10)[2]));
-    const std::uint8_t data[2] = {1, 2};
-    const std::function<int()> writes[] = {
-        [&] { return file.PutByt(0, 1); },
-        [&] { return file.AddByt(0, 11); },
-        [&] { return file.WriteSpan(1, data, 2); },
-        [&] { return file.FillSpan(1, 10, 0); },
-    };
-    for (const auto& write : writes) {
-        ui.clear();
-        EXPECT_EQ(write(), -1);
-        EXPECT_EQ(file.Error(), 52);
-        expectOnlyMessage(ui, QStringLiteral("mRWByt"), kBadHandle);
-    }
-    ui.clear();
-    file.CloseFile();
-    EXPECT_EQ(file.Error(), 0);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(TempDir::read(path), TempDir::patternBytes(10));
+    EXPECT_EQ(TempDir::read(fresh), QByteArray("A"));
 }
 
 // Positions beyond 2 GiB and 4 GiB: the length and the last byte are the true ones.
@@ -206,9 +158,8 @@ TEST_F(BinaryFile, SparseFileOfThreeGibibytes) {
     const QString path = dir.write(QStringLiteral("big.bin"), QByteArray());
     const std::int64_t size = 3LL << 30;
     ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), size), 0);
-    file.Path(path);
+    open(path);
     EXPECT_EQ(file.Size(), size);
-    file.OpenFileRW();
     EXPECT_EQ(file.GetByt(size), 0);
     EXPECT_EQ(file.PutByt(0xAB, size), 0);
     EXPECT_EQ(file.PutByt(0xCD, (5LL << 29) + 1), 0);
@@ -222,6 +173,145 @@ TEST_F(BinaryFile, SparseFileOfThreeGibibytes) {
     EXPECT_EQ(check.read(2), QByteArray("\0\xAB", 2));
     check.seek(5LL << 29);
     EXPECT_EQ(check.read(1), QByteArray("\xCD"));
+}
+
+// ---------------------------------------------------------------- window cache
+
+void writeBehindOurBack(const QString& path, std::int64_t offset, char value) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, &value, 1, offset), 1);
+    ::close(fd);
+}
+
+// Random reads and writes of every kind, inside one window or across several, against a
+// model of the file. GetByt, PutByt and ReadSpan keep to the length the file had at Path.
+TEST_F(CachedFile, MixedOperationsMatchAModelOfTheFile) {
+    const std::int64_t size = 3 * Window + 1000;
+    const QString path = openPattern(size);
+    QByteArray model = TempDir::patternBytes(size);
+    QRandomGenerator random(7);
+    for (int step = 0; step < 2000; ++step) {
+        SCOPED_TRACE(step);
+        const std::int64_t item = 1 + random.bounded(qint64(size + 2 * KiB));
+        const int value = random.bounded(256), count = random.bounded(1, int(2 * Window));
+        const bool inside = item <= size;
+        QByteArray bytes(1, char(value));
+        switch (random.bounded(5)) {
+        case 0:
+            ASSERT_EQ(file.GetByt(item), inside ? int(quint8(model.at(qsizetype(item - 1)))) : -1);
+            continue;
+        case 1:
+            ASSERT_EQ(file.PutByt(value, item), inside ? 0 : -1);
+            if (!inside) continue;
+            break;
+        case 2:
+            ASSERT_EQ(file.AddByt(value, item), 0);
+            break;
+        case 3:
+            bytes = value & 1 ? TempDir::patternBytes(count) : QByteArray(count, char(value));
+            ASSERT_EQ(value & 1 ? file.WriteSpan(item, reinterpret_cast<const std::uint8_t*>(bytes.data()), count)
+                                : file.FillSpan(item, count, std::uint8_t(value)),
+                      0);
+            break;
+        default: {
+            bytes.resize(count);
+            const std::int64_t n = file.ReadSpan(item, reinterpret_cast<std::uint8_t*>(bytes.data()), count);
+            ASSERT_EQ(n, inside ? std::min<std::int64_t>(count, size - item + 1) : 0);
+            ASSERT_EQ(bytes.left(n), model.mid(item - 1, n));
+            continue;
+        }
+        }
+        if (item - 1 + bytes.size() > model.size()) model.resize(item - 1 + bytes.size(), '\0');
+        model.replace(item - 1, bytes.size(), bytes);
+    }
+    file.CloseFile();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(TempDir::read(path), model);
+}
+
+// Only the changed bytes go back: another writer's byte between two of ours survives, and
+// nothing is written past the end of the file. Nothing is cached past CloseFile.
+TEST_F(CachedFile, OnlyChangedBytesAreWrittenAndEachOpeningSeesTheFileAsItIsNow) {
+    const QString path = openPattern(2 * KiB);
+    EXPECT_EQ(file.PutByt(0x11, 10), 0);
+    writeBehindOurBack(path, 1000, '\x77');  // inside the window we hold
+    EXPECT_EQ(file.PutByt(0x22, 2000), 0);
+    file.CloseFile();
+    QByteArray expected = TempDir::patternBytes(2 * KiB);
+    expected[9] = '\x11';
+    expected[1000] = '\x77';
+    expected[1999] = '\x22';
+    EXPECT_EQ(TempDir::read(path), expected);
+    writeBehindOurBack(path, 4, '\x5A');
+    file.OpenFileRW();
+    EXPECT_EQ(file.GetByt(5), 0x5A);
+}
+
+TEST_F(CachedFile, DiskFullIsReportedOnceAtTheFlushOrTheCloseThatMeetsIt) {
+    const std::int64_t size = 3 * Window;
+    const QString path = openPattern(size);
+    {
+        // The second write (window 2's flush) stops after 1000 bytes; the disk stays full.
+        ScopedFileFault full({FileLayer::Op::Write, 2, ENOSPC, 1000, true});
+        std::int64_t failedAt = 0;
+        for (std::int64_t item = 1; item <= size && failedAt == 0; ++item)
+            if (file.PutByt(0xEE, item) != 0) failedAt = item;
+        EXPECT_EQ(failedAt, 2 * Window + 1);  // the call that moved past window 2
+        expectFailure(61, kDiskFull);
+        file.CloseFile();  // the failed bytes are not tried again
+        EXPECT_EQ(file.Error(), 0);
+        EXPECT_EQ(ui.messages.size(), 1u);
+
+        file.OpenFileRW();
+        ui.clear();
+        EXPECT_EQ(file.PutByt(0x01, size), 0);
+        file.CloseFile();
+        expectFailure(61, kDiskFull);
+        EXPECT_FALSE(file.IsOpen());
+    }
+    QByteArray expected = TempDir::patternBytes(size);
+    expected.replace(0, Window + 1000, QByteArray(Window + 1000, '\xEE'));
+    EXPECT_EQ(TempDir::read(path), expected);
+    file.OpenFileRW();  // not stuck "already open"
+    EXPECT_EQ(file.Error(), 0);
+}
+
+// A real limit of the system rather than an injected one, met by a fill too large for the
+// cache.
+TEST_F(CachedFile, FileSizeLimitStopsAFillWithDiskFull) {
+    const QString path = openPattern(16 * KiB);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit limit{rlim_t(1000 * KiB), saved.rlim_max};
+    const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const int result = file.FillSpan(8 * KiB + 1, 3 * 1024 * KiB, 0x3C);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, savedSignal);
+    EXPECT_EQ(result, -1);
+    expectFailure(61, kDiskFull);
+    file.CloseFile();
+    EXPECT_EQ(TempDir::read(path), TempDir::patternBytes(8 * KiB) + QByteArray(992 * KiB, '\x3C'));
+}
+
+TEST_F(CachedFile, InterruptedCallsAreRetriedAndAReadFailureIsReportedOnce) {
+    openPattern(KiB);
+    const std::vector<std::uint8_t> zeros(Window + 1, 0);
+    for (const auto op : {FileLayer::Op::Read, FileLayer::Op::Write}) {
+        ScopedFileFault interrupted({op, 1, EINTR});
+        EXPECT_EQ(file.WriteSpan(1, zeros.data(), std::int64_t(zeros.size())), 0);
+        EXPECT_EQ(file.GetByt(1), 0);
+    }
+    EXPECT_TRUE(ui.messages.empty());
+    file.CloseFile();
+    file.OpenFileRW();
+    {
+        ScopedFileFault broken({FileLayer::Op::Read, 1, EIO});
+        EXPECT_EQ(file.GetByt(1), -1);
+    }
+    expectFailure(57, QStringLiteral("Диск в дисководе повреждён или не отформатирован."));
+    EXPECT_EQ(file.GetByt(1), 0);  // the next call reads again
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #include "FileAccessTestUtil.h"
 #include "FileFaults.h"
-#include "TempDir.h"
 #include "mRWFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <functional>
 
 namespace {
 
@@ -14,12 +15,11 @@ struct TextFile : ::testing::Test {
     mRWFile file{ui};
 };
 
-TEST_F(TextFile, WritesCp1251LinesEndingInCrLfInEachMode) {
+TEST_F(TextFile, WritesCp1251LinesEndingInCrLfInEachModeAndDeletes) {
     const QString path = dir.write(QStringLiteral("dump.txt"), "old\r\n");
-    file.OpenFileRW(path, 1);
-    file.PutString(QStringLiteral("Адрес 0000000"));
-    file.PutString(QString());
-    file.PutString(QStringLiteral("ёЖ€"));
+    file.OpenFileRW(path, 1);  // appends
+    for (const QString& line : {QStringLiteral("Адрес 0000000"), QString(), QStringLiteral("ёЖ€")})
+        file.PutString(line);
     EXPECT_EQ(file.Item(), 3);
     file.CloseFile();
     EXPECT_EQ(file.Item(), 0);
@@ -29,13 +29,26 @@ TEST_F(TextFile, WritesCp1251LinesEndingInCrLfInEachMode) {
     EXPECT_EQ(file.Name(), QStringLiteral("dump.txt"));
     EXPECT_EQ(file.DateFile(), QFileInfo(path).lastModified().date());
     EXPECT_EQ(file.TimeFile().toString(), QFileInfo(path).lastModified().time().toString());
+    EXPECT_TRUE(ui.messages.empty());
 
     file.OpenFileRW(path, 2);  // emptied first
     file.PutString(QStringLiteral("new"));
+    // A second open is refused and the open file stays the one written to.
+    file.OpenFileRW(dir.path(QStringLiteral("other.txt")), 2);
+    EXPECT_EQ(file.Error(), -4);
+    expectOnlyMessage(ui, QStringLiteral("mRWFile"), kAlreadyOpen);
+    EXPECT_EQ(file.Item(), 1);
+    file.PutString(QStringLiteral("b"));
     file.CloseFile();
-    EXPECT_EQ(TempDir::read(path), QByteArray("new\r\n"));
     EXPECT_EQ(file.Error(), 0);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(TempDir::read(path), QByteArray("new\r\nb\r\n"));
+    EXPECT_FALSE(QFile::exists(dir.path(QStringLiteral("other.txt"))));
+
+    file.Delete();
+    EXPECT_EQ(file.Error(), 0);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(file.Path().isEmpty());
+    EXPECT_EQ(file.Size(), 0);
 }
 
 TEST_F(TextFile, ReadsLinesUntilTheEnd) {
@@ -55,17 +68,16 @@ TEST_F(TextFile, ReadsLinesUntilTheEnd) {
 
 TEST_F(TextFile, FailuresAndTheirMessages) {
     const QString notFound = QStringLiteral("Файл по указанному пути не найден.");
-    // Other codes show the system's description alone, without the number.
+    // Codes of the system show its description alone, without the number.
     const struct {
         std::function<void()> call;
         int code;
         QString text;
     } rows[] = {
         {[&] { file.OpenFileRW(dir.path(QStringLiteral("missing.txt")), 0); }, -1, notFound},
-        {[&] { file.OpenFileRW(QString(), 2); }, -1, notFound},
         {[&] { file.PutString(QStringLiteral("x")); }, -1, notFound},
-        {[&] { file.GetString(); }, -6, QStringLiteral("Файл не указан.")},
         {[&] { file.Delete(); }, -1, notFound},
+        {[&] { file.GetString(); }, -6, QStringLiteral("Файл не указан.")},
         {[&] { file.OpenFileRW(dir.path(QString()), 2); }, 75, QStringLiteral("Ошибка доступа к пути или файлу")},
         {[&] { file.OpenFileRW(dir.path(QStringLiteral("no/dump.txt")), 1); }, 53, QStringLiteral("Файл не найден")},
         {[&] { file.OpenFileRW(dir.path(QStringLiteral("empty.txt")), 2); file.CloseFile(); }, -5, kEmptyFile},
@@ -77,21 +89,6 @@ TEST_F(TextFile, FailuresAndTheirMessages) {
         EXPECT_EQ(file.Error(), row.code);
         expectOnlyMessage(ui, QStringLiteral("mRWFile"), row.text);
     }
-}
-
-TEST_F(TextFile, SecondOpenIsRefusedAndKeepsTheOpenFile) {
-    const QString path = dir.path(QStringLiteral("dump.txt"));
-    file.OpenFileRW(path, 2);
-    file.PutString(QStringLiteral("a"));
-    file.OpenFileRW(dir.path(QStringLiteral("other.txt")), 2);
-    EXPECT_EQ(file.Error(), -4);
-    expectOnlyMessage(ui, QStringLiteral("mRWFile"),
-                      QStringLiteral("Оди файл уже открыт. Нельзя открыть более одного файла."));
-    EXPECT_EQ(file.Path(), path);
-    EXPECT_EQ(file.Item(), 1);
-    file.PutString(QStringLiteral("b"));
-    file.CloseFile();
-    EXPECT_EQ(TempDir::read(path), QByteArray("a\r\nb\r\n"));
 }
 
 TEST_F(TextFile, DiskFullShowsRightAfterTheLineThatFailed) {
@@ -109,19 +106,6 @@ TEST_F(TextFile, DiskFullShowsRightAfterTheLineThatFailed) {
     file.CloseFile();
     EXPECT_EQ(file.Error(), 0);
     EXPECT_EQ(TempDir::read(path), QByteArray("first\r\nsec"));
-}
-
-TEST_F(TextFile, DeleteRemovesTheFileAndEmptiesTheObject) {
-    const QString path = dir.write(QStringLiteral("dump.txt"), "a\r\n");
-    file.OpenFileRW(path, 1);
-    file.CloseFile();
-    file.Delete();
-    EXPECT_EQ(file.Error(), 0);
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(file.Path().isEmpty());
-    EXPECT_EQ(file.Size(), 0);
-    EXPECT_FALSE(file.DateFile().isValid());
-    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

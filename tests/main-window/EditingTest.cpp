@@ -1,4 +1,4 @@
-// Editing bytes in the hexadecimal cells: write permission, entry, checking a typed value
+// Editing bytes in the hexadecimal cells: write permission, focus, checking a typed value
 // when the cell is left, and moving between cells with the keyboard.
 #include "MainWindowHarness.h"
 
@@ -9,29 +9,21 @@
 
 namespace {
 
-QString info(int value) {
-    return QStringLiteral("Hex[%1] = Dec[%2]")
-        .arg(QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper())
-        .arg(value);
-}
-
 // 300 bytes, so the second screen ends after cell 43; cell 0 holds 00, cell 5 0A, cell 6 0F.
-class EditingTest : public MainWindowTest {
+class Editing : public MainWindowTest {
 protected:
-    void openFile(qint64 size = 300) {
-        bytes = screenBytes(size);
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        bytes = screenBytes(300);
         bytes[0] = 0x00;
         bytes[5] = 0x0A;
         bytes[6] = 0x0F;
         path = dir.write(QStringLiteral("a.bin"), bytes);
         openA(path);
     }
-    int byteAt(qint64 address) const { return static_cast<unsigned char>(bytes[address]); }
-    // Nothing waits to be recorded and the file is as it was.
+    static QString info(int value) { return QStringLiteral("Hex[%1] = Dec[%2]").arg(byteText(value)).arg(value); }
     void expectNothingPending() {
-        EXPECT_FALSE(button("knRecord")->isEnabled());
-        EXPECT_FALSE(isEnabled("mnuCanscel"));
-        EXPECT_FALSE(window->changesPending());
+        EXPECT_FALSE(window->changesPending() || button("knRecord")->isEnabled());
         EXPECT_EQ(TempDir::read(path), bytes);
     }
 
@@ -39,334 +31,163 @@ protected:
     QString path;
 };
 
-TEST_F(EditingTest, PermissionUnlocksCellsAndEnablesRangeCommands) {
-    openFile(1024);
-    auto lockedCells = [&] {
-        int n = 0;
-        for (int i = 0; i < GridGeometry::kCells; ++i) n += cell(i)->isReadOnly();
-        return n;
-    };
-    EXPECT_EQ(lockedCells(), 256);
-    EXPECT_TRUE(label("lbInvers").isEmpty());
-
+TEST_F(Editing, PermissionUnlocksTheCellsAndEntrySelectsForReplacing) {
+    for (bool permission : {false, true, false, true}) {
+        SCOPED_TRACE(permission);
+        if (permission != isChecked("mnuEdit")) trigger("mnuEdit");
+        int locked = 0;
+        for (int i = 0; i < GridGeometry::kCells; ++i) locked += cell(i)->isReadOnly();
+        EXPECT_EQ(locked, permission ? 0 : 256);
+        EXPECT_EQ(label("lbInvers"), permission ? QStringLiteral("Редакт.") : QString());
+        // Entered by a click, by Enter or by its character, a cell selects both digits while
+        // typing is allowed, so a new value replaces the old one.
+        const int selected = permission ? 2 : 0;
+        QTest::mouseClick(cell(20), Qt::LeftButton, Qt::NoModifier, cell(20)->rect().center());
+        EXPECT_EQ(cell(20)->selectedText().size(), selected);
+        pressKey(Qt::Key_Return);
+        EXPECT_EQ(cell(21)->selectedText().size(), selected);
+        QTest::mouseClick(symbol(40), Qt::LeftButton);
+        ASSERT_EQ(focusedCell(), 40);
+        EXPECT_EQ(cell(40)->selectedText().size(), selected);
+    }
     trigger("mnuEdit");
-    EXPECT_TRUE(isChecked("mnuEdit"));
-    EXPECT_EQ(label("lbInvers"), QStringLiteral("Редакт."));
-    EXPECT_EQ(lockedCells(), 0);
-    for (const char* name : {"mnuLoad", "mnuReplace", "mnuFill"}) EXPECT_TRUE(isEnabled(name)) << name;
-
-    trigger("mnuEdit");
-    EXPECT_FALSE(isChecked("mnuEdit"));
-    EXPECT_TRUE(label("lbInvers").isEmpty());
-    EXPECT_EQ(lockedCells(), 256);
-    for (const char* name : {"mnuLoad", "mnuReplace", "mnuFill"}) EXPECT_FALSE(isEnabled(name)) << name;
-
-    // Switched on while a cell has the focus, typing replaces that cell's byte at once.
     focusCell(3);
-    trigger("mnuEdit");
+    trigger("mnuEdit");  // switched on under a focused cell, typing replaces its byte at once
     typeKeys(QStringLiteral("5"));
     pressKey(Qt::Key_Return);
     EXPECT_EQ(cellText(3), QStringLiteral("05"));
-    EXPECT_TRUE(button("knRecord")->isEnabled());
 }
 
-// Entered by a click or by a key, a cell selects both digits while typing is allowed, so a
-// new value replaces the old one; otherwise nothing.
-TEST_F(EditingTest, SelectionOnEntryFollowsPermission) {
-    openFile();
-    for (bool permission : {false, true}) {
-        if (permission) trigger("mnuEdit");
-        const int length = permission ? 2 : 0;
-        QTest::mouseClick(cell(20), Qt::LeftButton, Qt::NoModifier, cell(20)->rect().center());
-        ASSERT_EQ(focusedCell(), 20);
-        EXPECT_EQ(cell(20)->selectedText().size(), length) << "click, permission " << permission;
-        pressKey(Qt::Key_Return);
-        ASSERT_EQ(focusedCell(), 21);
-        EXPECT_EQ(cell(21)->selectedText().size(), length) << "Enter, permission " << permission;
-        QTest::mouseClick(symbol(40), Qt::LeftButton);
-        ASSERT_EQ(focusedCell(), 40);
-        EXPECT_EQ(cell(40)->selectedText().size(), length) << "character, permission " << permission;
+TEST_F(Editing, FocusHighlightsTheCellAndItsCharacter) {
+    focusCell(3);
+    QTest::mouseClick(symbol(5), Qt::LeftButton);
+    EXPECT_EQ(focusedCell(), 5);
+    EXPECT_TRUE(baseColor(5) == GridColors::lightCyan() && symbol(5)->background() == GridColors::lightCyan());
+    EXPECT_TRUE(baseColor(3) == GridColors::buttonFace() && symbol(3)->background() == GridColors::buttonFace());
+    EXPECT_EQ(label("lbInfo1"), info(0x0A));
+    window->grid().rowAddress(0)->setFocus();  // leaving the grid leaves no highlight behind
+    EXPECT_TRUE(baseColor(5) == GridColors::buttonFace() && symbol(5)->background() == GridColors::buttonFace());
+}
+
+TEST_F(Editing, AcceptedValueIsNormalisedAndMarkedBlueUnlessItIsTheSameByte) {
+    const struct {
+        int cell;
+        const char* typed;
+        const char* shown;  // the cell's text once left
+        bool changed;
+    } rows[] = {{0, "7", "07", true},  {0, "ab", "AB", true},  {0, "fF", "FF", true}, {6, "0f", "0f", false},
+                {6, "F", "F", false}, {6, "0F", "0F", false}, {0, "0", "0", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        restart();
+        openA(path);
+        trigger("mnuEdit");
+        editCell(row.cell, QString::fromUtf8(row.typed));
+        EXPECT_EQ(cellText(row.cell), QString::fromUtf8(row.shown));
+        EXPECT_EQ(focusedCell(), row.cell + 1);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(TempDir::read(path), bytes);
+        const int value = row.changed ? cellText(row.cell).toInt(nullptr, 16) : quint8(bytes[row.cell]);
+        EXPECT_EQ(textColor(row.cell), row.changed ? GridColors::blue() : GridColors::black());
+        EXPECT_EQ(symbol(row.cell)->text(), QString(CodePage::ansiChar(std::uint8_t(value))));
+        EXPECT_EQ(window->changesPending(), row.changed);
+        focusCell(row.cell);
+        EXPECT_TRUE(!row.changed || label("lbInfo1") == info(value));
     }
-}
-
-TEST_F(EditingTest, FocusHighlightsTheCellAndItsCharacter) {
-    openFile();
-    focusCell(5);
-    EXPECT_EQ(baseColor(5), GridColors::lightCyan());
-    EXPECT_EQ(symbol(5)->background(), GridColors::lightCyan());
-    EXPECT_EQ(label("lbInfo1"), QStringLiteral("Hex[0A] = Dec[10]"));
-    EXPECT_EQ(window->enteredCellText(), QStringLiteral("0A"));
-
-    focusCell(6);
-    EXPECT_EQ(baseColor(5), GridColors::buttonFace());
-    EXPECT_EQ(symbol(5)->background(), GridColors::buttonFace());
-    EXPECT_EQ(baseColor(6), GridColors::lightCyan());
-    EXPECT_EQ(symbol(6)->background(), GridColors::lightCyan());
-    EXPECT_EQ(label("lbInfo1"), QStringLiteral("Hex[0F] = Dec[15]"));
-
-    // Leaving for a control outside the grid leaves no highlight behind.
-    window->grid().rowAddress(0)->setFocus();
-    EXPECT_EQ(baseColor(6), GridColors::buttonFace());
-    EXPECT_EQ(symbol(6)->background(), GridColors::buttonFace());
-}
-
-TEST_F(EditingTest, FirstChangeEntersThePendingState) {
-    openFile(1024);
-    openB(dir.write(QStringLiteral("b.bin"), screenBytes(1024)));
-    trigger("mnuEdit");
-    const auto before = enabledControls();
-
-    editCell(0, QStringLiteral("7"));
-    EXPECT_EQ(cellText(0), QStringLiteral("07"));
-    EXPECT_EQ(textColor(0), GridColors::blue());
-    EXPECT_EQ(symbol(0)->text(), QString(CodePage::ansiChar(7)));
-    EXPECT_EQ(focusedCell(), 1);
-    EXPECT_TRUE(window->changesPending());
-    EXPECT_EQ(enabledChanges(before, enabledControls()),
-              (QStringList{QStringLiteral("+knRecord"), QStringLiteral("+mnuCanscel"),
-                           QStringLiteral("+mnuRec"), QStringLiteral("-knDown"),
-                           QStringLiteral("-knNextScreen"), QStringLiteral("-knUp"),
-                           QStringLiteral("-knViweOne"), QStringLiteral("-knViweTwo"),
-                           QStringLiteral("-mnuChSearch"), QStringLiteral("-mnuDOS"),
-                           QStringLiteral("-mnuEdit"), QStringLiteral("-mnuFill"),
-                           QStringLiteral("-mnuLoadFileA"), QStringLiteral("-mnuLoadFileB"),
-                           QStringLiteral("-mnuNext"), QStringLiteral("-mnuRefresh"),
-                           QStringLiteral("-mnuReplace"), QStringLiteral("-mnuSaveList"),
-                           QStringLiteral("-mnuSaveNoByt"), QStringLiteral("-mnuSearch"),
-                           QStringLiteral("-mnuSynchro")}));
-    // Entering the edited cell again shows its new value.
-    focusCell(0);
-    EXPECT_EQ(label("lbInfo1"), QStringLiteral("Hex[07] = Dec[7]"));
-
-    // A second change adds to the batch and changes no command.
-    const auto pending = enabledControls();
-    editCell(1, QStringLiteral("ff"));
-    EXPECT_EQ(cellText(1), QStringLiteral("FF"));
-    EXPECT_EQ(textColor(1), GridColors::blue());
-    EXPECT_TRUE(enabledChanges(pending, enabledControls()).isEmpty());
-    EXPECT_EQ(TempDir::read(path), bytes);
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-// Leaving the cell for a control outside the grid, the information line keeps the value
-// just accepted.
-TEST_F(EditingTest, InformationLineShowsTheAcceptedValue) {
-    openFile();
-    trigger("mnuEdit");
-    focusCell(0);
+    focusCell(0);  // left for a control outside the grid, the value is accepted just the same
     typeKeys(QStringLiteral("7"));
     window->grid().rowAddress(0)->setFocus();
-    EXPECT_EQ(cellText(0), QStringLiteral("07"));
-    EXPECT_EQ(label("lbInfo1"), QStringLiteral("Hex[07] = Dec[7]"));
-    EXPECT_TRUE(button("knRecord")->isEnabled());
+    EXPECT_EQ(cellText(0) + label("lbInfo1"), QStringLiteral("07") + info(7));
+    EXPECT_TRUE(window->changesPending());
 }
 
-struct Entry {
-    const char* name;
-    int cell;
-    const char* typed;
-    const char* shown;  // the cell's text once left
-    bool pending;
-};
-void PrintTo(const Entry& c, std::ostream* os) { *os << c.name; }
-
-class AcceptedEntry : public EditingTest, public ::testing::WithParamInterface<Entry> {};
-
-TEST_P(AcceptedEntry, IsNormalisedOrLeftAsTyped) {
-    const Entry& e = GetParam();
-    openFile();
+TEST_F(Editing, InvalidValueIsPutBackSilently) {
     trigger("mnuEdit");
-    const QColor colour = textColor(e.cell);
-    editCell(e.cell, QString::fromUtf8(e.typed));
-
-    EXPECT_EQ(cellText(e.cell), QString::fromUtf8(e.shown));
-    EXPECT_EQ(focusedCell(), e.cell + 1);
-    EXPECT_EQ(TempDir::read(path), bytes);
-    EXPECT_TRUE(ui.messages.empty());
-    if (e.pending) {
-        const int value = cellText(e.cell).toInt(nullptr, 16);
-        EXPECT_EQ(textColor(e.cell), GridColors::blue());
-        EXPECT_EQ(symbol(e.cell)->text(), QString(CodePage::ansiChar(std::uint8_t(value))));
-        EXPECT_TRUE(button("knRecord")->isEnabled());
-        focusCell(e.cell);
-        EXPECT_EQ(label("lbInfo1"), info(value));
-    } else {
-        EXPECT_EQ(textColor(e.cell), colour);
-        EXPECT_EQ(symbol(e.cell)->text(), QString(CodePage::ansiChar(std::uint8_t(byteAt(e.cell)))));
+    for (const char* typed : {"zz", "g", "0x", "-1", " 1", "1 ", ";:", "+!", "жж", "Ё", "€", "中", "ФЫВА", ""}) {
+        SCOPED_TRACE(typed);
+        focusCell(6);
+        const QString text = QString::fromUtf8(typed);
+        text.isEmpty() ? pressKey(Qt::Key_Delete) : typeKeys(text);
+        EXPECT_EQ(cellText(6), text.left(2)) << "typed into the cell as it is";
+        pressKey(Qt::Key_Return);
+        EXPECT_EQ(focusedCell(), 7);
+        EXPECT_EQ(cellText(6), QStringLiteral("0F"));
+        EXPECT_EQ(textColor(6), GridColors::black());
+        EXPECT_TRUE(ui.messages.empty());
         expectNothingPending();
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, AcceptedEntry,
-    ::testing::Values(Entry{"OneDigit", 0, "7", "07", true},
-                      Entry{"LowerCase", 0, "ab", "AB", true},
-                      Entry{"MixedCase", 0, "fF", "FF", true},
-                      Entry{"SameValueLowerCase", 6, "0f", "0f", false},
-                      Entry{"SameValueOneDigit", 6, "F", "F", false},
-                      Entry{"SameValueAsShown", 6, "0F", "0F", false},
-                      Entry{"ZeroOverZero", 0, "0", "0", false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-class InvalidEntry : public EditingTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(InvalidEntry, IsPutBackSilently) {
-    openFile();
-    trigger("mnuEdit");
-    focusCell(6);
-    const QString typed = QString::fromUtf8(GetParam());
-    if (typed.isEmpty())
-        pressKey(Qt::Key_Delete);
-    else
-        typeKeys(typed);
-    EXPECT_EQ(cellText(6), typed.left(2)) << "typed into the cell as it is";
-    pressKey(Qt::Key_Return);
-
-    EXPECT_EQ(focusedCell(), 7);
-    EXPECT_EQ(cellText(6), QStringLiteral("0F"));
-    EXPECT_EQ(textColor(6), GridColors::black());
-    EXPECT_TRUE(ui.messages.empty());
-    expectNothingPending();
-}
-
-INSTANTIATE_TEST_SUITE_P(Entries, InvalidEntry,
-                         ::testing::Values("zz", "g", "0x", "-1", " 1", "1 ", ";:", "+!", "жж",
-                                           "Ё", "€", "中", "ФЫВА", ""),
-                         [](const auto& info) { return "Case" + std::to_string(info.index); });
-
-// A paste is cut to the cell's two characters and judged like typing when the cell is left.
-TEST_F(EditingTest, PastedTextIsCutToTwoCharacters) {
-    openFile();
-    trigger("mnuEdit");
-    focusCell(6);
-    QGuiApplication::clipboard()->setText(QStringLiteral("Привет, мир! ") + QString(5000, QLatin1Char('x')));
-    pressKey(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_LE(cellText(6).size(), 2);
-    pressKey(Qt::Key_Return);
-    EXPECT_EQ(cellText(6), QStringLiteral("0F"));
-    expectNothingPending();
-
-    focusCell(6);
-    QGuiApplication::clipboard()->setText(QStringLiteral("1234567"));
-    pressKey(Qt::Key_V, Qt::ControlModifier);
-    pressKey(Qt::Key_Return);
+    // A paste is cut to the cell's two characters and judged like typing.
+    for (const QString& pasted : {QStringLiteral("Привет, мир! ") + QString(5000, 'x'), QStringLiteral("1234567")}) {
+        focusCell(6);
+        QGuiApplication::clipboard()->setText(pasted);
+        pressKey(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_LE(cellText(6).size(), 2);
+        pressKey(Qt::Key_Return);
+    }
     EXPECT_EQ(cellText(6), QStringLiteral("12"));
-    EXPECT_TRUE(button("knRecord")->isEnabled());
-    EXPECT_EQ(TempDir::read(path), bytes);
-    EXPECT_TRUE(ui.messages.empty());
 }
 
-// ---- Moving between cells ----
-
-struct Move {
-    const char* name;
-    int screen;  // of the 300-byte file: 0 full, 1 ends after cell 43
-    int from;
-    Qt::Key key;       // Key_Return or Key_Enter; otherwise the character below is typed
-    const char* text;
-    int to;
-};
-void PrintTo(const Move& c, std::ostream* os) { *os << c.name; }
-
-class NavigationKey : public EditingTest, public ::testing::WithParamInterface<Move> {};
-
-TEST_P(NavigationKey, MovesTheFocusAndIsNeverTyped) {
-    const Move& m = GetParam();
-    openFile();
-    for (int i = 0; i < m.screen; ++i) pressKey(Qt::Key_PageDown);
-    const qint64 start = 256 * m.screen;
-    for (bool permission : {false, true}) {
-        if (permission) trigger("mnuEdit");
-        focusCell(m.from);
-        if (m.key == Qt::Key_Return || m.key == Qt::Key_Enter)
-            pressKey(m.key);
-        else
-            typeKeys(QString::fromUtf8(m.text));
-        EXPECT_EQ(focusedCell(), m.to) << "permission " << permission;
-        EXPECT_TRUE(showsScreen(bytes, start)) << "permission " << permission;
-        window->grid().rowAddress(0)->setFocus();
-        EXPECT_TRUE(showsScreen(bytes, start)) << "permission " << permission;
-        expectNothingPending();
+TEST_F(Editing, NavigationKeysMoveTheFocusAndAreNeverTyped) {
+    const struct {
+        int screen;  // 0 full, 1 ends after cell 43
+        int from;
+        const char* keys;  // "\r" Return, "\n" keypad Enter, otherwise typed
+        int to;
+    } rows[] = {
+        {0, 0, "\r", 1},    {0, 17, "\n", 18},  {0, 255, "\r", 0},  {1, 43, "\r", 0},   // next, wrapping
+        {0, 5, ",", 4},     {0, 16, "б", 15},   {0, 0, ",", 0},     {1, 0, "б", 0},     // back
+        {0, 5, ".", 6},     {0, 15, "ю", 16},   {0, 255, ".", 255}, {1, 43, ".", 43},   // on
+        {1, 43, "ю", 43},   {0, 21, "K", 5},    {0, 255, "k", 239}, {1, 43, "Л", 27},   // up
+        {0, 16, "л", 0},    {0, 15, "K", 15},   {0, 0, "л", 0},     {0, 5, "M", 21},    // down
+        {0, 239, "m", 255}, {1, 27, "Ь", 43},   {0, 0, "ь", 16},    {0, 245, "M", 245},
+        {1, 28, "m", 28},   {1, 40, "ь", 40},
+    };
+    for (const auto& row : rows) {
+        for (bool permission : {false, true}) {
+            SCOPED_TRACE(testing::Message() << row.keys << " in " << row.screen << "/" << row.from << ", " << permission);
+            if (window->screenStartOne() != 256 * row.screen) goTo(256 * row.screen);
+            if (permission != isChecked("mnuEdit")) trigger("mnuEdit");
+            focusCell(row.from);
+            if (row.keys[0] == '\r' || row.keys[0] == '\n')
+                pressKey(row.keys[0] == '\r' ? Qt::Key_Return : Qt::Key_Enter);
+            else
+                typeKeys(QString::fromUtf8(row.keys));
+            EXPECT_EQ(focusedCell(), row.to);
+            EXPECT_TRUE(showsScreen(bytes, 256 * row.screen));
+            window->grid().rowAddress(0)->setFocus();
+            EXPECT_TRUE(showsScreen(bytes, 256 * row.screen));
+            expectNothingPending();
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, NavigationKey,
-    ::testing::Values(
-        Move{"EnterGoesToTheNextCell", 0, 0, Qt::Key_Return, "", 1},
-        Move{"KeypadEnter", 0, 17, Qt::Key_Enter, "", 18},
-        Move{"EnterOnTheLastCellWraps", 0, 255, Qt::Key_Return, "", 0},
-        Move{"EnterOnTheLastByteWraps", 1, 43, Qt::Key_Return, "", 0},
-        Move{"CommaGoesBack", 0, 5, Qt::Key_unknown, ",", 4},
-        Move{"CyrillicBeGoesBack", 0, 16, Qt::Key_unknown, "б", 15},
-        Move{"CommaOnTheFirstCellStays", 0, 0, Qt::Key_unknown, ",", 0},
-        Move{"CyrillicBeOnTheFirstCellStays", 1, 0, Qt::Key_unknown, "б", 0},
-        Move{"PeriodGoesOn", 0, 5, Qt::Key_unknown, ".", 6},
-        Move{"CyrillicYuGoesOn", 0, 15, Qt::Key_unknown, "ю", 16},
-        Move{"PeriodOnTheLastCellStays", 0, 255, Qt::Key_unknown, ".", 255},
-        Move{"PeriodBeforeAnEmptyCellStays", 1, 43, Qt::Key_unknown, ".", 43},
-        Move{"CyrillicYuBeforeAnEmptyCellStays", 1, 43, Qt::Key_unknown, "ю", 43},
-        Move{"UpperKGoesUp", 0, 21, Qt::Key_unknown, "K", 5},
-        Move{"LowerKGoesUp", 0, 255, Qt::Key_unknown, "k", 239},
-        Move{"UpperElGoesUp", 1, 43, Qt::Key_unknown, "Л", 27},
-        Move{"LowerElGoesUp", 0, 16, Qt::Key_unknown, "л", 0},
-        Move{"KOnTheTopRowStays", 0, 15, Qt::Key_unknown, "K", 15},
-        Move{"ElOnTheTopRowStays", 0, 0, Qt::Key_unknown, "л", 0},
-        Move{"UpperMGoesDown", 0, 5, Qt::Key_unknown, "M", 21},
-        Move{"LowerMGoesDown", 0, 239, Qt::Key_unknown, "m", 255},
-        Move{"UpperSoftSignGoesDown", 1, 27, Qt::Key_unknown, "Ь", 43},
-        Move{"LowerSoftSignGoesDown", 0, 0, Qt::Key_unknown, "ь", 16},
-        Move{"MOnTheBottomRowStays", 0, 245, Qt::Key_unknown, "M", 245},
-        Move{"MAboveAnEmptyCellStays", 1, 28, Qt::Key_unknown, "m", 28},
-        Move{"SoftSignAboveAnEmptyCellStays", 1, 40, Qt::Key_unknown, "ь", 40}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-// ---- Cells without a byte, and the character view ----
-
-TEST_F(EditingTest, EmptyCellIsPlainLockedAndSilent) {
-    openFile();
+// A cell without a byte takes no typing and shows no information while it has the focus,
+// whatever the permission does; once paging gives it a byte it is editable.
+TEST_F(Editing, EmptyCellIsLockedUntilPagingGivesItAByte) {
     trigger("mnuEdit");
     pressKey(Qt::Key_PageDown);
     focusCell(5);
     ASSERT_FALSE(label("lbInfo1").isEmpty());
-
     focusCell(100);
-    EXPECT_TRUE(cellText(100).isEmpty());
-    EXPECT_EQ(baseColor(100), GridColors::buttonFace());
-    EXPECT_EQ(symbol(100)->background(), GridColors::buttonFace());
-    EXPECT_TRUE(cell(100)->isReadOnly());
-    EXPECT_TRUE(label("lbInfo1").isEmpty());
+    EXPECT_TRUE(baseColor(100) == GridColors::buttonFace() && symbol(100)->background() == GridColors::buttonFace());
+    EXPECT_TRUE(cell(100)->isReadOnly() && label("lbInfo1").isEmpty());
     typeKeys(QStringLiteral("12"));
-    EXPECT_TRUE(cellText(100).isEmpty());
-
-    // Switching the permission off and on while it has the focus does not unlock it.
     trigger("mnuEdit");
     trigger("mnuEdit");
-    ASSERT_TRUE(isChecked("mnuEdit"));
     EXPECT_TRUE(cell(100)->isReadOnly());
     typeKeys(QStringLiteral("34"));
     EXPECT_TRUE(cellText(100).isEmpty());
-
     pressKey(Qt::Key_Return);
     EXPECT_EQ(focusedCell(), 0);
     expectNothingPending();
-    EXPECT_TRUE(ui.messages.empty());
-}
 
-TEST_F(EditingTest, CharacterClickFocusesItsHexCell) {
-    openFile();
-    trigger("mnuEdit");
-    focusCell(3);
-    QTest::mouseClick(symbol(5), Qt::LeftButton);
-    EXPECT_EQ(focusedCell(), 5);
-    EXPECT_EQ(baseColor(5), GridColors::lightCyan());
-    EXPECT_EQ(symbol(5)->background(), GridColors::lightCyan());
-    EXPECT_EQ(baseColor(3), GridColors::buttonFace());
-    EXPECT_EQ(label("lbInfo1"), QStringLiteral("Hex[0A] = Dec[10]"));
-    typeKeys(QStringLiteral("c"));
+    focusCell(100);
+    pressKey(Qt::Key_PageUp);
+    EXPECT_FALSE(cell(100)->isReadOnly());
+    typeKeys(QStringLiteral("ab"));
     pressKey(Qt::Key_Return);
-    EXPECT_EQ(cellText(5), QStringLiteral("0C"));
-    EXPECT_TRUE(button("knRecord")->isEnabled());
+    EXPECT_EQ(cellText(100), QStringLiteral("AB"));
+    EXPECT_TRUE(window->changesPending());
 }
 
 }  // namespace

@@ -1,333 +1,170 @@
+// The go-to dialog as the user works it: typing, its keys, and what the window shows then.
 #include "frpAdress.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
-#include <gtest/gtest.h>
-
 #include <functional>
 
-#include "RecordingUiServices.h"
-#include "TempDir.h"
-#include "fCompBynF.h"
+#include "MainWindowHarness.h"
 
 namespace {
 
-const QString kError = QStringLiteral("Ошибка");
-const QString kNoBlock = QStringLiteral("Указанный Вами блок не существует.");
-const QString kNoAddress = QStringLiteral("Указанный Вами адрес не существует.");
-
-class GoToDialog : public ::testing::Test {
+class GoToDialog : public MainWindowTest {
 protected:
-    void SetUp() override {
-        main.show();
-        QApplication::setActiveWindow(&main);
-    }
-
-    void openA(const QString& path) {
-        ui.answerNextOpen(path);
-        main.mnuLoadFileA_Click();
-        ASSERT_EQ(main.intShowFile, 1);
+    void openFile(qint64 size) {
+        openA(sparse(QStringLiteral("a%1.bin").arg(size), size));
         ui.clear();
     }
-    void openA(qint64 size) { openA(dir.pattern(QStringLiteral("a.bin"), size)); }
-
     // Runs "Перейти..." and plays `steps` on the dialog while it is shown modally. Returns
-    // whether the dialog was still open after the steps; it is then cancelled so that the
-    // command returns.
-    bool goTo(const std::function<void(frpAdress&)>& steps) {
-        bool ran = false;
-        bool stillOpen = false;
-        QTimer::singleShot(0, &main, [&] {
+    // whether it was still open afterwards; it is then cancelled so that the command returns.
+    bool goToDialog(const std::function<void(frpAdress&)>& steps) {
+        bool ran = false, stillOpen = false;
+        QTimer::singleShot(0, window.get(), [&] {
             auto* dialog = qobject_cast<frpAdress*>(QApplication::activeModalWidget());
             if (dialog == nullptr) return;
             ran = true;
-            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+            QApplication::setActiveWindow(dialog);  // the offscreen platform leaves it with the owner
             EXPECT_EQ(dialog->focusWidget(), dialog->plEnter) << "each showing starts in the field";
             steps(*dialog);
             stillOpen = dialog->isVisible();
             if (stillOpen) dialog->knCancel_Click();
         });
-        main.mnuNext_Click();
+        trigger("mnuNext");
         EXPECT_TRUE(ran) << "the go-to dialog was not shown";
-        QApplication::setActiveWindow(&main);
+        QApplication::setActiveWindow(window.get());
         return stillOpen;
     }
-
-    // What the user sees of the dialog the next time it opens, without doing anything.
-    struct Look {
-        bool addressMode = false;
-        bool blockMode = false;
-        QString text;
-        int maxLength = 0;
-        QString title;
-    };
-    Look nextLook() {
-        Look look;
-        goTo([&](frpAdress& dialog) {
-            look = {dialog.chAdress->isChecked(), dialog.chScreen->isChecked(),
-                    dialog.plEnter->text(), dialog.plEnter->maxLength(), dialog.windowTitle()};
+    // The mode and text the dialog shows the next time it opens.
+    QString nextLook() {
+        QString look;
+        goToDialog([&](frpAdress& d) {
+            look = QString(d.chAdress->isChecked() ? "address" : "") + (d.chScreen->isChecked() ? "block" : "") +
+                   d.plEnter->text();
         });
         return look;
     }
-
-    static QString focusedName() {
-        QWidget* focused = QApplication::focusWidget();
-        return focused != nullptr ? focused->objectName() : QString();
-    }
-
-    RecordingUiServices ui;
-    TempDir dir;
-    fCompBynF main{ui};
+    static QString focusedName() { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); }
 };
 
-TEST_F(GoToDialog, OpensInAddressModeWithItsCaptions) {
-    openA(1024);
-    goTo([](frpAdress& dialog) {
-        EXPECT_EQ(dialog.objectName(), QStringLiteral("frpAdress"));
-        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Перейти ..."));
-        EXPECT_TRUE(dialog.chAdress->isChecked());
-        EXPECT_FALSE(dialog.chScreen->isChecked());
-        EXPECT_EQ(dialog.lb1->text(), QStringLiteral("Адрес"));
-        EXPECT_EQ(dialog.lb2->text(), QStringLiteral("Блок"));
-        EXPECT_EQ(dialog.knOk->text(), QStringLiteral("Ok"));
-        EXPECT_EQ(dialog.knCancel->text(), QStringLiteral("Отмена"));
-        EXPECT_EQ(dialog.plEnter->maxLength(), 7);
-        EXPECT_TRUE(dialog.plEnter->text().isEmpty());
-        // Every control fits inside the dialog.
-        for (QWidget* control : dialog.findChildren<QWidget*>()) {
-            EXPECT_TRUE(dialog.rect().contains(control->geometry()))
-                << control->objectName().toStdString();
-        }
+TEST_F(GoToDialog, OpensEmptyInAddressModeAndUpperCasesTheFieldWhenLeft) {
+    openFile(1024);
+    goToDialog([](frpAdress& d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Перейти ..."));
+        EXPECT_EQ(d.lb1->text() + d.lb2->text() + d.knOk->text() + d.knCancel->text(), QStringLiteral("АдресБлокOkОтмена"));
+        for (QWidget* control : d.findChildren<QWidget*>())
+            EXPECT_TRUE(d.rect().contains(control->geometry())) << control->objectName().toStdString();
+        QTest::keyClicks(d.plEnter, QStringLiteral("1a5f"));
+        EXPECT_EQ(d.plEnter->text(), QStringLiteral("1a5f"));  // typing is not filtered
+        QTest::keyClick(d.plEnter, Qt::Key_Tab);
+        EXPECT_EQ(d.plEnter->text(), QStringLiteral("1A5F"));
     });
+    EXPECT_EQ(nextLook(), QStringLiteral("address"));
 }
 
-TEST_F(GoToDialog, EnterInFieldMovesToOkAndSecondEnterGoes) {
-    openA(1024);
-    const bool stillOpen = goTo([&](frpAdress& dialog) {
-        QTest::keyClicks(dialog.plEnter, QStringLiteral("1A5"));
-        QTest::keyClick(dialog.plEnter, Qt::Key_Return);
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(dialog.focusWidget(), dialog.knOk);
-        EXPECT_EQ(main.screenStartOne(), 0);
-        QTest::keyClick(dialog.knOk, Qt::Key_Return);
+// Enter in the field only moves to Ok; an empty field keeps the dialog open; Escape does
+// nothing at all.
+TEST_F(GoToDialog, KeysLeadThroughOkAndEscapeIsIgnored) {
+    openFile(1024);
+    const bool stillOpen = goToDialog([&](frpAdress& d) {
+        QTest::keyClick(d.plEnter, Qt::Key_Return);
+        QTest::keyClick(d.knOk, Qt::Key_Space);
+        EXPECT_EQ(d.focusWidget(), d.plEnter) << "empty field";
+        QTest::keyClicks(d.plEnter, QStringLiteral("1A5"));
+        QTest::keyClick(d.plEnter, Qt::Key_Escape);
+        d.knCancel->setFocus();
+        QTest::keyClick(d.knCancel, Qt::Key_Escape);
+        EXPECT_TRUE(d.isVisible() && !d.discarded());
+        EXPECT_EQ(d.plEnter->text(), QStringLiteral("1A5"));
+        d.plEnter->setFocus();
+        QTest::keyClick(d.plEnter, Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible() && d.focusWidget() == d.knOk);
+        EXPECT_EQ(window->screenStartOne(), 0);
+        QTest::keyClick(d.knOk, Qt::Key_Return);
     });
     EXPECT_FALSE(stillOpen);
-    EXPECT_EQ(main.screenStartOne(), 0x100);
+    EXPECT_EQ(window->screenStartOne(), 0x100);
     EXPECT_EQ(focusedName(), QStringLiteral("plByt0_165"));
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(GoToDialog, AddressShowsItsScreenAndFocusesItsCell) {
-    struct Row {
+TEST_F(GoToDialog, AddressOrBlockShowsItsScreenOrIsReported) {
+    const QString noAddress = QStringLiteral("Указанный Вами адрес не существует.");
+    const QString noBlock = QStringLiteral("Указанный Вами блок не существует.");
+    const struct {
         const char* text;
-        qint64 fileSize;
-        qint64 screen;      // expected screen start
-        const char* focus;  // expected focused cell, or "" when the address is refused
+        bool block;
+        qint64 size;
+        const char* field;  // what the field takes of the text
+        qint64 screen;      // from the second screen
+        const char* focus;  // the focused cell; "" when refused, nullptr when the dialog stays
+    } rows[] = {
+        {"1a5", false, 1024, "1a5", 0x100, "plByt0_165"},
+        {"3FF", false, 1000, "3FF", 0x300, "plByt0_255"},  // past the last byte, its screen exists
+        {"XYZ", false, 1024, "XYZ", 0, "plByt0_0"},
+        {"100000001", false, 0x10000001, "10000000", 0x10000000, "plByt0_0"},  // every digit fits
+        {"400", false, 1024, "400", 0x100, ""},
+        {"12345678", false, 1024, "1234567", 0x100, ""},
+        {"0", true, 1024, "0", 0, "plByt0_0"},
+        {"4", true, 1024, "4", 0x300, "plByt0_0"},
+        {"3,9", true, 1024, "3,9", 0x200, "plByt0_0"},
+        {"5", true, 1024, "5", 0x100, ""},
+        {"-1", true, 1024, "-1", 0x100, ""},
+        {"1A", true, 1024, "1A", 0x100, nullptr},  // no number: emptied, and the dialog stays
     };
-    const Row rows[] = {
-        {"1A5", 1024, 0x100, "plByt0_165"},
-        {"1a5", 1024, 0x100, "plByt0_165"},
-        {" 1 a5 ", 1024, 0x100, "plByt0_165"},
-        {"3FF", 1000, 0x300, "plByt0_255"},  // past the last byte, but its screen exists
-        {"8000", 0x8001, 0x8000, "plByt0_0"},
-        {"XYZ", 1024, 0, "plByt0_0"},
-        {"400", 1024, 0, ""},
-        {"FFFFFFF", 1024, 0, ""},
-    };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
-        openA(dir.pattern(QStringLiteral("a%1.bin").arg(row.fileSize), row.fileSize));
-        const bool stillOpen = goTo([&](frpAdress& dialog) {
-            QTest::keyClicks(dialog.plEnter, QString::fromUtf8(row.text));
-            QTest::mouseClick(dialog.knOk, Qt::LeftButton);
+        restart();
+        openFile(row.size);
+        goTo(0x100);
+        const bool stillOpen = goToDialog([&](frpAdress& d) {
+            if (row.block) QTest::mouseClick(d.lb2, Qt::LeftButton);
+            EXPECT_EQ(d.chScreen->isChecked(), row.block);
+            QTest::keyClicks(d.plEnter, QString::fromUtf8(row.text));
+            EXPECT_EQ(d.plEnter->text(), QString::fromUtf8(row.field));
+            QTest::mouseClick(d.knOk, Qt::LeftButton);
+            EXPECT_TRUE(row.focus || (d.focusWidget() == d.plEnter && d.plEnter->text().isEmpty()));
         });
-        EXPECT_FALSE(stillOpen);
-        EXPECT_EQ(main.screenStartOne(), row.screen);
-        if (*row.focus != '\0') {
-            EXPECT_EQ(focusedName(), QString::fromLatin1(row.focus));
-            EXPECT_TRUE(ui.messages.empty());
-        } else {
-            ASSERT_EQ(ui.messages.size(), 1u);
-            EXPECT_EQ(ui.messages[0].title, kError);
-            EXPECT_EQ(ui.messages[0].text, kNoAddress);
-            EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
-            EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
-        }
-        main.mnuDelAll_Click();
+        EXPECT_EQ(stillOpen, row.focus == nullptr);
+        EXPECT_EQ(window->screenStartOne(), row.screen);
+        const bool refused = row.focus && !*row.focus;
+        EXPECT_TRUE(refused ? shownOnce("Ошибка", row.block ? noBlock : noAddress) : testing::AssertionResult(ui.messages.empty()));
+        EXPECT_TRUE(!row.focus || refused || focusedName() == row.focus) << focusedName().toStdString();
     }
 }
 
-TEST_F(GoToDialog, BlockShowsItsScreenOrIsReported) {
-    struct Row {
-        const char* text;
-        qint64 screen;  // expected screen start; the starting screen is 0x100
-        bool missing;
-    };
-    const Row rows[] = {
-        {"1", 0, false},     {"0", 0, false},       {"4", 0x300, false},
-        {"2,5", 0x100, false}, {"3.9", 0x200, false}, {"1E0", 0, false},
-        {"5", 0x100, true},  {"-1", 0x100, true},   {"0,5", 0x100, true},
-        {"1E99", 0x100, true},
-    };
-    openA(1024);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        std::int64_t start = 0x100;
-        main.subSearchAddr(start, 0);
-        ui.clear();
-        const bool stillOpen = goTo([&](frpAdress& dialog) {
-            QTest::mouseClick(dialog.lb2, Qt::LeftButton);
-            EXPECT_TRUE(dialog.chScreen->isChecked());
-            QTest::keyClicks(dialog.plEnter, QString::fromUtf8(row.text));
-            QTest::mouseClick(dialog.knOk, Qt::LeftButton);
-            EXPECT_TRUE(dialog.plEnter->text().isEmpty());
-        });
-        EXPECT_FALSE(stillOpen);
-        EXPECT_EQ(main.screenStartOne(), row.screen);
-        if (row.missing) {
-            ASSERT_EQ(ui.messages.size(), 1u);
-            EXPECT_EQ(ui.messages[0].title, kError);
-            EXPECT_EQ(ui.messages[0].text, kNoBlock);
-            EXPECT_EQ(ui.messages[0].icon, MessageIcon::Critical);
-        } else {
-            EXPECT_TRUE(ui.messages.empty());
-            EXPECT_EQ(focusedName(), QStringLiteral("plByt0_0"));
-        }
-    }
-}
-
-TEST_F(GoToDialog, BlockModeEmptiesTextThatIsNoNumber) {
-    openA(1024);
-    const bool stillOpen = goTo([](frpAdress& dialog) {
-        QTest::mouseClick(dialog.lb2, Qt::LeftButton);
-        QTest::keyClicks(dialog.plEnter, QStringLiteral("1A"));
-        QTest::mouseClick(dialog.knOk, Qt::LeftButton);
-        EXPECT_TRUE(dialog.plEnter->text().isEmpty());
-        EXPECT_EQ(dialog.focusWidget(), dialog.plEnter);
+// Hidden, the dialog keeps its mode and forgets its text; closed by the title bar it is
+// discarded and the next one starts afresh.
+TEST_F(GoToDialog, NextShowingKeepsTheModeUnlessClosedByTheTitleBar) {
+    openFile(1024);
+    goToDialog([](frpAdress& d) {
+        QTest::mouseClick(d.lb2, Qt::LeftButton);
+        QTest::keyClicks(d.plEnter, QStringLiteral("3"));
+        d.knCancel->setFocus();
+        QTest::keyClick(d.knCancel, Qt::Key_Return);
     });
-    EXPECT_TRUE(stillOpen);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(main.screenStartOne(), 0);
-}
-
-TEST_F(GoToDialog, EmptyAddressKeepsTheDialogOpen) {
-    openA(1024);
-    const bool stillOpen = goTo([](frpAdress& dialog) {
-        QTest::keyClick(dialog.plEnter, Qt::Key_Return);
-        QTest::keyClick(dialog.knOk, Qt::Key_Space);
-        EXPECT_EQ(dialog.focusWidget(), dialog.plEnter);
+    EXPECT_EQ(window->screenStartOne(), 0);
+    EXPECT_EQ(nextLook(), QStringLiteral("block"));
+    goToDialog([](frpAdress& d) {
+        QTest::keyClicks(d.plEnter, QStringLiteral("2"));
+        QTest::keyClick(d.plEnter, Qt::Key_Return);
+        QTest::keyClick(d.knOk, Qt::Key_Return);
     });
-    EXPECT_TRUE(stillOpen);
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(GoToDialog, EscapeDoesNothing) {
-    openA(1024);
-    const bool stillOpen = goTo([](frpAdress& dialog) {
-        QTest::keyClicks(dialog.plEnter, QStringLiteral("12"));
-        QTest::keyClick(dialog.plEnter, Qt::Key_Escape);
-        dialog.knCancel->setFocus();
-        QTest::keyClick(dialog.knCancel, Qt::Key_Escape);
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_FALSE(dialog.discarded());
-        EXPECT_EQ(dialog.plEnter->text(), QStringLiteral("12"));
-    });
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(main.screenStartOne(), 0);
-}
-
-TEST_F(GoToDialog, LeavingTheFieldUpperCasesIt) {
-    openA(1024);
-    goTo([](frpAdress& dialog) {
-        QTest::keyClicks(dialog.plEnter, QStringLiteral("1a5f"));
-        EXPECT_EQ(dialog.plEnter->text(), QStringLiteral("1a5f"));  // typing is not filtered
-        QTest::keyClick(dialog.plEnter, Qt::Key_Tab);
-        EXPECT_NE(dialog.focusWidget(), dialog.plEnter);
-        EXPECT_EQ(dialog.plEnter->text(), QStringLiteral("1A5F"));
-    });
-}
-
-TEST_F(GoToDialog, HiddenDialogKeepsTheOptionAndDropsTheText) {
-    openA(1024);
-    const bool stillOpen = goTo([](frpAdress& dialog) {
-        QTest::mouseClick(dialog.lb2, Qt::LeftButton);
-        QTest::keyClicks(dialog.plEnter, QStringLiteral("3"));
-        dialog.knCancel->setFocus();
-        QTest::keyClick(dialog.knCancel, Qt::Key_Return);
+    EXPECT_EQ(window->screenStartOne(), 0x100);
+    EXPECT_EQ(nextLook(), QStringLiteral("block"));
+    const bool stillOpen = goToDialog([](frpAdress& d) {
+        QTest::keyClicks(d.plEnter, QStringLiteral("3"));
+        d.windowHandle()->close();
+        EXPECT_TRUE(d.discarded());
     });
     EXPECT_FALSE(stillOpen);
-    EXPECT_EQ(main.screenStartOne(), 0);
-
-    Look look = nextLook();
-    EXPECT_TRUE(look.blockMode);
-    EXPECT_TRUE(look.text.isEmpty());
-
-    goTo([](frpAdress& dialog) {
-        QTest::keyClicks(dialog.plEnter, QStringLiteral("2"));
-        QTest::keyClick(dialog.plEnter, Qt::Key_Return);
-        QTest::keyClick(dialog.knOk, Qt::Key_Return);
-    });
-    EXPECT_EQ(main.screenStartOne(), 0x100);
-    look = nextLook();
-    EXPECT_TRUE(look.blockMode);
-    EXPECT_TRUE(look.text.isEmpty());
-
-    goTo([](frpAdress& dialog) {
-        QTest::mouseClick(dialog.lb1, Qt::LeftButton);
-        EXPECT_TRUE(dialog.chAdress->isChecked());
-        dialog.knCancel_Click();
-    });
-    EXPECT_TRUE(nextLook().addressMode);
-}
-
-TEST_F(GoToDialog, ClosingByTheTitleBarDiscardsTheDialog) {
-    openA(1024);
-    const bool stillOpen = goTo([](frpAdress& dialog) {
-        QTest::mouseClick(dialog.lb2, Qt::LeftButton);
-        QTest::keyClicks(dialog.plEnter, QStringLiteral("3"));
-        dialog.windowHandle()->close();
-        EXPECT_TRUE(dialog.discarded());
-    });
-    EXPECT_FALSE(stillOpen);
-    EXPECT_EQ(main.screenStartOne(), 0);
+    EXPECT_EQ(window->screenStartOne(), 0x100);
+    EXPECT_EQ(nextLook(), QStringLiteral("address"));
+    goToDialog([](frpAdress& d) { QTest::mouseClick(d.lb2, Qt::LeftButton); });
+    goToDialog([](frpAdress& d) { QTest::mouseClick(d.lb1, Qt::LeftButton); });
+    EXPECT_EQ(nextLook(), QStringLiteral("address"));
     EXPECT_TRUE(ui.messages.empty());
-
-    const Look look = nextLook();
-    EXPECT_TRUE(look.addressMode);
-    EXPECT_FALSE(look.blockMode);
-    EXPECT_TRUE(look.text.isEmpty());
-}
-
-TEST_F(GoToDialog, FieldTakesEveryDigitOfTheLastAddress) {
-    // Sparse: the open reads only the first screen.
-    const QString big = dir.path(QStringLiteral("big.bin"));
-    QFile file(big);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(file.resize(0x10000001));
-    file.close();
-
-    openA(big);
-    EXPECT_EQ(nextLook().maxLength, 8);
-    const bool stillOpen = goTo([](frpAdress& dialog) {
-        QTest::keyClicks(dialog.plEnter, QStringLiteral("100000001"));
-        EXPECT_EQ(dialog.plEnter->text(), QStringLiteral("10000000"));
-        QTest::mouseClick(dialog.knOk, Qt::LeftButton);
-    });
-    EXPECT_FALSE(stillOpen);
-    EXPECT_EQ(main.screenStartOne(), 0x10000000);
-    EXPECT_EQ(focusedName(), QStringLiteral("plByt0_0"));
-
-    main.mnuDelAll_Click();
-    openA(1024);
-    EXPECT_EQ(nextLook().maxLength, 7);
 }
 
 }  // namespace

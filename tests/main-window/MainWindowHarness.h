@@ -2,17 +2,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStringList>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ByteGrid.h"
@@ -23,20 +22,28 @@
 #include "TempDir.h"
 #include "fCompBynF.h"
 
+// Space-separated names, sorted, so that lists of controls compare in any order.
+inline std::string names(const QString& list) {
+    QStringList out = list.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    out.sort();
+    return out.join(QLatin1Char(' ')).toStdString();
+}
+
 // A shown, active main window with scripted answers and a temporary folder, driven as a
 // user would: menu actions by name, keys into the focused widget, clicks.
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { restart(); }
+    void TearDown() override { window.reset(); QApplication::processEvents(); }
+    // A new window, as after starting the program again; the files in `dir` stay.
+    void restart() {
+        window.reset();
+        ui.clear();
         window = std::make_unique<fCompBynF>(ui);
         window->show();
         window->activateWindow();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override {
-        window.reset();
-        QApplication::processEvents();
     }
 
     QAction* action(const char* name) const {
@@ -44,212 +51,129 @@ protected:
         EXPECT_NE(a, nullptr) << name;
         return a;
     }
-    // Triggers a menu item as a click would; a disabled item does nothing.
+    // As a click would: a disabled item does nothing.
     void trigger(const char* name) const {
-        QAction* a = action(name);
-        if (a && a->isEnabled()) a->trigger();
+        if (QAction* a = action(name); a && a->isEnabled()) a->trigger();
     }
-    template <typename T>
-    T* child(const QString& name) const {
-        auto* w = window->findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name.toStdString();
+    bool isChecked(const char* name) const { return action(name)->isChecked(); }
+    bool isEnabled(const char* name) const { return action(name)->isEnabled(); }
+    template <typename T = QWidget>
+    T* child(const char* name) const {
+        auto* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
         return w;
     }
+    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+    QString label(const char* name) const { return child<QLabel>(name)->text(); }
+    // The texts of several labels, joined by '|'.
+    QString labels(std::initializer_list<const char*> list) const {
+        QStringList texts;
+        for (const char* name : list) texts << label(name);
+        return texts.join(QLatin1Char('|'));
+    }
+    QColor labelColor(const char* name) const { return child<QLabel>(name)->palette().color(QPalette::WindowText); }
     HexCell* cell(int i) const { return window->grid().cell(i); }
     SymbolCell* symbol(int i) const { return window->grid().symbol(i); }
     QString cellText(int i) const { return cell(i)->text(); }
-    QString label(const char* name) const { return child<QLabel>(QString::fromLatin1(name))->text(); }
     QString rowLabel(int r) const { return window->grid().rowAddress(r)->text(); }
-    QPushButton* button(const char* name) const { return child<QPushButton>(QString::fromLatin1(name)); }
-    QRadioButton* radio(const char* name) const { return child<QRadioButton>(QString::fromLatin1(name)); }
-
-    void openA(const QString& path) {
-        ui.answerNextOpen(path);
-        trigger("mnuLoadFileA");
-    }
-    void openB(const QString& path) {
-        ui.answerNextOpen(path);
-        trigger("mnuLoadFileB");
-    }
-    // Focus a cell as a click would, then type into it.
-    void focusCell(int i) {
-        cell(i)->setFocus(Qt::MouseFocusReason);
-        QApplication::processEvents();
-    }
-    void typeIntoFocused(const QString& text) {
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    }
-    void pressKey(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), key, mods);
-    }
+    QColor textColor(int i) const { return cell(i)->palette().color(QPalette::Active, QPalette::Text); }
+    QColor baseColor(int i) const { return cell(i)->palette().color(QPalette::Active, QPalette::Base); }
     int focusedCell() const { return window->grid().focusedCell(); }
 
-    // Types `text` into whatever has the focus, one key per character, as a keyboard
-    // layout sends it (key code and text), so Cyrillic letters arrive as they would.
-    // The focus may move between characters.
+    void openA(const QString& path) { ui.answerNextOpen(path); trigger("mnuLoadFileA"); }
+    void openB(const QString& path) { ui.answerNextOpen(path); trigger("mnuLoadFileB"); }
+    void view(int file) { QTest::mouseClick(child<QRadioButton>(file == 1 ? "knViweOne" : "knViweTwo"), Qt::LeftButton); }
+    void focusCell(int i) { cell(i)->setFocus(Qt::MouseFocusReason); QApplication::processEvents(); }
+    // Into the focused control, or the window when nothing has the focus.
+    void pressKey(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : window.get(), key, mods);
+    }
+    // One key per character as a keyboard layout sends it (key code and text), so Cyrillic
+    // letters arrive as they would. The focus may move between characters.
     void typeKeys(const QString& text) {
-        for (QChar ch : text) {
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
-                                Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
-        }
+        for (QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(ch.toUpper().unicode()),
+                                QString(ch), Qt::NoModifier);
     }
-    // Focuses cell i, types `text` over it and leaves it with Enter.
-    void editCell(int i, const QString& text) {
-        focusCell(i);
-        typeKeys(text);
-        pressKey(Qt::Key_Return);
-    }
+    void editCell(int i, const QString& text) { focusCell(i); typeKeys(text); pressKey(Qt::Key_Return); }
+    // Shows the screen holding `address` (type 0) or the block starting there (type -1), as
+    // the go-to dialog does.
+    void goTo(std::int64_t address, int type = 0) { window->subSearchAddr(address, type); }
 
-    // What the user sees of a hex cell: its text colour and its background.
-    QColor textColor(int i) const { return cell(i)->palette().color(QPalette::Text); }
-    QColor baseColor(int i) const { return cell(i)->palette().color(QPalette::Base); }
-
-    // A file whose screens all differ (the pattern file repeats every 256 bytes): the
-    // byte at address a is (a * 7 + (a / 256) * 101 + 3) mod 256.
+    // A file whose screens all differ: the byte at a is (a * 7 + (a / 256) * 101 + 3) mod 256.
     static QByteArray screenBytes(qint64 size) {
         QByteArray bytes(size, Qt::Uninitialized);
         for (qint64 a = 0; a < size; ++a) bytes[a] = char((a * 7 + (a / 256) * 101 + 3) % 256);
         return bytes;
     }
-    static QString byteText(int value) {
-        return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    static QString byteText(int value) { return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper(); }
+    // A sparse file of `size` bytes, all 00 but the last, 5A.
+    QString sparse(const QString& name, qint64 size) const {
+        QFile f(dir.path(name));
+        if (!f.open(QIODevice::WriteOnly) || !f.resize(size) || !f.seek(size - 1) || f.write("\x5A", 1) != 1)
+            ADD_FAILURE() << "cannot make a sparse file of " << size << " bytes";
+        return f.fileName();
     }
-    // The screen shows `bytes` from `start` on: each cell its byte, empty past the end.
+
+    // The screen shows `bytes` from `start` on: each cell its byte and character, both
+    // empty past the end.
     ::testing::AssertionResult showsScreen(const QByteArray& bytes, qint64 start) const {
         for (int i = 0; i < GridGeometry::kCells; ++i) {
-            const qint64 a = start + i;
-            const QString expected =
-                a < bytes.size() ? byteText(static_cast<unsigned char>(bytes[a])) : QString();
-            if (cellText(i) != expected) {
-                return ::testing::AssertionFailure()
-                       << "cell " << i << " shows \"" << cellText(i).toStdString()
-                       << "\", the byte at " << a << " is \"" << expected.toStdString() << "\"";
-            }
+            const QString expected = start + i < bytes.size() ? byteText(quint8(bytes[start + i])) : QString();
+            if (cellText(i) != expected || symbol(i)->text().isEmpty() != expected.isEmpty())
+                return ::testing::AssertionFailure() << "cell " << i << " shows \"" << cellText(i).toStdString()
+                                                     << "\", the byte is \"" << expected.toStdString() << "\"";
         }
         return ::testing::AssertionSuccess();
     }
+    // Exactly one message was shown since ui.clear(): this one, with an Ok button.
+    ::testing::AssertionResult shownOnce(const QString& title, const QString& text,
+                                         MessageIcon icon = MessageIcon::Critical) const {
+        const bool same = ui.messages.size() == 1 && ui.messages[0].title == title && ui.messages[0].text == text &&
+                          ui.messages[0].icon == icon && ui.messages[0].buttons == MessageButtons::Ok;
+        if (same) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << ui.messages.size() << " messages: "
+                                             << ui.messageTexts().join(QLatin1Char('|')).toStdString();
+    }
 
-    // Enabled state of every named menu command and button of the window.
-    std::map<QString, bool> enabledControls() const {
-        std::map<QString, bool> states;
+    // Every menu command and button the user can choose now. The items of
+    // "Сохранить как ..." count only while their submenu can be opened.
+    std::string enabledControls() const {
+        QString on;
         for (QAction* a : window->findChildren<QAction*>()) {
             const QString name = a->objectName();
-            if (name.startsWith(QLatin1String("mnu")) && !name.endsWith(QLatin1String("Action")))
-                states[name] = a->isEnabled();
+            const bool saveItem = name == QLatin1String("mnuSaveBlock") || name == QLatin1String("mnuSaveFile") ||
+                                  name == QLatin1String("mnuSaveNoByt");
+            if (name.startsWith(QLatin1String("mnu")) && !name.endsWith(QLatin1String("Action")) && a->isEnabled() &&
+                (!saveItem || isEnabled("mnuSaveList")))
+                on += QLatin1Char(' ') + name;
         }
-        for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
-            if (b->objectName().startsWith(QLatin1String("kn"))) states[b->objectName()] = b->isEnabled();
-        }
-        return states;
+        for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+            if (b->objectName().startsWith(QLatin1String("kn")) && b->isEnabled()) on += QLatin1Char(' ') + b->objectName();
+        return names(on);
     }
-    // Names whose enabled state differs between two snapshots, as "+name" (enabled since)
-    // and "-name" (disabled since), sorted.
-    static QStringList enabledChanges(const std::map<QString, bool>& before,
-                                      const std::map<QString, bool>& after) {
-        QStringList changes;
-        for (const auto& [name, on] : after) {
-            auto it = before.find(name);
-            if (it == before.end() || it->second != on)
-                changes << (on ? QStringLiteral("+") : QStringLiteral("-")) + name;
-        }
-        changes.sort();
-        return changes;
-    }
-    QStringList enabledNames() const {
-        QStringList names;
-        for (const auto& [name, on] : enabledControls())
-            if (on) names << name;
-        return names;
-    }
-
-
-    // Every command of the menu tree, by objectName.
-    static QStringList commandNames() {
-        return {QStringLiteral("mnuNew"),       QStringLiteral("mnuLoadFileA"), QStringLiteral("mnuLoadFileB"),
-                QStringLiteral("mnuLoad"),      QStringLiteral("mnuSave"),      QStringLiteral("mnuSaveList"),
-                QStringLiteral("mnuSaveBlock"), QStringLiteral("mnuSaveFile"),  QStringLiteral("mnuSaveNoByt"),
-                QStringLiteral("mnuDelFileB"),  QStringLiteral("mnuDelAll"),    QStringLiteral("mnuExit"),
-                QStringLiteral("mnuRec"),       QStringLiteral("mnuCanscel"),   QStringLiteral("mnuReplace"),
-                QStringLiteral("mnuFill"),      QStringLiteral("mnuRefresh"),   QStringLiteral("mnuNext"),
-                QStringLiteral("mnuSearch"),    QStringLiteral("mnuChSearch"),  QStringLiteral("mnuSynchro"),
-                QStringLiteral("mnuEdit"),      QStringLiteral("mnuDOS"),       QStringLiteral("mnuHelp"),
-                QStringLiteral("mnuAbout")};
-    }
-    // The commands of commandNames() that can be chosen now, in that order. The items of
-    // "Сохранить как ..." count as enabled only while their submenu can be opened.
-    QStringList enabledCommands() const {
-        const QAction* saveList = action("mnuSaveList");
-        QStringList on;
-        for (const QString& name : commandNames()) {
-            const QAction* a = action(name.toLatin1().constData());
-            bool enabled = a && a->isEnabled();
-            if (name == QLatin1String("mnuSaveBlock") || name == QLatin1String("mnuSaveFile") ||
-                name == QLatin1String("mnuSaveNoByt"))
-                enabled = enabled && saveList && saveList->isEnabled();
-            if (enabled) on << name;
-        }
-        return on;
-    }
-    bool isChecked(const char* name) const { return action(name) && action(name)->isChecked(); }
-    bool isEnabled(const char* name) const { return action(name) && action(name)->isEnabled(); }
-    QColor labelColor(const char* name) const {
-        return child<QLabel>(QString::fromLatin1(name))->palette().color(QPalette::WindowText);
-    }
-    // What the user sees as the text colour of a hex cell.
-    QColor cellColor(int i) const { return cell(i)->palette().color(QPalette::Active, QPalette::Text); }
-    // The cells drawn dark red on the screen.
-    std::vector<int> darkRedCells() const {
-        std::vector<int> red;
+    // The cells whose text is drawn in `colour`.
+    std::vector<int> cellsIn(const QColor& colour) const {
+        std::vector<int> found;
         for (int i = 0; i < GridGeometry::kCells; ++i)
-            if (cellColor(i) == GridColors::darkRed()) red.push_back(i);
-        return red;
+            if (textColor(i) == colour) found.push_back(i);
+        return found;
     }
-    // PageUp / PageDown as the user presses them: into the focused control, or the window.
-    void pageKey(Qt::Key key) {
-        QWidget* target = QApplication::focusWidget();
-        QTest::keyClick(target ? target : window.get(), key);
-    }
-    // Shows the screen holding `address` as the go-to dialog does.
-    void goToAddress(std::int64_t address) { window->subSearchAddr(address, 0); }
 
-
-    // The window as it is right after start-up (and after "Закрыть Всё"); the check mark
-    // of "Формат файла - DOS" is the user's and is not looked at.
+    // The window as right after start-up; the check mark of the DOS view is the user's.
     void expectNoFileState() const {
         EXPECT_TRUE(window->windowTitle().isEmpty()) << window->windowTitle().toStdString();
-        int filledCells = 0;
-        int filledSymbols = 0;
-        for (int i = 0; i < GridGeometry::kCells; ++i) {
-            filledCells += !cell(i)->text().isEmpty();
-            filledSymbols += !symbol(i)->text().isEmpty();
-        }
-        EXPECT_EQ(filledCells, 0);
-        EXPECT_EQ(filledSymbols, 0);
-        for (int r = 0; r < GridGeometry::kRows; ++r)
-            EXPECT_EQ(rowLabel(r), QStringLiteral("%1").arg(r, 6, 16, QLatin1Char('0')).toUpper());
-        EXPECT_EQ(enabledCommands(),
-                  (QStringList{QStringLiteral("mnuNew"), QStringLiteral("mnuLoadFileA"),
-                               QStringLiteral("mnuExit"), QStringLiteral("mnuDOS"),
-                               QStringLiteral("mnuHelp"), QStringLiteral("mnuAbout")}));
-        EXPECT_FALSE(isChecked("mnuSynchro"));
-        EXPECT_FALSE(isChecked("mnuEdit"));
-        for (const char* name : {"knUp", "knDown", "knNextScreen", "knRecord"})
-            EXPECT_FALSE(button(name)->isEnabled()) << name;
-        for (const char* name : {"knViweOne", "knViweTwo"}) {
-            EXPECT_FALSE(radio(name)->isEnabled()) << name;
-            EXPECT_FALSE(radio(name)->isChecked()) << name;
-        }
-        for (const char* name : {"lbFileOne", "lbFileTwo"})
-            EXPECT_EQ(label(name), QStringLiteral("Не загружен")) << name;
-        for (const char* name : {"lbSizeOne", "lbSizeTwo"})
-            EXPECT_EQ(label(name), QStringLiteral("0 byte")) << name;
-        for (const char* name : {"lbDateTime1", "lbDateTime2", "lbSynchro", "lbInfo1", "lbInfo2", "lbInvers"})
-            EXPECT_TRUE(label(name).isEmpty()) << name << ": " << label(name).toStdString();
-        EXPECT_EQ(label("lbStatusBarText"), QStringLiteral("1 из 1"));
-        EXPECT_EQ(labelColor("lbFile1"), GridColors::black());
-        EXPECT_EQ(labelColor("lbFile2"), GridColors::black());
-        EXPECT_FALSE(child<QLabel>(QStringLiteral("lbOnlyRead"))->isVisible());
-        EXPECT_FALSE(child<QWidget>(QStringLiteral("lnOnlyRead"))->isVisible());
+        EXPECT_TRUE(showsScreen(QByteArray(), 0));
+        for (int r = 0; r < GridGeometry::kRows; ++r) EXPECT_EQ(rowLabel(r), byteText(r).rightJustified(6, '0'));
+        EXPECT_EQ(enabledControls(), names("mnuNew mnuLoadFileA mnuExit mnuDOS mnuHelp mnuAbout"));
+        EXPECT_FALSE(isChecked("mnuSynchro") || isChecked("mnuEdit"));
+        EXPECT_FALSE(child<QRadioButton>("knViweOne")->isChecked() || child<QRadioButton>("knViweTwo")->isChecked());
+        EXPECT_EQ(labels({"lbFileOne", "lbFileTwo", "lbSizeOne", "lbSizeTwo", "lbDateTime1", "lbDateTime2", "lbSynchro",
+                          "lbInfo1", "lbInfo2", "lbInvers", "lbStatusBarText"}),
+                  QStringLiteral("Не загружен|Не загружен|0 byte|0 byte|||||||1 из 1"));
+        EXPECT_TRUE(labelColor("lbFile1") == GridColors::black() && labelColor("lbFile2") == GridColors::black());
+        EXPECT_FALSE(child("lbOnlyRead")->isVisible() || child("lnOnlyRead")->isVisible());
     }
 
     RecordingUiServices ui;

@@ -152,12 +152,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-void setTextColor(QWidget* widget, const QColor& color) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, color);
-    widget->setPalette(p);
-}
-
 }  // namespace
 
 void fCompBynF::buildLayout() {
@@ -242,16 +236,12 @@ void fCompBynF::buildLayout() {
     connect(knRecord, &QPushButton::clicked, this, &fCompBynF::knRecord_Click);
 
     lbOnlyRead = makeLabel(central, "lbOnlyRead", QStringLiteral("Только чтение."));
-    setTextColor(lbOnlyRead, GridColors::darkRed());
+    GridColors::setTextColor(lbOnlyRead, GridColors::darkRed());
     lnOnlyRead = new QFrame(central);
     lnOnlyRead->setObjectName(QStringLiteral("lnOnlyRead"));
     lnOnlyRead->setFrameShape(QFrame::HLine);
     lnOnlyRead->setFixedHeight(2);
-    {
-        QPalette p = lnOnlyRead->palette();
-        p.setColor(QPalette::WindowText, GridColors::darkRed());
-        lnOnlyRead->setPalette(p);
-    }
+    GridColors::setTextColor(lnOnlyRead, GridColors::darkRed());
     auto* readOnlyBox = new QVBoxLayout();
     readOnlyBox->setSpacing(0);
     readOnlyBox->addWidget(lbOnlyRead);

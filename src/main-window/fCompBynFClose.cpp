@@ -12,16 +12,8 @@
 #include "GridColors.h"
 #include "ProgressBarAdapter.h"
 
-namespace {
-void setBlack(QLabel* label) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, GridColors::black());
-    label->setPalette(p);
-}
-}  // namespace
-
 void fCompBynF::mnuDelFileB_Click() {
-    setBlack(lbFile2);
+    GridColors::setTextColor(lbFile2, GridColors::black());
     intShowFile = 1;
     intLoadFile = 1;
     curAdresTwo = 0;
@@ -56,8 +48,8 @@ void fCompBynF::mnuDelAll_Click() {
     curBlock = 0;
     bolChange = false;
     grid_->rowAddress(0)->setFocus();
-    setBlack(lbFile1);
-    setBlack(lbFile2);
+    GridColors::setTextColor(lbFile1, GridColors::black());
+    GridColors::setTextColor(lbFile2, GridColors::black());
     lbInfo2->clear();
     lbInvers->clear();
     lbSizeOne->setText(QStringLiteral("0 byte"));

@@ -22,13 +22,6 @@ using namespace GridGeometry;
 
 namespace {
 
-void setTextColor(QLabel* label, const QColor& color) {
-    QPalette p = label->palette();
-    if (p.color(QPalette::WindowText) == color) return;
-    p.setColor(QPalette::WindowText, color);
-    label->setPalette(p);
-}
-
 QString byteText(int value) {
     static const char digits[] = "0123456789ABCDEF";
     const QChar text[2] = {QLatin1Char(digits[value >> 4]), QLatin1Char(digits[value & 15])};
@@ -64,8 +57,8 @@ void fCompBynF::subShowDate(int NumberFile) {
     setWindowTitle(file.Name().isEmpty() ? QString()
                                          : QStringLiteral("   «") + file.Name() + QStringLiteral("»"));
     if (!showA) showReadOnlyIndicator(file);
-    setTextColor(showA ? lbFile1 : lbFile2, GridColors::darkRed());
-    setTextColor(showA ? lbFile2 : lbFile1, GridColors::black());
+    GridColors::setTextColor(showA ? lbFile1 : lbFile2, GridColors::darkRed());
+    GridColors::setTextColor(showA ? lbFile2 : lbFile1, GridColors::black());
     intShowFile = showA ? 1 : 2;
     const bool pages = file.Size() > kScreenBytes;
     knUp->setEnabled(pages);

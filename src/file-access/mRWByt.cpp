@@ -2,6 +2,7 @@
 
 #include "FileErrors.h"
 #include "FileLayer.h"
+#include "FileStamp.h"
 #include "UiServices.h"
 
 #include <QDateTime>
@@ -47,12 +48,12 @@ void mRWByt::Path(const QString& strPath) {
 
 QDate mRWByt::DateFile() const {
     if (path_.isEmpty()) return QDate();
-    return QDate::fromString(dateText_, QStringLiteral("dd.MM.yyyy"));
+    return FileStamp::toDate(dateText_);
 }
 
 QTime mRWByt::TimeFile() const {
     if (path_.isEmpty()) return QTime();
-    return QTime::fromString(timeText_, QStringLiteral("HH:mm:ss"));
+    return FileStamp::toTime(timeText_);
 }
 
 void mRWByt::subFileInfo() {
@@ -60,8 +61,8 @@ void mRWByt::subFileInfo() {
     if (path_.isEmpty()) {
         size_ = 0;
         const QDateTime now = QDateTime::currentDateTime();
-        dateText_ = now.toString(QStringLiteral("dd.MM.yyyy"));
-        timeText_ = now.toString(QStringLiteral("HH:mm:ss"));
+        dateText_ = FileStamp::dateText(now);
+        timeText_ = FileStamp::timeText(now);
         name_.clear();
         fileAttr_ = 0;
         return;
@@ -77,12 +78,12 @@ void mRWByt::subFileInfo() {
         subErrMessage(-5);
         return;
     }
-    const QDateTime modified = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
-    dateText_ = modified.toString(QStringLiteral("dd.MM.yyyy"));
-    timeText_ = modified.toString(QStringLiteral("HH:mm:ss"));
+    const QDateTime modified = FileStamp::modified(info);
+    dateText_ = FileStamp::dateText(modified);
+    timeText_ = FileStamp::timeText(modified);
     fileAttr_ = funAttrCode(path_);
     if (error_ != 0) return;
-    name_ = path_.mid(path_.lastIndexOf(QLatin1Char('/')) + 1);
+    name_ = FileStamp::nameOf(path_);
 }
 
 // Bit 0 read-only, bit 1 hidden; the system and archive bits have no meaning here.
@@ -96,7 +97,7 @@ std::uint8_t mRWByt::funAttrCode(const QString& path) {
     if (!S_ISREG(info.st_mode)) return 0;
     // The mode bits count even for root, whom access() would let write anything.
     const bool readOnly = (info.st_mode & 0222) == 0 || FileLayer::access(path, W_OK) != 0;
-    const bool hidden = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).startsWith(QLatin1Char('.'));
+    const bool hidden = FileStamp::nameOf(path).startsWith(QLatin1Char('.'));
     return std::uint8_t((readOnly ? 1 : 0) | (hidden ? 2 : 0));
 }
 
@@ -204,28 +205,19 @@ int mRWByt::GetByt(std::int64_t item) {
     return byteBuffer_;
 }
 
-int mRWByt::PutByt(int byt, std::int64_t item) {
-    if (path_.isEmpty()) {
-        subErrMessage(-1);
-        return -1;
-    }
-    if (item < 1 || item > size_) {
-        error_ = -2;
-        return -1;
-    }
-    if (byt < 0 || byt > 255) {
-        subErrMessage(-3);
-        return -1;
-    }
-    return writeByte(std::uint8_t(byt), item - 1);
-}
+int mRWByt::PutByt(int byt, std::int64_t item) { return checkedWrite(byt, item, size_); }
 
 int mRWByt::AddByt(int byt, std::int64_t item) {
+    return checkedWrite(byt, item, std::numeric_limits<std::int64_t>::max());
+}
+
+// The checks both byte writes make, in their order: path, position (1..last), value.
+int mRWByt::checkedWrite(int byt, std::int64_t item, std::int64_t last) {
     if (path_.isEmpty()) {
         subErrMessage(-1);
         return -1;
     }
-    if (item < 1) {
+    if (item < 1 || item > last) {
         error_ = -2;
         return -1;
     }

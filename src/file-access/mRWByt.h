@@ -66,6 +66,7 @@ private:
     void subErrMessage(int code);
     std::uint8_t funAttrCode(const QString& path);
     void reportLayerError(int err);
+    int checkedWrite(int byt, std::int64_t item, std::int64_t last);
     int writeByte(std::uint8_t value, std::int64_t offset);
     int writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t* data,
                   std::uint8_t fill);

@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "FileErrors.h"
 #include "FileLayer.h"
+#include "FileStamp.h"
 #include "UiServices.h"
 
 #include <QDateTime>
@@ -40,14 +41,14 @@ void mRWFile::MsgTitle(const QString& title) { msgTitle_ = title; }
 
 QDate mRWFile::DateFile() {
     if (path_.isEmpty() || error_ == -6 || dateText_ == kZeroText) return QDate();
-    const QDate date = QDate::fromString(dateText_, QStringLiteral("dd.MM.yyyy"));
+    const QDate date = FileStamp::toDate(dateText_);
     if (!date.isValid()) subErrMessage(FileErrors::TypeMismatch);
     return date;
 }
 
 QTime mRWFile::TimeFile() {
     if (path_.isEmpty() || error_ == -6 || timeText_ == kZeroText) return QTime();
-    const QTime time = QTime::fromString(timeText_, QStringLiteral("HH:mm:ss"));
+    const QTime time = FileStamp::toTime(timeText_);
     if (!time.isValid()) subErrMessage(FileErrors::TypeMismatch);
     return time;
 }
@@ -205,10 +206,10 @@ void mRWFile::subFileInfo() {
         subErrMessage(-5);
         return;
     }
-    const QDateTime modified = QDateTime::fromSecsSinceEpoch(info.st_mtim.tv_sec);
-    dateText_ = modified.toString(QStringLiteral("dd.MM.yyyy"));
-    timeText_ = modified.toString(QStringLiteral("HH:mm:ss"));
-    name_ = path_.mid(path_.lastIndexOf(QLatin1Char('/')) + 1);
+    const QDateTime modified = FileStamp::modified(info);
+    dateText_ = FileStamp::dateText(modified);
+    timeText_ = FileStamp::timeText(modified);
+    name_ = FileStamp::nameOf(path_);
 }
 
 void mRWFile::Delete() {

@@ -48,7 +48,10 @@ QAction* fCompBynF::addCommand(QMenu* menu, const char* name, const QString& cap
                                const QKeySequence& shortcut, void (fCompBynF::*handler)()) {
     auto* action = new QAction(caption, this);
     action->setObjectName(QString::fromLatin1(name));
-    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        shortcutActions_.push_back(action);
+    }
     if (handler) connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     menu->addAction(action);
     return action;
@@ -332,9 +335,9 @@ void fCompBynF::deselectViewButtons() {
 }
 
 bool fCompBynF::isOurShortcut(const QKeySequence& sequence) const {
-    const auto actions = findChildren<QAction*>();
-    for (const QAction* a : actions)
-        if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == sequence) return true;
+    // Asked on every key pressed in the window, so the list is kept, not searched for.
+    for (const QAction* a : shortcutActions_)
+        if (a->isEnabled() && a->shortcut() == sequence) return true;
     return false;
 }
 

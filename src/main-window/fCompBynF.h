@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "mRWByt.h"
 #include "mRWFile.h"
@@ -167,6 +168,8 @@ private:
     std::int64_t curBlock = 0;
     bool bolChange = false;
     QString strFileText;
+
+    std::vector<QAction*> shortcutActions_;  // the commands that have a shortcut
 
     // the go-to dialog is created on first use and then only hidden
     frpAdress* goToDialog_ = nullptr;

@@ -47,7 +47,6 @@ void fCompBynF::mnuLoadFileB_Click() {
 
 void fCompBynF::subOpenFile() {
     FileDialogRequest request;
-    request.fileName = QString();
     request.initialFolder = QStringLiteral("%AppPath%");
     request.filter = QStringLiteral("Все файлы (*.*)|*.*");
     ui_.chooseOpenFile(request);

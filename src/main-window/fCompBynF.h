@@ -110,6 +110,9 @@ public:
 signals:
     // "Выход" or closing the window: the application ends.
     void exitRequested();
+    // The go-to dialog or "Закрыть Всё" drops the kept state of both search dialogs;
+    // whoever owns those dialogs discards them.
+    void searchDialogsDiscarded();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -95,6 +95,4 @@ void fCompBynF::mnuNext_Click() {
     }
 }
 
-void fCompBynF::discardSearchDialogs() {
-    // The search dialogs keep a continued search between uses; none is open yet.
-}
+void fCompBynF::discardSearchDialogs() { emit searchDialogsDiscarded(); }

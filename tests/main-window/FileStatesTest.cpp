@@ -9,6 +9,10 @@
 
 #include "MainWindowHarness.h"
 
+#include <optional>
+
+#include "FileFaults.h"
+
 namespace {
 
 const std::string kFileA = names(
@@ -133,6 +137,7 @@ TEST_F(FileStates, CancelledDialogsEmptyFilesAndNamesThatAreNoFileOpenNothing) {
         int how;       // 1 as file A, 2 as file B, 0 from the command line
         QString title;  // of the one message, if any
         QString text;   // the message, or the part naming the file
+        bool unreadable = false;  // the file exists but may not be read
     } rows[] = {
         {"cancelled as file A", QString(), 1, QString(), QString()},
         {"cancelled as file B", QString(), 2, QString(), QString()},
@@ -142,6 +147,8 @@ TEST_F(FileStates, CancelledDialogsEmptyFilesAndNamesThatAreNoFileOpenNothing) {
         {"missing file B", missing, 2, "Ошибка", missing},
         {"folder as file A", folder, 1, "Ошибка", folder},
         {"folder as file B", folder, 2, "Ошибка", folder},
+        {"unreadable file A", empty, 1, "Ошибка", "не удаётся прочитать", true},
+        {"unreadable file B", empty, 2, "Ошибка", "не удаётся прочитать", true},
         {"missing on the command line", missing, 0, "Ошибка", missing},
         {"folder on the command line", folder, 0, "Ошибка", folder},
     };
@@ -153,7 +160,11 @@ TEST_F(FileStates, CancelledDialogsEmptyFilesAndNamesThatAreNoFileOpenNothing) {
             pressKey(Qt::Key_PageDown);
         }
         ui.clear();
-        row.how == 0 ? window->openFromCommandLine({row.path}) : row.how == 1 ? openA(row.path) : openB(row.path);
+        {
+            std::optional<ScopedFileFault> refused;
+            if (row.unreadable) refused.emplace(FileLayer::Fault{FileLayer::Op::Open, 1, EACCES});
+            row.how == 0 ? window->openFromCommandLine({row.path}) : row.how == 1 ? openA(row.path) : openB(row.path);
+        }
 
         EXPECT_EQ(ui.openRequests.size(), row.how == 0 ? 0u : 1u);
         for (const auto& request : ui.openRequests) EXPECT_EQ(request.filter, QStringLiteral("Все файлы (*.*)|*.*"));

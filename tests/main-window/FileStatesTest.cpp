@@ -229,6 +229,25 @@ TEST_F(FileStates, LabelsTitleAndPositionFollowTheFileInView) {
     }
 }
 
+// However large the file, the block counter and the highest address are shown whole, and a
+// path is one line, elided in the middle, with the whole path as its tooltip.
+TEST_F(FileStates, PositionAndPathFitWhateverTheFile) {
+    const QString odd = dir.write(QStringLiteral("line\nbreak ") + QString(200, QLatin1Char('x')), "abc");
+    openA(sparse(QStringLiteral("huge.bin"), (qint64(1) << 40) + 1000));
+    openB(odd);
+    goTo((qint64(1) << 40) + 999, 0);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_EQ(labels({"lbStatusBarText", "lbSynchro"}), QStringLiteral("4294967300 из 4294967300|Адрес Max. 100000003E7"));
+    auto* counter = child<QLabel>("lbStatusBarText");
+    auto* highest = child<QLabel>("lbSynchro");
+    for (QLabel* l : {counter, highest})
+        EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text())) << l->objectName().toStdString();
+    EXPECT_FALSE(counter->geometry().intersects(highest->geometry()));
+    auto* path = child<QLabel>("lbFileTwo");
+    EXPECT_EQ(path->text(), odd);
+    EXPECT_LE(path->height(), path->fontMetrics().height() + 4) << "one line";
+}
+
 // Write permission is gone while either file is read-only; the mark shows while the
 // read-only file is in view, and its cells take no typing.
 TEST_F(FileStates, ReadOnlyFileLocksWriting) {

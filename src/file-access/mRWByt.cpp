@@ -359,8 +359,9 @@ bool mRWByt::writeCached(std::int64_t offset, std::int64_t count, const std::uin
 // in the order they were made; a window the span overlaps is dropped, to be read again.
 bool mRWByt::writeDirect(std::int64_t offset, const std::uint8_t* data, std::int64_t count) {
     if (!flushWindow()) return false;
-    if (windowOffset_ >= 0 && offset < windowOffset_ + kWindowSize && offset + count > windowOffset_)
-        dropWindow();
+    const bool overlapsWindow = windowOffset_ >= 0 && offset < windowOffset_ + kWindowSize &&
+                                offset + count > windowOffset_;
+    if (overlapsWindow) dropWindow();
     if (const std::int64_t r = FileLayer::pwrite(fd_, data, count, offset); r < 0) {
         reportLayerError(int(-r));
         return false;

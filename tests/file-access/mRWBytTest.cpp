@@ -150,7 +150,8 @@ TEST(BinaryFileFailures, EachShowsOneMessage) {
             f.OpenFileRW();
             EXPECT_FALSE(f.IsOpen());
         };
-        rows.push_back({std::string("open fails with ") + ::strerrorname_np(e.err), openFails, e.code, e.text});
+        const std::string name = std::string("open fails with ") + ::strerrorname_np(e.err);
+        rows.push_back({name, openFails, e.code, e.text});
     }
     for (const bool shown : {true, false}) {
         for (const auto& row : rows) {
@@ -203,7 +204,8 @@ TEST_F(BinaryFile, PositionsAndAppendingAlsoToANewFile) {
     const QString cut = open(dir.pattern(QStringLiteral("cut.bin"), 3 * Window));
     ASSERT_EQ(::truncate(QFile::encodeName(cut).constData(), Window + 5), 0);
     EXPECT_EQ(file.GetByt(Window + 5), quint8(TempDir::patternBytes(Window + 5).back()));
-    for (const std::int64_t item : {Window + 6, 2 * Window, 2 * Window + 1, 3 * Window}) outside(file.GetByt(item));
+    for (const std::int64_t item : {Window + 6, 2 * Window, 2 * Window + 1, 3 * Window})
+        outside(file.GetByt(item));
     file.CloseFile();
     EXPECT_EQ(TempDir::read(cut), TempDir::patternBytes(Window + 5));
 }
@@ -324,9 +326,12 @@ TEST_F(CachedFile, SpansWriteExactlyTheirRange) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const QString path = open(dir.write(QStringLiteral("data.bin"), original));
-        const QByteArray bytes = row.fill ? QByteArray(row.count, '\xC3') : TempDir::patternBytes(row.count + 1).mid(1);
+        const QByteArray bytes =
+            row.fill ? QByteArray(row.count, '\xC3') : TempDir::patternBytes(row.count + 1).mid(1);
         const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-        EXPECT_EQ(row.fill ? file.FillSpan(row.item, row.count, 0xC3) : file.WriteSpan(row.item, data, row.count), 0);
+        EXPECT_EQ(row.fill ? file.FillSpan(row.item, row.count, 0xC3)
+                           : file.WriteSpan(row.item, data, row.count),
+                  0);
         file.CloseFile();
         QByteArray expected = original;
         expected.resize(std::max(size, row.item - 1 + row.count));

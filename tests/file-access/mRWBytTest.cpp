@@ -305,42 +305,6 @@ TEST_F(CachedFile, OnlyChangedBytesAreWrittenAndEachOpeningSeesTheFileAsItIsNow)
     EXPECT_EQ(file.GetByt(5), 0x5A);
 }
 
-// A span writes its bytes and nothing else, however it lies across windows and the
-// chunks of a large fill; a byte on either side and the length show it.
-TEST_F(CachedFile, SpansWriteExactlyTheirRange) {
-    constexpr std::int64_t MiB = 1024 * KiB, size = 3 * MiB;
-    const struct {
-        const char* name;
-        std::int64_t item, count;
-        bool fill;
-    } rows[] = {
-        {"fill of 1 MiB + 3 inside the file", 2, MiB + 3, true},
-        {"fill of 1 MiB + 3 ending at the end", size - MiB - 2, MiB + 3, true},
-        {"fill of 1 MiB + 3 past the end", size - 5, MiB + 3, true},
-        {"fill of 2 MiB + 1 from a window edge", Window + 1, 2 * MiB + 1, true},
-        {"write of 1 MiB + 3 inside the file", 2, MiB + 3, false},
-        {"cached fill up to a window edge", Window - 9, 10, true},
-        {"fill across a window edge", Window - 1, 3, true},
-    };
-    const QByteArray original = TempDir::patternBytes(size);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QString path = open(dir.write(QStringLiteral("data.bin"), original));
-        const QByteArray bytes =
-            row.fill ? QByteArray(row.count, '\xC3') : TempDir::patternBytes(row.count + 1).mid(1);
-        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
-        EXPECT_EQ(row.fill ? file.FillSpan(row.item, row.count, 0xC3)
-                           : file.WriteSpan(row.item, data, row.count),
-                  0);
-        file.CloseFile();
-        QByteArray expected = original;
-        expected.resize(std::max(size, row.item - 1 + row.count));
-        expected.replace(row.item - 1, row.count, bytes);
-        EXPECT_EQ(TempDir::read(path), expected);
-    }
-    EXPECT_TRUE(ui.messages.empty());
-}
-
 TEST_F(CachedFile, DiskFullIsReportedOnceAtTheFlushOrTheCloseThatMeetsIt) {
     const std::int64_t size = 3 * Window;
     const QString path = openPattern(size);
@@ -405,6 +369,42 @@ TEST_F(CachedFile, InterruptedCallsAreRetriedAndAReadFailureIsReportedOnce) {
     }
     expectFailure(57, QStringLiteral("Диск в дисководе повреждён или не отформатирован."));
     EXPECT_EQ(file.GetByt(1), 0);  // the next call reads again
+}
+
+// A span writes its bytes and nothing else, however it lies across windows and the
+// chunks of a large fill; a byte on either side and the length show it.
+TEST_F(CachedFile, SpansWriteExactlyTheirRange) {
+    constexpr std::int64_t MiB = 1024 * KiB, size = 3 * MiB;
+    const struct {
+        const char* name;
+        std::int64_t item, count;
+        bool fill;
+    } rows[] = {
+        {"fill of 1 MiB + 3 inside the file", 2, MiB + 3, true},
+        {"fill of 1 MiB + 3 ending at the end", size - MiB - 2, MiB + 3, true},
+        {"fill of 1 MiB + 3 past the end", size - 5, MiB + 3, true},
+        {"fill of 2 MiB + 1 from a window edge", Window + 1, 2 * MiB + 1, true},
+        {"write of 1 MiB + 3 inside the file", 2, MiB + 3, false},
+        {"cached fill up to a window edge", Window - 9, 10, true},
+        {"fill across a window edge", Window - 1, 3, true},
+    };
+    const QByteArray original = TempDir::patternBytes(size);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = open(dir.write(QStringLiteral("data.bin"), original));
+        const QByteArray bytes =
+            row.fill ? QByteArray(row.count, '\xC3') : TempDir::patternBytes(row.count + 1).mid(1);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+        EXPECT_EQ(row.fill ? file.FillSpan(row.item, row.count, 0xC3)
+                           : file.WriteSpan(row.item, data, row.count),
+                  0);
+        file.CloseFile();
+        QByteArray expected = original;
+        expected.resize(std::max(size, row.item - 1 + row.count));
+        expected.replace(row.item - 1, row.count, bytes);
+        EXPECT_EQ(TempDir::read(path), expected);
+    }
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

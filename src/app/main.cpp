@@ -3,6 +3,7 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include "DumpCommands.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
 #include "fCompBynF.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
 
     QtUiServices ui;
     fCompBynF window(ui);
+    installDumpCommands(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();

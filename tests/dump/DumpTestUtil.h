@@ -16,8 +16,10 @@ inline QString character(std::uint8_t value, bool dos) {
 }
 
 // Data lines of a whole-file dump of `bytes`, or, with `other`, of the mismatch dump of
-// `bytes` (file A) and `other` (file B) showing A's bytes when `showA`.
-inline QByteArray lines(const QByteArray& bytes, bool dos, const QByteArray* other = nullptr, bool showA = true) {
+// `bytes` (file A) and `other` (file B) showing A's bytes when `showA`. The first byte
+// stands at address `start`.
+inline QByteArray lines(const QByteArray& bytes, bool dos, const QByteArray* other = nullptr, bool showA = true,
+                        qint64 start = 0) {
     const qint64 n = other ? std::min(bytes.size(), other->size()) : bytes.size();
     QString out;
     for (qint64 row = 0; row * 16 < n; ++row) {
@@ -42,7 +44,7 @@ inline QByteArray lines(const QByteArray& bytes, bool dos, const QByteArray* oth
         }
         const bool lastShortRow = row * 16 + 16 > n;
         if (other && !differs && !lastShortRow) continue;
-        out += AddressText::funHexAdres(row * 16).left(6) + QStringLiteral("     ") + fields + u'|' + part +
+        out += AddressText::funHexAdres(start + row * 16).left(6) + QStringLiteral("     ") + fields + u'|' + part +
                QStringLiteral("\r\n");
     }
     return CodePage::toAnsi(out);

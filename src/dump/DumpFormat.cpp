@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include <immintrin.h>
+
 namespace DumpFormat {
 
 namespace {
@@ -28,18 +30,69 @@ constexpr HexFields kHex;
 constexpr char kBlanks[] = "                                                ";  // 48
 constexpr char kMatch[] = ".. .. .. .. .. .. .. .. .. .. .. .. .. .. .. .. ";
 
-char* labelAndGap(char* out, const RowLabel& label) {
-    std::memcpy(out, label.data(), std::size_t(label.size()));
-    out += label.size();
-    std::memcpy(out, kBlanks, 5);
-    return out + 5;
-}
-
 char* lineEnd(char* out) {
     out[0] = '\r';
     out[1] = '\n';
     return out + 2;
 }
+
+char* labelAndGap(char* out, const RowLabel& label) {
+    std::memcpy(out, label.prefix(), 32);
+    return out + label.prefixSize();
+}
+
+// Shuffle masks that spread the 32 hex digits of a row (pairs of bytes 0..7 in one register,
+// 8..15 in the other) over the 48 bytes of its fields, and the blanks between them.
+struct FieldMasks {
+    alignas(16) std::uint8_t low[3][16];
+    alignas(16) std::uint8_t high[3][16];
+    alignas(16) std::uint8_t blanks[3][16];
+    constexpr FieldMasks() : low{}, high{}, blanks{} {
+        for (int v = 0; v < 3; ++v)
+            for (int j = 0; j < 16; ++j) {
+                const int at = 16 * v + j, field = at / 3, digit = at % 3;
+                const auto pair = std::uint8_t(2 * (field % 8) + digit);
+                low[v][j] = digit < 2 && field < 8 ? pair : 0x80;
+                high[v][j] = digit < 2 && field >= 8 ? pair : 0x80;
+                blanks[v][j] = digit == 2 ? ' ' : 0;
+            }
+    }
+};
+constexpr FieldMasks kFieldMasks;
+
+__attribute__((target("ssse3"))) char* fullRowSsse3(char* out, const RowLabel& label, const std::uint8_t* bytes,
+                                                      const CharTable& chars) {
+    out = labelAndGap(out, label);
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i digits = _mm_setr_epi8('0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B', 'C', 'D', 'E', 'F');
+    const __m128i hi = _mm_shuffle_epi8(digits, _mm_and_si128(_mm_srli_epi16(x, 4), nibble));
+    const __m128i lo = _mm_shuffle_epi8(digits, _mm_and_si128(x, nibble));
+    const __m128i first = _mm_unpacklo_epi8(hi, lo);
+    const __m128i second = _mm_unpackhi_epi8(hi, lo);
+    for (int v = 0; v < 3; ++v) {
+        const auto mask = [](const std::uint8_t* m) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m)); };
+        const __m128i text = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(first, mask(kFieldMasks.low[v])),
+                                                       _mm_shuffle_epi8(second, mask(kFieldMasks.high[v]))),
+                                          mask(kFieldMasks.blanks[v]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * v), text);
+    }
+    out[48] = '|';
+    char* part = out + 49;
+    if (chars.plain()) {
+        // Tab to carriage return and escape become blanks; every other byte is itself.
+        const __m128i control = _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(27)),
+                                             _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(8)),
+                                                           _mm_cmplt_epi8(x, _mm_set1_epi8(14))));
+        const __m128i shown = _mm_or_si128(_mm_andnot_si128(control, x), _mm_and_si128(control, _mm_set1_epi8(' ')));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(part), shown);
+    } else {
+        for (int k = 0; k < kRowBytes; ++k) part[k] = chars[bytes[k]];
+    }
+    return lineEnd(part + kRowBytes);
+}
+
+const bool kHasSsse3 = __builtin_cpu_supports("ssse3");
 
 }  // namespace
 
@@ -85,17 +138,28 @@ CharTable::CharTable(bool dos) {
         const QChar ch = dos ? CodePage::oemChar(byte) : CodePage::ansiChar(byte);
         table_[b] = CodePage::toAnsi(QString(ch)).at(0);
     }
+    plain_ = true;
+    for (int b = 0; b < 256; ++b)
+        if (table_[b] != char((b >= 9 && b <= 13) || b == 27 ? ' ' : b)) plain_ = false;
 }
 
 RowLabel::RowLabel(std::int64_t rowAddress) {
-    const QByteArray text = AddressText::rowLabel(rowAddress).toLatin1();
-    begin_ = int(digits_.size() - text.size());
-    std::memcpy(digits_.data() + begin_, text.constData(), std::size_t(text.size()));
+    text_.fill(' ');
+    const QByteArray digits = AddressText::rowLabel(rowAddress).toLatin1();
+    size_ = int(digits.size());
+    std::memcpy(text_.data(), digits.constData(), std::size_t(size_));
+}
+
+// Every digit carried: one more digit in front.
+void RowLabel::grow() {
+    std::memmove(text_.data() + 1, text_.data(), std::size_t(size_));
+    text_[0] = '0';
+    ++size_;
 }
 
 void RowLabel::next() {
-    for (int i = int(digits_.size()) - 1; i >= begin_; --i) {
-        char& d = digits_[i];
+    for (int i = size_ - 1; i >= 0; --i) {
+        char& d = text_[i];
         if (d == 'F') {
             d = '0';
             continue;
@@ -103,26 +167,36 @@ void RowLabel::next() {
         d = d == '9' ? 'A' : char(d + 1);
         return;
     }
-    digits_[--begin_] = '1';  // every digit carried: the label grows by one
+    grow();
+    text_[0] = '1';
 }
 
 void RowLabel::advance(std::uint64_t rows) {
     static constexpr char digits[] = "0123456789ABCDEF";
-    for (int i = int(digits_.size()) - 1; rows != 0; --i) {
-        if (i < begin_) digits_[begin_ = i] = '0';
-        const char d = digits_[i];
+    for (int i = size_ - 1; rows != 0; --i) {
+        if (i < 0) {
+            grow();
+            i = 0;
+        }
+        const char d = text_[i];
         std::uint64_t v = std::uint64_t(d <= '9' ? d - '0' : d - 'A' + 10) + (rows & 15);
         rows >>= 4;
         if (v >= 16) {
             v -= 16;
             ++rows;
         }
-        digits_[i] = digits[v];
+        text_[i] = digits[v];
     }
 }
 
 char* fileRow(char* out, const RowLabel& label, const std::uint8_t* bytes, int count,
               const CharTable& chars) {
+    if (count == kRowBytes && kHasSsse3) return fullRowSsse3(out, label, bytes, chars);
+    return detail::fileRowPortable(out, label, bytes, count, chars);
+}
+
+char* detail::fileRowPortable(char* out, const RowLabel& label, const std::uint8_t* bytes, int count,
+                              const CharTable& chars) {
     out = labelAndGap(out, label);
     for (int k = 0; k < count; ++k, out += 3) std::memcpy(out, kHex.text[bytes[k]], 4);
     const int missing = kRowBytes - count;

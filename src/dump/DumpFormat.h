@@ -21,8 +21,10 @@ enum class Kind { Block = 0, File = 1, Mismatch = 2 };
 
 constexpr int kRowBytes = 16;
 constexpr int kRuleWidth = 76;  // the "=" and "-" lines, and a full data line
-// Room one data line may need: the widest label (16 digits) and CR LF included.
+// The longest data line: the widest label (16 digits) and CR LF included.
 constexpr int kMaxLineBytes = 16 + 5 + 3 * kRowBytes + 1 + kRowBytes + 2;
+// Room the row writers need at `out`: they write some bytes past the line in whole blocks.
+constexpr int kLineRoom = kMaxLineBytes + 32;
 
 // The date and time of the title line, "dd.MM.yyyy HH:mm:ss".
 QString nowText(const QDateTime& now);
@@ -39,9 +41,12 @@ class CharTable {
 public:
     explicit CharTable(bool dos);
     char operator[](std::uint8_t value) const { return table_[value]; }
+    // Every byte stands for itself but the blanked controls (the CP1251 view).
+    bool plain() const { return plain_; }
 
 private:
     std::array<char, 256> table_{};
+    bool plain_ = false;
 };
 
 // The labels of successive rows, kept as text and counted up in place, so a long dump
@@ -49,21 +54,32 @@ private:
 class RowLabel {
 public:
     explicit RowLabel(std::int64_t rowAddress = 0);
-    const char* data() const { return digits_.data() + begin_; }
-    int size() const { return int(digits_.size()) - begin_; }
+    const char* data() const { return text_.data(); }
+    int size() const { return size_; }
+    // The label followed by the five blanks of a data line, and blanks up to 32 bytes.
+    const char* prefix() const { return text_.data(); }
+    int prefixSize() const { return size_ + 5; }
     void next();
     // Moves on by `rows` rows.
     void advance(std::uint64_t rows);
 
 private:
-    std::array<char, 20> digits_{};  // right-aligned
-    int begin_ = 0;
+    void grow();
+
+    std::array<char, 32> text_{};
+    int size_ = 0;
 };
 
 // The data line of `count` (1..16) bytes at `out`; returns the end, past CR LF. `out` must
-// have kMaxLineBytes + 1 bytes of room.
+// have kLineRoom bytes of room.
 char* fileRow(char* out, const RowLabel& label, const std::uint8_t* bytes, int count,
               const CharTable& chars);
+namespace detail {
+// fileRow without the vector instructions, as on a processor that lacks them.
+char* fileRowPortable(char* out, const RowLabel& label, const std::uint8_t* bytes, int count,
+                      const CharTable& chars);
+}  // namespace detail
+
 // The mismatch line of `count` bytes of files A and B; a differing byte shows the byte of
 // file A when `showA`, else that of file B. Same room as fileRow.
 char* mismatchRow(char* out, const RowLabel& label, const std::uint8_t* a, const std::uint8_t* b,

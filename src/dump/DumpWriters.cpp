@@ -22,7 +22,7 @@ constexpr std::int64_t kOutputBytes = 1024 * 1024;
 // Lines gathered into one buffer and written in large blocks.
 class LineBuffer {
 public:
-    explicit LineBuffer(DumpSink& sink) : sink_(sink), buffer_(kOutputBytes + kMaxLineBytes + 1) {}
+    explicit LineBuffer(DumpSink& sink) : sink_(sink), buffer_(kOutputBytes + kLineRoom) {}
     // Where the next line goes; writes what is gathered first when a line might not fit.
     char* next() {
         if (end_ > kOutputBytes && !flush()) return nullptr;

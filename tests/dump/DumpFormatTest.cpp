@@ -129,7 +129,7 @@ TEST(DumpLine, FieldsBlanksAndCharactersStandInTheirColumns) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        char out[kMaxLineBytes + 1];
+        char out[kLineRoom];
         const RowLabel label(0x300);
         const char* end = row.mismatch ? mismatchRow(out, label, a, b, row.count, row.showA, chars)
                                        : fileRow(out, label, a, row.count, chars);
@@ -137,6 +137,25 @@ TEST(DumpLine, FieldsBlanksAndCharactersStandInTheirColumns) {
         EXPECT_EQ(row.line.indexOf('|'), 59);
     }
     EXPECT_EQ(full.size(), 76 + 2);
+}
+
+// The vector and the portable writer of a full row agree on every byte value, in both
+// views and with labels of every width.
+TEST(DumpLine, VectorAndPortableRowsAgree) {
+    std::uint8_t bytes[256];
+    for (int i = 0; i < 256; ++i) bytes[i] = std::uint8_t(i * 113 + 7);
+    for (bool dos : {false, true}) {
+        const CharTable chars(dos);
+        for (std::int64_t address : {std::int64_t(0), std::int64_t(0xFFFFFF0), std::int64_t(0x123456789ABC0)})
+            for (int at = 0; at < 256; at += 16) {
+                char fast[kLineRoom], portable[kLineRoom];
+                const RowLabel label(address);
+                const char* fastEnd = fileRow(fast, label, bytes + at, 16, chars);
+                const char* portableEnd = detail::fileRowPortable(portable, label, bytes + at, 16, chars);
+                ASSERT_EQ(QByteArray(fast, int(fastEnd - fast)), QByteArray(portable, int(portableEnd - portable)))
+                    << "dos " << dos << " address " << address << " row " << at / 16;
+            }
+    }
 }
 
 TEST(DumpLine, CellRowsCopyTheTextsAsShown) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "DumpCommands.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
 #include "Startup.h"
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
 
     QtUiServices ui;
     fCompBynF window(ui);
+    installDumpCommands(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();

@@ -1,0 +1,135 @@
+#include "DumpSink.h"
+
+#include "FileErrors.h"
+#include "FileLayer.h"
+#include "UiServices.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool sameIdentity(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool isOneOf(const struct stat& target, const QStringList& loadedPaths) {
+    for (const QString& loaded : loadedPaths) {
+        struct stat info;
+        if (!loaded.isEmpty() && FileLayer::stat(loaded, info) == 0 && sameIdentity(info, target))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool isLoadedFile(const QString& path, const QStringList& loadedPaths) {
+    struct stat target;
+    return !path.isEmpty() && FileLayer::stat(path, target) == 0 && isOneOf(target, loadedPaths);
+}
+
+DumpFile::DumpFile(UiServices& ui) : ui_(ui) {}
+
+DumpFile::~DumpFile() {
+    if (owned_ && fd_ >= 0) FileLayer::close(fd_);
+}
+
+DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& loadedPaths) {
+    // O_NONBLOCK: a FIFO without a reader fails instead of hanging the window. Nothing is
+    // truncated by the open itself: the file is emptied only once it is known not to be a
+    // file the program has loaded.
+    const int fd = FileLayer::open(path, O_WRONLY | O_CREAT | O_NONBLOCK);
+    if (fd < 0) {
+        fail(-fd);
+        return OpenResult::Failed;
+    }
+    struct stat info;
+    if (const int r = FileLayer::fstat(fd, info); r < 0) {
+        FileLayer::close(fd);
+        fail(-r);
+        return OpenResult::Failed;
+    }
+    if (isOneOf(info, loadedPaths)) {
+        FileLayer::close(fd);
+        return OpenResult::LoadedFile;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    regular_ = S_ISREG(info.st_mode);
+    if (regular_ && ::ftruncate(fd, 0) < 0) {
+        const int err = errno;
+        FileLayer::close(fd);
+        fail(err);
+        return OpenResult::Failed;
+    }
+    fd_ = fd;
+    owned_ = true;
+    written_ = 0;
+    error_ = 0;
+    return OpenResult::Opened;
+}
+
+void DumpFile::attach(int fd) {
+    fd_ = fd;
+    owned_ = false;
+    struct stat info;
+    regular_ = FileLayer::fstat(fd, info) == 0 && S_ISREG(info.st_mode);
+    written_ = 0;
+    error_ = 0;
+}
+
+bool DumpFile::write(const char* data, std::int64_t size) {
+    if (error_ != 0) return false;
+    if (fd_ < 0) {
+        fail(EBADF);
+        return false;
+    }
+    const std::int64_t r = FileLayer::write(fd_, data, size);
+    if (r < 0) {
+        fail(int(-r));
+        dropPartialLine(data);
+        return false;
+    }
+    written_ += size;
+    return true;
+}
+
+bool DumpFile::close() {
+    if (fd_ < 0 || !owned_) {
+        fd_ = -1;
+        return true;
+    }
+    const int r = FileLayer::close(fd_);
+    fd_ = -1;
+    // A failure already shown is not followed by a second message for the same file.
+    if (r < 0 && error_ == 0) {
+        fail(-r);
+        return false;
+    }
+    return r == 0;
+}
+
+void DumpFile::fail(int err) {
+    const int code = FileErrors::codeForErrno(err);
+    error_ = code;
+    QString text = FileErrors::fixedMessage(code);
+    if (text.isNull()) text = FileErrors::description(code, err);
+    ui_.message(QStringLiteral("Bivex"), text, MessageIcon::Critical, MessageButtons::Ok);
+}
+
+// A write that failed part-way may have left the start of a line behind; the file then
+// ends with the last whole line instead. Line ends are the only LF bytes a dump holds.
+void DumpFile::dropPartialLine(const char* data) {
+    if (!owned_ || !regular_ || fd_ < 0) return;
+    const off_t reached = ::lseek(fd_, 0, SEEK_CUR);
+    if (reached <= written_) return;
+    std::int64_t keep = 0;
+    for (std::int64_t i = reached - written_ - 1; i >= 0; --i)
+        if (data[i] == '\n') {
+            keep = i + 1;
+            break;
+        }
+    (void)::ftruncate(fd_, written_ + keep);
+}

@@ -61,8 +61,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOption(help);
-    parser.addOption(version);
+    const QCommandLineOption dump(QStringLiteral("dump"));
+    const QCommandLineOption dumpMismatch(QStringLiteral("dump-mismatch"));
+    const QCommandLineOption dos(QStringLiteral("dos"));
+    for (const QCommandLineOption& option : {help, version, dump, dumpMismatch, dos}) parser.addOption(option);
     for (const ToolkitOption& option : kToolkitOptions) {
         QCommandLineOption toolkit(QString::fromLatin1(option.name));
         if (option.takesValue) toolkit.setValueName(QStringLiteral("value"));
@@ -89,6 +91,20 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
 
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(dump) && parser.isSet(dumpMismatch))
+        return refuse(QStringLiteral("«--dump» и «--dump-mismatch» не задаются вместе."));
+    if (parser.isSet(dump) || parser.isSet(dumpMismatch)) {
+        const bool mismatch = parser.isSet(dumpMismatch);
+        if (files.size() != (mismatch ? 3 : 2))
+            return refuse(mismatch ? QStringLiteral("«--dump-mismatch» ждёт три имени: ФАЙЛ_А ФАЙЛ_В ВЫХОД.")
+                                   : QStringLiteral("«--dump» ждёт два имени: ФАЙЛ ВЫХОД."));
+        command.action = mismatch ? CommandLine::Action::DumpMismatch : CommandLine::Action::Dump;
+        command.files = files;
+        command.dos = parser.isSet(dos);
+        return command;
+    }
+    if (parser.isSet(dos))
+        return refuse(QStringLiteral("«--dos» задаётся только вместе с «--dump» или «--dump-mismatch»."));
     if (files.size() > 2)
         return refuse(
             QStringLiteral("можно открыть не больше двух файлов (файл А и файл В), указано %1.")
@@ -109,6 +125,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
     QString text = QStringLiteral(
         "Использование: bivex [ПАРАМЕТРЫ] [--] [ФАЙЛ_А [ФАЙЛ_В]]\n"
+        "       bivex [--dos] --dump ФАЙЛ ВЫХОД\n"
+        "       bivex [--dos] --dump-mismatch ФАЙЛ_А ФАЙЛ_В ВЫХОД\n"
         "\n"
         "Bivex — побайтовый просмотр, сравнение и правка двух файлов.\n"
         "ФАЙЛ_А открывается как командой «Открыть файла А», ФАЙЛ_В — как командой\n"
@@ -119,9 +137,17 @@ QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
         "  -v, --version    показать версию программы и выйти\n"
         "  --               дальше только имена файлов (для имён, начинающихся с «-»)\n"
         "\n"
+        "Дампы без окна (как «Сохранить как ...» → «Файл» и «Несовпадения»):\n"
+        "  --dump ФАЙЛ ВЫХОД                    дамп всего файла\n"
+        "  --dump-mismatch ФАЙЛ_А ФАЙЛ_В ВЫХОД  строки, в которых файлы А и В различаются\n"
+        "                                       (показаны байты файла А)\n"
+        "  --dos                                символы, как при «Формат файла - DOS»\n"
+        "ВЫХОД «-» — стандартный вывод. Входной файл в ВЫХОД не записывается.\n"
+        "\n"
         "Принимаются и стандартные параметры Qt: -platform, -style, -session и другие.\n"
         "\n"
-        "Код выхода: 0 — успешно, 2 — ошибка в командной строке.\n"
+        "Код выхода: 0 — успешно, 1 — дамп не записан (сообщение в стандартном потоке\n"
+        "ошибок), 2 — ошибка в командной строке.\n"
         "\n");
     text += helpFileFound ? QStringLiteral("Справка программы (F1): ")
                           : QStringLiteral("Справка программы (F1) не найдена: ");

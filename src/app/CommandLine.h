@@ -11,6 +11,10 @@ struct CommandLine {
         Help,     // print the help text, exit 0
         Version,  // print the version, exit 0
         Refuse,   // print `error` on stderr, exit kUsageError
+        // Dumps written with no window: `files` is FILE OUT, or A B OUT for the
+        // mismatching rows; OUT "-" is standard output.
+        Dump,
+        DumpMismatch,
     };
 
     // Exit status of a command line that cannot be carried out as written.
@@ -22,6 +26,7 @@ struct CommandLine {
     // -session…) in the order given, for the application object to read.
     QStringList toolkitArguments;
     QString error;
+    bool dos = false;  // --dos: the dump's characters as the DOS view shows them
 };
 
 // `arguments` is the whole argv, the program name first. Names after "--" are files even

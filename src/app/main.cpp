@@ -11,9 +11,11 @@
 
 #include "CommandLine.h"
 #include "DumpCommands.h"
+#include "HeadlessDump.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
 #include "Startup.h"
+#include "TerminalUiServices.h"
 #include "fCompBynF.h"
 
 namespace {
@@ -24,7 +26,8 @@ void print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// Help, version and refusals: answered on the terminal, with no window and no display.
+// Help, version, refusals and dumps: answered on the terminal, with no window and no
+// display.
 int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
     switch (command.action) {
     case CommandLine::Action::Help: {
@@ -41,6 +44,11 @@ int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
     case CommandLine::Action::Refuse:
         print(stderr, command.error + QLatin1Char('\n'));
         return CommandLine::kUsageError;
+    case CommandLine::Action::Dump:
+    case CommandLine::Action::DumpMismatch: {
+        TerminalUiServices terminal;
+        return runHeadlessDump(command, terminal);
+    }
     case CommandLine::Action::Run:
         break;
     }

@@ -47,12 +47,24 @@ TEST(CommandLine, ParsesFilesOptionsAndRefusals) {
         {"--bogus=1", Action::Refuse, "", "", "неизвестный параметр «--bogus»."},
         {"-hv", Action::Refuse, "", "", "неизвестный параметр «-hv»."},
         {"a.bin -platform", Action::Refuse, "", "", "после «-platform» нужно значение."},
+        // Dumps without a window.
+        {"--dump a.bin out.txt", Action::Dump, "a.bin out.txt", "", ""},
+        {"--dump --dos a.bin -", Action::Dump, "a.bin -", "", ""},
+        {"a.bin --dos b.bin - --dump-mismatch", Action::DumpMismatch, "a.bin b.bin -", "", ""},
+        {"--dump -- -a.bin -", Action::Dump, "-a.bin -", "", ""},
+        {"-- --dump a.bin", Action::Run, "--dump a.bin", "", ""},
+        {"--dump a.bin", Action::Refuse, "", "", "«--dump» ждёт два имени: ФАЙЛ ВЫХОД."},
+        {"--dump a.bin b.bin out.txt", Action::Refuse, "", "", "«--dump» ждёт два имени"},
+        {"--dump-mismatch a.bin out.txt", Action::Refuse, "", "", "«--dump-mismatch» ждёт три имени: ФАЙЛ_А ФАЙЛ_В ВЫХОД."},
+        {"--dump --dump-mismatch a b c", Action::Refuse, "", "", "не задаются вместе"},
+        {"--dos a.bin", Action::Refuse, "", "", "«--dos» задаётся только вместе с «--dump» или «--dump-mismatch»."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);
         const CommandLine command =
             parseCommandLine(QStringList{QStringLiteral("/usr/bin/bivex")} + split(row.arguments));
         EXPECT_EQ(int(command.action), int(row.action));
+        EXPECT_EQ(command.dos, row.action != Action::Refuse && split(row.arguments).contains(QStringLiteral("--dos")));
         EXPECT_EQ(command.files.join(QLatin1Char('|')).toStdString(), split(row.files).join(QLatin1Char('|')).toStdString());
         if (row.action == Action::Run) {
             EXPECT_EQ(command.toolkitArguments.join(QLatin1Char('|')).toStdString(),

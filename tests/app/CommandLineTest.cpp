@@ -1,10 +1,8 @@
 // The command line, parsed and as the built program answers it on a terminal.
 
 #include "CommandLine.h"
+#include "RunProgram.h"
 #include "TempDir.h"
-
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -80,36 +78,6 @@ TEST(CommandLine, ParsesFilesOptionsAndRefusals) {
     }
 }
 
-struct Outcome {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs `program` with no display at all: whatever needs a window fails loudly.
-Outcome runWithoutDisplay(const QString& program, const QStringList& arguments,
-                      const QStringList& extraEnvironment = {}, const QString& folder = {}) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    for (const QString& assignment : extraEnvironment)
-        environment.insert(assignment.section(QLatin1Char('='), 0, 0), assignment.section(QLatin1Char('='), 1));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    if (!folder.isEmpty()) process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    Outcome run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
 TEST(CommandLine, TheProgramAnswersOnTheTerminalWithoutAWindow) {
     const QString program = QStringLiteral(BIVEX_BINARY);
     const struct {
@@ -127,12 +95,12 @@ TEST(CommandLine, TheProgramAnswersOnTheTerminalWithoutAWindow) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(QLatin1Char(' ')).toStdString());
-        const Outcome run = runWithoutDisplay(program, row.arguments);
+        const ProgramRun run = runProgram(program, row.arguments);
         EXPECT_EQ(run.exitCode, row.exitCode) << run.err.toStdString();
         if (*row.out == '\0')
-            EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+            EXPECT_TRUE(run.out.isEmpty()) << run.out.constData();
         else
-            EXPECT_TRUE(run.out.startsWith(QString::fromUtf8(row.out))) << run.out.toStdString();
+            EXPECT_TRUE(run.out.startsWith(row.out)) << run.out.constData();
         if (*row.err == '\0')
             EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
         else
@@ -146,8 +114,7 @@ TEST(CommandLine, ToolkitOptionsReachTheToolkitAndNamesAfterDashesOpen) {
     TempDir dir;
     dir.write(QStringLiteral("-reverse"), QByteArray(300, 'x'));
     dir.write(QStringLiteral("--help"), QByteArray(300, 'y'));
-    const Outcome run = runWithoutDisplay(QStringLiteral(BIVEX_BINARY),
-                                      {"-platform", "offscreen", "--", "-reverse", "--help"},
+    const ProgramRun run = runProgram(QStringLiteral(BIVEX_BINARY), {"-platform", "offscreen", "--", "-reverse", "--help"},
                                       {QStringLiteral("BIVEX_EXIT_AFTER_SHOW=1")}, dir.path(QString()));
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
 }

@@ -6,10 +6,9 @@
 #include "DumpTestUtil.h"
 #include "HeadlessDump.h"
 #include "MainWindowHarness.h"
+#include "RunProgram.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <unistd.h>
 
@@ -58,31 +57,9 @@ protected:
     QString pathA, pathB, pathValues, pathShort;
 };
 
-struct Program {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-// The built program, with no display, its standard output captured or sent to `outFile`
-// (appended to).
-Program runProgram(const QStringList& arguments, const QString& outFile = {}) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    if (!outFile.isEmpty()) process.setStandardOutputFile(outFile, QIODevice::Append);
-    process.start(QStringLiteral(BIVEX_BINARY), arguments);
-    Program run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
+// The built program, its standard output captured or appended to `outFile`.
+ProgramRun runBivex(const QStringList& arguments, const QString& outFile = {}) {
+    return runProgram(QStringLiteral(BIVEX_BINARY), arguments, {}, {}, outFile);
 }
 
 TEST_F(HeadlessDump, WritesTheMenuCommandsBytes) {
@@ -116,7 +93,7 @@ TEST_F(HeadlessDump, WritesTheMenuCommandsBytes) {
         EXPECT_TRUE(services.messages.empty()) << services.messageTexts().join(QLatin1Char('\n')).toStdString();
         EXPECT_EQ(ExpectedDump::masked(TempDir::read(target)), expected);
 
-        const Program program = runProgram(arguments + QStringList{QStringLiteral("-")});
+        const ProgramRun program = runBivex(arguments + QStringList{QStringLiteral("-")});
         EXPECT_EQ(program.exitCode, 0) << program.err.toStdString();
         EXPECT_TRUE(program.err.isEmpty()) << program.err.toStdString();
         EXPECT_EQ(ExpectedDump::masked(program.out), expected);
@@ -165,12 +142,12 @@ TEST_F(HeadlessDump, RefusesToWriteAnInputUnderAnyNameAndReportsFailures) {
 }
 
 TEST_F(HeadlessDump, StandardOutputRedirectedIntoAnInputIsRefused) {
-    const Program run = runProgram({"--dump-mismatch", pathA, pathB, "-"}, pathB);
+    const ProgramRun run = runBivex({"--dump-mismatch", pathA, pathB, "-"}, pathB);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, QStringLiteral("bivex: ") + kSelf + QLatin1Char('\n'));
     EXPECT_EQ(TempDir::read(pathB), bytesB);
 
-    const Program other = runProgram({"--dump", pathA, "-"}, dir.path(QStringLiteral("dump.txt")));
+    const ProgramRun other = runBivex({"--dump", pathA, "-"}, dir.path(QStringLiteral("dump.txt")));
     EXPECT_EQ(other.exitCode, 0) << other.err.toStdString();
     EXPECT_TRUE(TempDir::read(dir.path(QStringLiteral("dump.txt"))).endsWith("\r\n"));
 }

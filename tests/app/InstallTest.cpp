@@ -1,40 +1,17 @@
 // The installed tree: where each file lands, that the desktop accepts the entry and the
 // description, and that the installed binary finds its help.
 
+#include "RunProgram.h"
 #include "TempDir.h"
 #include "fCompBynF.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Tool {
-    int exitCode = -1;
-    QString output;  // stdout and stderr together
-};
-
-Tool runTool(const QString& program, const QStringList& arguments,
-             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    Tool tool;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return tool;
-    }
-    tool.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    tool.output = QString::fromUtf8(process.readAllStandardOutput());
-    return tool;
-}
 
 TEST(HelpFolder, InstalledShareFolderFirstThenBesideTheBinary) {
     enum Has { None = 0, Contents = 1, Help = 2, Both = 3, NoFolder = 4 };
@@ -75,11 +52,9 @@ TEST(HelpFolder, InstalledShareFolderFirstThenBesideTheBinary) {
 TEST(Install, PutsEachFileInItsPlaceAndTheBinaryFindsItsHelp) {
     TempDir dir;
     const QString root = dir.path(QStringLiteral("root"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DESTDIR"), root);
-    const Tool install = runTool(QStringLiteral(BIVEX_CMAKE),
-                                 {"--install", BIVEX_BUILD_DIR, "--prefix", "/usr"}, environment);
-    ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
+    const ProgramRun install = runProgram(QStringLiteral(BIVEX_CMAKE), {"--install", BIVEX_BUILD_DIR, "--prefix", "/usr"},
+                                          {QStringLiteral("DESTDIR=") + root});
+    ASSERT_EQ(install.exitCode, 0) << install.out.constData() << install.err.toStdString();
 
     const QString usr = root + QStringLiteral("/usr");
     const char* installed[] = {
@@ -98,14 +73,11 @@ TEST(Install, PutsEachFileInItsPlaceAndTheBinaryFindsItsHelp) {
     EXPECT_FALSE(QFileInfo::exists(usr + QStringLiteral("/bin/Bivex.hlp")));
 
     // The installed binary, without a display, names the help file the help command opens.
-    QProcessEnvironment terminal = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        terminal.remove(QString::fromLatin1(name));
-    const Tool help = runTool(usr + QStringLiteral("/bin/bivex"), {"--help"}, terminal);
-    EXPECT_EQ(help.exitCode, 0) << help.output.toStdString();
-    EXPECT_TRUE(help.output.endsWith(QStringLiteral("Справка программы (F1): ") + usr +
-                                     QStringLiteral("/share/bivex/Bivex.hlp\n")))
-        << help.output.toStdString();
+    const ProgramRun help = runProgram(usr + QStringLiteral("/bin/bivex"), {"--help"});
+    EXPECT_EQ(help.exitCode, 0) << help.err.toStdString();
+    EXPECT_TRUE(QString::fromLocal8Bit(help.out)
+                    .endsWith(QStringLiteral("Справка программы (F1): ") + usr + QStringLiteral("/share/bivex/Bivex.hlp\n")))
+        << help.out.constData();
 
     // The manual page and the description carry the project's version, filled in.
     const QByteArray manual = TempDir::read(usr + QStringLiteral("/share/man/man1/bivex.1"));
@@ -128,8 +100,8 @@ TEST(Install, PutsEachFileInItsPlaceAndTheBinaryFindsItsHelp) {
             ADD_FAILURE() << check.tool << " is not installed (scripts/bootstrap installs it)";
             continue;
         }
-        const Tool result = runTool(tool, check.arguments);
-        EXPECT_EQ(result.exitCode, 0) << check.tool << ": " << result.output.toStdString();
+        const ProgramRun result = runProgram(tool, check.arguments);
+        EXPECT_EQ(result.exitCode, 0) << check.tool << ": " << result.out.constData() << result.err.toStdString();
     }
 }
 

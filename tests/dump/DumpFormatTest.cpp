@@ -58,7 +58,9 @@ TEST(DumpFormat, RowLabelsCountLikeTheScreenLabelsAcrossEveryCarry) {
         jumped.advance(row.rows);
         const QByteArray expected = AddressText::rowLabel(row.from + 16 * std::int64_t(row.rows)).toLatin1();
         EXPECT_EQ(QByteArray(jumped.data(), jumped.size()), expected) << std::hex << row.from << " + " << row.rows;
-        if (row.rows == 1) EXPECT_EQ(QByteArray(stepped.data(), stepped.size()), expected);
+        if (row.rows == 1) {
+            EXPECT_EQ(QByteArray(stepped.data(), stepped.size()), expected);
+        }
     }
 }
 
@@ -76,6 +78,8 @@ TEST(DumpFormat, VectorAndPortableRowsAgree) {
                 const char* fastEnd = fileRow(fast, label, bytes + at, 16, chars);
                 const char* portableEnd = detail::fileRowPortable(portable, label, bytes + at, 16, chars);
                 ASSERT_EQ(QByteArray(fast, fastEnd - fast), QByteArray(portable, portableEnd - portable)) << at;
-                if (address == 0x300) ASSERT_EQ(fastEnd - fast, 78);
+                if (address == 0x300) {
+                    ASSERT_EQ(fastEnd - fast, 78);
+                }
             }
 }

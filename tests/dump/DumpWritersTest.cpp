@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <optional>
 
 #include "DumpSink.h"
 #include "DumpTestUtil.h"
@@ -126,12 +127,14 @@ TEST_F(DumpWriters, FailuresStopAfterOneMessageKeepingWholeLines) {
         ::getrlimit(RLIMIT_FSIZE, &saved);
         const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{rlim_t(row.limit), saved.rlim_max};
-        if (row.limit) ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-        {
-            ScopedFileFault fault(row.fault);
-            if (row.limit) FileLayer::clearFault();
-            EXPECT_FALSE(writeFileDump(fileA, false, out));
+        std::optional<ScopedFileFault> fault;
+        if (row.limit) {
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        } else {
+            fault.emplace(row.fault);
         }
+        EXPECT_FALSE(writeFileDump(fileA, false, out));
+        fault.reset();
         ::setrlimit(RLIMIT_FSIZE, &saved);
         ::signal(SIGXFSZ, savedSignal);
         out.close();
@@ -142,7 +145,9 @@ TEST_F(DumpWriters, FailuresStopAfterOneMessageKeepingWholeLines) {
         EXPECT_EQ(ExpectedDump::header(TempDir::read(dir.path(QStringLiteral("out.txt"))), &data),
                   ExpectedDump::header(DumpFormat::Kind::File, "a.bin"));
         EXPECT_TRUE(lines.startsWith(data) && (data.isEmpty() || data.endsWith("\r\n")));
-        if (row.keptLines >= 0) EXPECT_EQ(data.size(), 78 * row.keptLines) << row.code;
+        if (row.keptLines >= 0) {
+            EXPECT_EQ(data.size(), 78 * row.keptLines) << row.code;
+        }
     }
     EXPECT_EQ(TempDir::read(input), bytes);
 }
@@ -162,15 +167,18 @@ TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
         EXPECT_EQ(ui.messages.size(), expected == R::Failed ? 1u : 0u) << name;
     }
     EXPECT_EQ(TempDir::read(loaded), "keep me");
-    // A descriptor the caller owns, such as standard output, takes the same dump.
-    fileA.Path(dir.write(QStringLiteral("a.bin"), TempDir::patternBytes(300)));
-    QFile target(dir.path(QStringLiteral("fd.txt")));
-    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
-    DumpFile out(ui);
-    out.attach(target.handle());
-    EXPECT_TRUE(writeDumpHeader(out, DumpFormat::Kind::File, 0, fileA.Name()) && writeFileDump(fileA, false, out));
-    target.close();
-    QByteArray data;
-    EXPECT_EQ(ExpectedDump::header(TempDir::read(target.fileName()), &data), ExpectedDump::header(DumpFormat::Kind::File, "a.bin"));
-    EXPECT_EQ(data, ExpectedDump::lines(TempDir::patternBytes(300), false));
+    // The dumps of the command line: into a file, and never into an input.
+    const QByteArray a = TempDir::patternBytes(300), b = QByteArray(300, '\x41');
+    const QString pathA = dir.write(QStringLiteral("a.bin"), a), pathB = dir.write(QStringLiteral("b.bin"), b);
+    for (bool mismatch : {false, true}) {
+        ui.clear();
+        ASSERT_TRUE(writeDumpOfFiles(ui, pathA, mismatch ? pathB : QString(), dir.path(QStringLiteral("cli.txt")), true));
+        QByteArray data;
+        EXPECT_EQ(ExpectedDump::header(TempDir::read(dir.path(QStringLiteral("cli.txt"))), &data),
+                  ExpectedDump::header(mismatch ? DumpFormat::Kind::Mismatch : DumpFormat::Kind::File, "a.bin"));
+        EXPECT_EQ(data, ExpectedDump::lines(a, true, mismatch ? &b : nullptr));
+        EXPECT_FALSE(writeDumpOfFiles(ui, pathA, pathB, dir.path(QString::fromLatin1(mismatch ? "b.bin" : "sub/../a.bin")), false));
+        EXPECT_EQ(ui.messageTexts(), QStringList{loadedTargetMessage()});
+    }
+    EXPECT_TRUE(TempDir::read(pathA) == a && TempDir::read(pathB) == b);
 }

@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 
 #include <sys/stat.h>
 
@@ -49,9 +48,7 @@ bool isExistingFile(const QString& path) {
 }
 
 void refuseLoadedFile(fCompBynF& window) {
-    window.ui().message(QStringLiteral("Bivex"),
-                        QStringLiteral("Файл уже открыт и не может быть записан сам в себя."),
-                        MessageIcon::Critical, MessageButtons::Ok);
+    window.ui().message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
 }
 
 // The progress bar and its caption serve the dump while it runs, and the position

@@ -92,7 +92,10 @@ __attribute__((target("ssse3"))) char* fullRowSsse3(char* out, const RowLabel& l
     return lineEnd(part + kRowBytes);
 }
 
-const bool kHasSsse3 = __builtin_cpu_supports("ssse3");
+const bool kHasSsse3 = [] {
+    __builtin_cpu_init();  // this may run before the library's own constructors
+    return __builtin_cpu_supports("ssse3") != 0;
+}();
 
 }  // namespace
 

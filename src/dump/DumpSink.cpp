@@ -25,6 +25,8 @@ bool isOneOf(const struct stat& target, const QStringList& loadedPaths) {
 
 }  // namespace
 
+QString loadedTargetMessage() { return QStringLiteral("Файл уже открыт и не может быть записан сам в себя."); }
+
 bool isLoadedFile(const QString& path, const QStringList& loadedPaths) {
     struct stat target;
     return !path.isEmpty() && FileLayer::stat(path, target) == 0 && isOneOf(target, loadedPaths);

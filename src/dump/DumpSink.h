@@ -54,6 +54,9 @@ private:
     int error_ = 0;
 };
 
+// What the user is told when the chosen target is a loaded file.
+QString loadedTargetMessage();
+
 // True when `path` names the same file (device and inode) as one of `loadedPaths`.
 // A path that cannot be looked up names none of them.
 bool isLoadedFile(const QString& path, const QStringList& loadedPaths);

@@ -1,6 +1,7 @@
 #include "DumpWriters.h"
 
 #include "DumpSink.h"
+#include "UiServices.h"
 #include "mRWByt.h"
 
 #include <QDateTime>
@@ -9,6 +10,8 @@
 #include <chrono>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 using namespace DumpFormat;
 
@@ -167,4 +170,24 @@ bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out
     b.CloseFile();
     pace.finish(done);
     return ok;
+}
+
+bool writeDumpOfFiles(UiServices& ui, const QString& fileA, const QString& fileB, const QString& output, bool dos) {
+    mRWByt a(ui), b(ui);
+    for (mRWByt* file : {&a, &b}) file->MsgTitle(QStringLiteral("Bivex"));
+    a.Path(fileA);
+    const bool mismatch = !fileB.isEmpty();
+    if (mismatch) b.Path(fileB);
+    DumpFile out(ui);
+    if (output == QLatin1String("-")) {
+        out.attach(STDOUT_FILENO);
+    } else {
+        const DumpFile::OpenResult opened = out.open(output, {fileA, fileB});
+        if (opened == DumpFile::OpenResult::LoadedFile)
+            ui.message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
+        if (opened != DumpFile::OpenResult::Opened) return false;
+    }
+    bool ok = writeDumpHeader(out, mismatch ? Kind::Mismatch : Kind::File, 0, a.Name());
+    if (ok) ok = mismatch ? writeMismatchDump(a, b, true, dos, out) : writeFileDump(a, dos, out);
+    return out.close() && ok;
 }

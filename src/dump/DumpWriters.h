@@ -6,10 +6,12 @@
 #include "DumpFormat.h"
 
 class DumpSink;
+class UiServices;
 class mRWByt;
 
 // The dumps that read the files themselves. They need no window: the menu commands call
-// them with the loaded files, and so can anything else that has a file object and a sink:
+// them with the loaded files, and so can anything else that has a file object and a sink
+// (writeDumpOfFiles below does just that):
 //
 //   mRWByt file(ui);  file.MsgTitle("Bivex");  file.Path(input);
 //   DumpFile out(ui); out.attach(STDOUT_FILENO);           // or out.open(path, {input})
@@ -36,3 +38,9 @@ bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& pr
 // always written.
 bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out,
                        const DumpProgress& progress = {});
+
+// The whole-file dump of `fileA` or, when `fileB` is not empty, the dump of the rows in
+// which the two differ (A's bytes shown), with its header, into `output`: a file that is
+// created or emptied, or standard output for "-". Neither input is ever the output.
+// Messages go to `ui`. True when the dump is complete.
+bool writeDumpOfFiles(UiServices& ui, const QString& fileA, const QString& fileB, const QString& output, bool dos);

@@ -1,19 +1,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include "AddressText.h"
 #include "CodePage.h"
+#include "DumpFormat.h"
+#include "FileErrors.h"
 
-// The dump as a reader of its description would write it: byte by byte, row by row, with
+// A dump as a reader of its description would write it: byte by byte, row by row, in
 // plain text. Tests compare the program's dumps with it.
 namespace ExpectedDump {
-
-inline QString character(std::uint8_t value, bool dos) {
-    if ((value >= 9 && value <= 13) || value == 27) value = 32;
-    return QString(dos ? CodePage::oemChar(value) : CodePage::ansiChar(value));
-}
 
 // Data lines of a whole-file dump of `bytes`, or, with `other`, of the mismatch dump of
 // `bytes` (file A) and `other` (file B) showing A's bytes when `showA`. The first byte
@@ -38,22 +36,30 @@ inline QByteArray lines(const QByteArray& bytes, bool dos, const QByteArray* oth
                 continue;
             }
             differs = true;
-            const std::uint8_t shown = showA ? a : b;
+            std::uint8_t shown = showA ? a : b;
             fields += QStringLiteral("%1 ").arg(shown, 2, 16, QLatin1Char('0')).toUpper();
-            part += character(shown, dos);
+            if ((shown >= 9 && shown <= 13) || shown == 27) shown = 32;
+            part += dos ? CodePage::oemChar(shown) : CodePage::ansiChar(shown);
         }
-        const bool lastShortRow = row * 16 + 16 > n;
-        if (other && !differs && !lastShortRow) continue;
+        if (other && !differs && row * 16 + 16 <= n) continue;
         out += AddressText::funHexAdres(start + row * 16).left(6) + QStringLiteral("     ") + fields + u'|' + part +
                QStringLiteral("\r\n");
     }
     return CodePage::toAnsi(out);
 }
 
-// The dump with the date and time of its title line blanked out.
-inline QByteArray masked(QByteArray dump) {
-    if (dump.size() > 20) dump.replace(1, 19, QByteArray(19, '#'));
-    return dump;
+// The five header lines of a dump with the date and time masked; `data` gets the rest.
+inline QByteArray header(const QByteArray& dump, QByteArray* data) {
+    qsizetype end = 0;
+    for (int i = 0; i < 5 && end >= 0; ++i) end = dump.indexOf('\n', end) + 1;
+    *data = dump.mid(end);
+    QByteArray head = dump.left(end);
+    if (head.size() > 20) head.replace(1, 19, QByteArray(19, '#'));
+    return head;
+}
+inline QByteArray header(DumpFormat::Kind kind, const char* name, std::int64_t block = 0) {
+    QByteArray data;
+    return header(DumpFormat::header(kind, QDateTime(QDate(2000, 1, 1), QTime(0, 0)), block, QString::fromUtf8(name)), &data);
 }
 
 }  // namespace ExpectedDump

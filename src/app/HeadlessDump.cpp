@@ -3,11 +3,14 @@
 #include "CommandLine.h"
 #include "DumpSink.h"
 #include "DumpWriters.h"
+#include "FileErrors.h"
+#include "FileLayer.h"
 #include "UiServices.h"
 #include "mRWByt.h"
 
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <memory>
@@ -24,13 +27,24 @@ void refuseLoadedFile(UiServices& ui) {
                MessageIcon::Critical, MessageButtons::Ok);
 }
 
-// The input as the window would open it: an existing regular file that is not empty.
+// The input as the window would open it: an existing regular file that can be read and
+// is not empty.
 std::unique_ptr<mRWByt> openInput(const QString& path, UiServices& ui) {
     if (!QFileInfo(path).isFile()) {
         ui.message(QStringLiteral("Ошибка"),
                    QStringLiteral("Файл «") + path + QStringLiteral("» не найден или не является обычным файлом."),
                    MessageIcon::Warning, MessageButtons::Ok);
         return nullptr;
+    }
+    // Checked before the target is emptied: an input that cannot be read makes no dump.
+    if (const int fd = FileLayer::open(path, O_RDONLY); fd < 0) {
+        ui.message(QStringLiteral("Ошибка"),
+                   QStringLiteral("Файл «") + path + QStringLiteral("» не удаётся прочитать (") +
+                       FileErrors::description(FileErrors::codeForErrno(-fd), -fd) + QStringLiteral(")."),
+                   MessageIcon::Warning, MessageButtons::Ok);
+        return nullptr;
+    } else {
+        FileLayer::close(fd);
     }
     auto file = std::make_unique<mRWByt>(ui);
     file->MsgTitle(QStringLiteral("Bivex"));

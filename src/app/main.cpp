@@ -11,6 +11,7 @@
 
 #include "CommandLine.h"
 #include "DumpCommands.h"
+#include "FileLayer.h"
 #include "HeadlessDump.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
@@ -58,6 +59,8 @@ int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything writes a file, the dumps without a window included.
+    FileLayer::ignoreFileSizeSignal();
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine command = parseCommandLine(arguments);

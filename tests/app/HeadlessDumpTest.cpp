@@ -3,7 +3,6 @@
 
 #include "CommandLine.h"
 #include "DumpCommands.h"
-#include "DumpTestUtil.h"
 #include "HeadlessDump.h"
 #include "MainWindowHarness.h"
 #include "RunProgram.h"
@@ -15,6 +14,13 @@
 namespace {
 
 const QString kSelf = QStringLiteral("Файл уже открыт и не может быть записан сам в себя.");
+
+// The dump with the "dd.MM.yyyy HH:mm:ss" of its title line blanked: runs a second apart
+// differ there only.
+QByteArray masked(QByteArray dump) {
+    if (dump.size() > 20) dump.replace(1, 19, QByteArray(19, '#'));
+    return dump;
+}
 
 class HeadlessDump : public MainWindowTest {
 protected:
@@ -80,7 +86,7 @@ TEST_F(HeadlessDump, WritesTheMenuCommandsBytes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const QByteArray expected = ExpectedDump::masked(menuDump(row.action, row.inputs, row.dos));
+        const QByteArray expected = masked(menuDump(row.action, row.inputs, row.dos));
         ASSERT_GT(expected.size(), 400);
 
         QStringList arguments{QString::fromLatin1(row.inputs.size() == 2 ? "--dump-mismatch" : "--dump")};
@@ -91,12 +97,12 @@ TEST_F(HeadlessDump, WritesTheMenuCommandsBytes) {
         const QString target = dir.path(QStringLiteral("headless.txt"));
         EXPECT_EQ(headless(arguments + QStringList{target}, services), 0);
         EXPECT_TRUE(services.messages.empty()) << services.messageTexts().join(QLatin1Char('\n')).toStdString();
-        EXPECT_EQ(ExpectedDump::masked(TempDir::read(target)), expected);
+        EXPECT_EQ(masked(TempDir::read(target)), expected);
 
         const ProgramRun program = runBivex(arguments + QStringList{QStringLiteral("-")});
         EXPECT_EQ(program.exitCode, 0) << program.err.toStdString();
         EXPECT_TRUE(program.err.isEmpty()) << program.err.toStdString();
-        EXPECT_EQ(ExpectedDump::masked(program.out), expected);
+        EXPECT_EQ(masked(program.out), expected);
     }
 }
 

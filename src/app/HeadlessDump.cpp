@@ -11,10 +11,6 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
-#include <unistd.h>
-
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -22,77 +18,45 @@ namespace {
 // same identity check as a named target.
 const QString kStandardOutput = QStringLiteral("/proc/self/fd/1");
 
-void refuseLoadedFile(UiServices& ui) {
-    ui.message(QStringLiteral("Bivex"), QStringLiteral("Файл уже открыт и не может быть записан сам в себя."),
-               MessageIcon::Critical, MessageButtons::Ok);
-}
-
 // The input as the window would open it: an existing regular file that can be read and
-// is not empty.
-std::unique_ptr<mRWByt> openInput(const QString& path, UiServices& ui) {
+// is not empty. Checked before the target is touched, so a dump that cannot be made
+// empties nothing.
+bool isDumpableInput(const QString& path, UiServices& ui) {
+    const QString file = QStringLiteral("Файл «") + path + QStringLiteral("» ");
     if (!QFileInfo(path).isFile()) {
-        ui.message(QStringLiteral("Ошибка"),
-                   QStringLiteral("Файл «") + path + QStringLiteral("» не найден или не является обычным файлом."),
+        ui.message(QStringLiteral("Ошибка"), file + QStringLiteral("не найден или не является обычным файлом."),
                    MessageIcon::Warning, MessageButtons::Ok);
-        return nullptr;
+        return false;
     }
-    // Checked before the target is emptied: an input that cannot be read makes no dump.
     if (const int fd = FileLayer::open(path, O_RDONLY); fd < 0) {
         ui.message(QStringLiteral("Ошибка"),
-                   QStringLiteral("Файл «") + path + QStringLiteral("» не удаётся прочитать (") +
+                   file + QStringLiteral("не удаётся прочитать (") +
                        FileErrors::description(FileErrors::codeForErrno(-fd), -fd) + QStringLiteral(")."),
                    MessageIcon::Warning, MessageButtons::Ok);
-        return nullptr;
+        return false;
     } else {
         FileLayer::close(fd);
     }
-    auto file = std::make_unique<mRWByt>(ui);
-    file->MsgTitle(QStringLiteral("Bivex"));
-    file->Path(QFileInfo(path).absoluteFilePath());
-    if (file->Error() != 0) return nullptr;  // reported by the file object (an empty file…)
-    return file;
+    // The file object reports an empty file itself, as it does when the window opens one.
+    mRWByt probe(ui);
+    probe.MsgTitle(QStringLiteral("Bivex"));
+    probe.Path(path);
+    return probe.Error() == 0;
 }
 
 }  // namespace
 
 int runHeadlessDump(const CommandLine& command, UiServices& ui) {
     const bool mismatch = command.action == CommandLine::Action::DumpMismatch;
+    const QStringList inputs = command.files.mid(0, mismatch ? 2 : 1);
     const QString output = command.files.last();
-
-    std::vector<std::unique_ptr<mRWByt>> inputs;
-    QStringList inputPaths;
-    for (const QString& path : command.files.mid(0, command.files.size() - 1)) {
-        auto file = openInput(path, ui);
-        if (!file) return 1;
-        inputPaths << file->Path();
-        inputs.push_back(std::move(file));
+    for (const QString& input : inputs)
+        if (!isDumpableInput(input, ui)) return 1;
+    if (output == QLatin1String("-") && isLoadedFile(kStandardOutput, inputs)) {
+        ui.message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
+        return 1;
     }
-
-    DumpFile out(ui);
-    const bool toStandardOutput = output == QLatin1String("-");
-    if (toStandardOutput) {
-        if (isLoadedFile(kStandardOutput, inputPaths)) {
-            refuseLoadedFile(ui);
-            return 1;
-        }
-        out.attach(STDOUT_FILENO);
-    } else {
-        switch (out.open(output, inputPaths)) {
-        case DumpFile::OpenResult::Opened:
-            break;
-        case DumpFile::OpenResult::LoadedFile:
-            refuseLoadedFile(ui);
-            return 1;
-        case DumpFile::OpenResult::Failed:
-            return 1;
-        }
-    }
-
-    mRWByt& first = *inputs.front();
-    bool ok = writeDumpHeader(out, mismatch ? DumpFormat::Kind::Mismatch : DumpFormat::Kind::File, 0, first.Name());
-    if (ok)
-        ok = mismatch ? writeMismatchDump(first, *inputs.back(), true, command.dos, out)
-                      : writeFileDump(first, command.dos, out);
-    if (!toStandardOutput && !out.close()) ok = false;
-    return ok ? 0 : 1;
+    const bool written =
+        writeDumpOfFiles(ui, inputs.first(), mismatch ? inputs.last() : QString(), output, command.dos);
+    return written ? 0 : 1;
 }

@@ -4,11 +4,13 @@
 #include <QTimer>
 
 #include "DumpCommands.h"
+#include "FileLayer.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
 #include "fCompBynF.h"
 
 int main(int argc, char** argv) {
+    FileLayer::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bivex"));
     QApplication::setApplicationVersion(QStringLiteral(BIVEX_VERSION));

@@ -18,9 +18,10 @@ using namespace DumpFormat;
 namespace {
 
 // Bytes read per call (a multiple of 16, large enough for one direct read) and bytes of
-// text gathered before one write.
+// text gathered before one write (small enough to be still in the cache when the system
+// copies them).
 constexpr std::int64_t kReadChunk = 1024 * 1024;
-constexpr std::int64_t kOutputBytes = 1024 * 1024;
+constexpr std::int64_t kOutputBytes = 256 * 1024;
 
 // Lines gathered into one buffer and written in large blocks.
 class LineBuffer {

@@ -19,6 +19,13 @@ bool isOneOf(const FileIdentity& target, const QStringList& loadedPaths) {
 
 }  // namespace
 
+void reportFileFailure(UiServices& ui, int err) {
+    const int code = FileErrors::codeForErrno(err);
+    QString text = FileErrors::fixedMessage(code);
+    if (text.isNull()) text = FileErrors::description(code, err);
+    ui.message(QStringLiteral("Bivex"), text, MessageIcon::Critical, MessageButtons::Ok);
+}
+
 QString loadedTargetMessage() { return QStringLiteral("Файл уже открыт и не может быть записан сам в себя."); }
 
 bool isLoadedFile(const QString& path, const QStringList& loadedPaths) {
@@ -104,11 +111,8 @@ bool DumpFile::close() {
 }
 
 void DumpFile::fail(int err) {
-    const int code = FileErrors::codeForErrno(err);
-    error_ = code;
-    QString text = FileErrors::fixedMessage(code);
-    if (text.isNull()) text = FileErrors::description(code, err);
-    ui_.message(QStringLiteral("Bivex"), text, MessageIcon::Critical, MessageButtons::Ok);
+    error_ = FileErrors::codeForErrno(err);
+    reportFileFailure(ui_, err);
 }
 
 // A write that failed part-way may have left the start of a line behind; the file then

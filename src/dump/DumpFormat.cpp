@@ -5,7 +5,10 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#define BIVEX_DUMP_VECTOR 1
 #include <immintrin.h>
+#endif
 
 namespace DumpFormat {
 
@@ -41,6 +44,7 @@ char* labelAndGap(char* out, const RowLabel& label) {
     return out + label.prefixSize();
 }
 
+#ifdef BIVEX_DUMP_VECTOR
 // Shuffle masks that spread the 32 hex digits of a row (pairs of bytes 0..7 in one register,
 // 8..15 in the other) over the 48 bytes of its fields, and the blanks between them.
 struct FieldMasks {
@@ -96,6 +100,7 @@ const bool kHasSsse3 = [] {
     __builtin_cpu_init();  // this may run before the library's own constructors
     return __builtin_cpu_supports("ssse3") != 0;
 }();
+#endif
 
 }  // namespace
 
@@ -194,7 +199,9 @@ void RowLabel::advance(std::uint64_t rows) {
 
 char* fileRow(char* out, const RowLabel& label, const std::uint8_t* bytes, int count,
               const CharTable& chars) {
+#ifdef BIVEX_DUMP_VECTOR
     if (count == kRowBytes && kHasSsse3) return fullRowSsse3(out, label, bytes, chars);
+#endif
     return detail::fileRowPortable(out, label, bytes, count, chars);
 }
 

@@ -1,6 +1,7 @@
 #include "DumpSink.h"
 
 #include "FileErrors.h"
+#include "FileIdentity.h"
 #include "FileLayer.h"
 #include "UiServices.h"
 
@@ -10,26 +11,25 @@
 
 namespace {
 
-bool sameIdentity(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool isOneOf(const struct stat& target, const QStringList& loadedPaths) {
-    for (const QString& loaded : loadedPaths) {
-        struct stat info;
-        if (!loaded.isEmpty() && FileLayer::stat(loaded, info) == 0 && sameIdentity(info, target))
-            return true;
-    }
+bool isOneOf(const FileIdentity& target, const QStringList& loadedPaths) {
+    for (const QString& loaded : loadedPaths)
+        if (FileIdentity::ofPath(loaded) == target) return true;
     return false;
 }
 
 }  // namespace
 
+void reportFileFailure(UiServices& ui, int err) {
+    const int code = FileErrors::codeForErrno(err);
+    QString text = FileErrors::fixedMessage(code);
+    if (text.isNull()) text = FileErrors::description(code, err);
+    ui.message(QStringLiteral("Bivex"), text, MessageIcon::Critical, MessageButtons::Ok);
+}
+
 QString loadedTargetMessage() { return QStringLiteral("Файл уже открыт и не может быть записан сам в себя."); }
 
 bool isLoadedFile(const QString& path, const QStringList& loadedPaths) {
-    struct stat target;
-    return !path.isEmpty() && FileLayer::stat(path, target) == 0 && isOneOf(target, loadedPaths);
+    return isOneOf(FileIdentity::ofPath(path), loadedPaths);
 }
 
 DumpFile::DumpFile(UiServices& ui) : ui_(ui) {}
@@ -39,10 +39,9 @@ DumpFile::~DumpFile() {
 }
 
 DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& loadedPaths) {
-    // O_NONBLOCK: a FIFO without a reader fails instead of hanging the window. Nothing is
-    // truncated by the open itself: the file is emptied only once it is known not to be a
-    // file the program has loaded.
-    const int fd = FileLayer::open(path, O_WRONLY | O_CREAT | O_NONBLOCK);
+    // Nothing is truncated by the open itself: the file is emptied only once the open
+    // descriptor is known not to be a file the program has loaded.
+    const int fd = FileLayer::open(path, O_WRONLY | O_CREAT);
     if (fd < 0) {
         fail(-fd);
         return OpenResult::Failed;
@@ -53,14 +52,11 @@ DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& load
         fail(-r);
         return OpenResult::Failed;
     }
-    if (isOneOf(info, loadedPaths)) {
+    if (isOneOf(FileIdentity{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), true}, loadedPaths)) {
         FileLayer::close(fd);
         return OpenResult::LoadedFile;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    regular_ = S_ISREG(info.st_mode);
-    if (regular_ && ::ftruncate(fd, 0) < 0) {
+    if (::ftruncate(fd, 0) < 0) {
         const int err = errno;
         FileLayer::close(fd);
         fail(err);
@@ -68,6 +64,7 @@ DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& load
     }
     fd_ = fd;
     owned_ = true;
+    regular_ = true;  // the file layer opens nothing else
     written_ = 0;
     error_ = 0;
     return OpenResult::Opened;
@@ -114,11 +111,8 @@ bool DumpFile::close() {
 }
 
 void DumpFile::fail(int err) {
-    const int code = FileErrors::codeForErrno(err);
-    error_ = code;
-    QString text = FileErrors::fixedMessage(code);
-    if (text.isNull()) text = FileErrors::description(code, err);
-    ui_.message(QStringLiteral("Bivex"), text, MessageIcon::Critical, MessageButtons::Ok);
+    error_ = FileErrors::codeForErrno(err);
+    reportFileFailure(ui_, err);
 }
 
 // A write that failed part-way may have left the start of a line behind; the file then

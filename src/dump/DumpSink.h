@@ -54,6 +54,10 @@ private:
     int error_ = 0;
 };
 
+// Shows the file objects' message for a failure of the file layer (`err` an errno value),
+// titled "Bivex".
+void reportFileFailure(UiServices& ui, int err);
+
 // What the user is told when the chosen target is a loaded file.
 QString loadedTargetMessage();
 

@@ -1,6 +1,7 @@
 #include "DumpWriters.h"
 
 #include "DumpSink.h"
+#include "FileLayer.h"
 #include "UiServices.h"
 #include "mRWByt.h"
 
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace DumpFormat;
@@ -18,9 +20,10 @@ using namespace DumpFormat;
 namespace {
 
 // Bytes read per call (a multiple of 16, large enough for one direct read) and bytes of
-// text gathered before one write.
+// text gathered before one write (small enough to be still in the cache when the system
+// copies them).
 constexpr std::int64_t kReadChunk = 1024 * 1024;
-constexpr std::int64_t kOutputBytes = 1024 * 1024;
+constexpr std::int64_t kOutputBytes = 256 * 1024;
 
 // Lines gathered into one buffer and written in large blocks.
 class LineBuffer {
@@ -175,8 +178,18 @@ bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out
 bool writeDumpOfFiles(UiServices& ui, const QString& fileA, const QString& fileB, const QString& output, bool dos) {
     mRWByt a(ui), b(ui);
     for (mRWByt* file : {&a, &b}) file->MsgTitle(QStringLiteral("Bivex"));
-    a.Path(fileA);
     const bool mismatch = !fileB.isEmpty();
+    // A missing input is reported before anything is written (the file object would
+    // create a file at a path that named none).
+    for (const QString& input : mismatch ? QStringList{fileA, fileB} : QStringList{fileA}) {
+        struct stat info;
+        const int r = FileLayer::stat(input, info);
+        if (r < 0 || !S_ISREG(info.st_mode)) {
+            reportFileFailure(ui, r < 0 ? -r : S_ISDIR(info.st_mode) ? EISDIR : EBADF);
+            return false;
+        }
+    }
+    a.Path(fileA);
     if (mismatch) b.Path(fileB);
     DumpFile out(ui);
     if (output == QLatin1String("-")) {

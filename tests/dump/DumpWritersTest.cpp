@@ -180,5 +180,10 @@ TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
         EXPECT_FALSE(writeDumpOfFiles(ui, pathA, pathB, dir.path(QString::fromLatin1(mismatch ? "b.bin" : "sub/../a.bin")), false));
         EXPECT_EQ(ui.messageTexts(), QStringList{loadedTargetMessage()});
     }
+    ui.clear();
+    EXPECT_FALSE(writeDumpOfFiles(ui, dir.path(QStringLiteral("missing.bin")), QString(), dir.path("cli.txt"), false));
+    EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Файл не найден")});
+    EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("missing.bin"))));
+    EXPECT_TRUE(TempDir::read(dir.path(QStringLiteral("cli.txt"))).endsWith(ExpectedDump::lines(a, true, &b)));
     EXPECT_TRUE(TempDir::read(pathA) == a && TempDir::read(pathB) == b);
 }

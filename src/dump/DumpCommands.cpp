@@ -24,14 +24,6 @@ namespace {
 
 const QString kCancelName = QStringLiteral("Dump");
 
-mRWByt& fileInView(fCompBynF& window) {
-    return window.intShowFile == 1 ? window.FileAtributOne() : window.FileAtributTwo();
-}
-
-std::int64_t screenStartInView(fCompBynF& window) {
-    return window.intShowFile == 1 ? window.screenStartOne() : window.screenStartTwo();
-}
-
 bool dosView(fCompBynF& window) {
     auto* dos = window.findChild<QAction*>(QStringLiteral("mnuDOS"));
     return dos && dos->isChecked();
@@ -125,7 +117,7 @@ bool funFileCap(fCompBynF& window, Kind kind, DumpFile& target) {
     bool ok = false;
     switch (target.open(path, loaded)) {
     case DumpFile::OpenResult::Opened:
-        ok = writeDumpHeader(target, kind, window.currentBlock(), fileInView(window).Name());
+        ok = writeDumpHeader(target, kind, window.currentBlock(), window.inView().file.Name());
         break;
     case DumpFile::OpenResult::LoadedFile:
         // Became a loaded file since the question (a link made meanwhile): still refused.
@@ -144,7 +136,7 @@ void subSaveBlock(fCompBynF& window) {
     if (!funFileCap(window, Kind::Block, target)) return;
     const DumpFormat::CharTable chars(dosView(window));
     const ByteGrid& grid = window.grid();
-    const std::int64_t start = screenStartInView(window);
+    const std::int64_t start = window.inView().screenStart;
     QByteArray text;
     for (int r = 0; r < GridGeometry::kRows; ++r) {
         // The screen ends before a row whose first cell is empty; row 0 is always written.
@@ -162,7 +154,7 @@ void subSaveFile(fCompBynF& window) {
     BusyCursor busy;
     DumpFile target(window.ui());
     if (!funFileCap(window, Kind::File, target)) return;
-    mRWByt& file = fileInView(window);
+    mRWByt& file = window.inView().file;
     PrintingProgress progress(window, file.Size());
     writeFileDump(file, dosView(window), target, progress.callback());
     target.close();

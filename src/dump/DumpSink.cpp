@@ -46,13 +46,14 @@ DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& load
         fail(-fd);
         return OpenResult::Failed;
     }
-    struct stat info;
-    if (const int r = FileLayer::fstat(fd, info); r < 0) {
+    // A file whose identity cannot be told might be a loaded one: it is not emptied.
+    const FileIdentity target = FileIdentity::ofDescriptor(fd);
+    if (!target.known) {
         FileLayer::close(fd);
-        fail(-r);
+        fail(EBADF);
         return OpenResult::Failed;
     }
-    if (isOneOf(FileIdentity{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), true}, loadedPaths)) {
+    if (isOneOf(target, loadedPaths)) {
         FileLayer::close(fd);
         return OpenResult::LoadedFile;
     }

@@ -7,11 +7,13 @@
 // BIVEX_RANDOM_EVENTS=<count> runs longer (or shorter).
 #include "frpAdress.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <array>
 #include <deque>
 #include <map>
 #include <random>
@@ -107,9 +109,17 @@ protected:
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
     bool chance(double p) { return std::bernoulli_distribution(p)(rng); }
 
-    // Plays one random event and says what it was; `record` tells whether it asked to record.
-    QString playEvent(bool recording, bool& record) {
-        record = false;
+    enum Kind {
+        Hex, Navigation, Enter, Tab, Page, Shortcut, CellClick, SymbolClick, Button, Permission, Cancel, Outside, Record
+    };
+    // The events after which the screen stays as it was drawn (the cell colours aside).
+    static bool keepsScreen(Kind kind) {
+        return kind == Hex || kind == Navigation || kind == Enter || kind == Tab || kind == CellClick ||
+               kind == SymbolClick || kind == Permission || kind == Outside;
+    }
+
+    // Plays one random event of some kind and says what it was.
+    QString playEvent(bool recording, Kind& kind) {
         // Every file dialog is cancelled or answered with one of the two files.
         ui.clear();
         const int answer = pick(4);
@@ -119,13 +129,10 @@ protected:
 
         // The last two kinds only where recording is played: without it no other program
         // touches the files either, so they must end as they began.
-        enum Kind {
-            Hex, Navigation, Enter, Tab, Page, Shortcut, CellClick, SymbolClick, Button, Permission, Cancel,
-            Outside, Record
-        };
         static const double weights[] = {26, 14, 6, 4, 6, 10, 10, 3, 8, 2, 3, 3, 4};
         std::discrete_distribution<int> kinds(std::begin(weights), std::end(weights) - (recording ? 0 : 2));
-        switch (kinds(rng)) {
+        kind = Kind(kinds(rng));
+        switch (kind) {
         case Hex: {
             static const QString digits = QStringLiteral("0123456789abcdefABCDEF");
             const QChar ch = digits[pick(int(digits.size()))];
@@ -193,13 +200,23 @@ protected:
             return QStringLiteral("menu mnuEdit");
         case Outside: {
             // Another program changes a few bytes in place, mostly under the screen in view;
-            // they are not ours to put back.
+            // they are not ours to put back. Or it puts a copy in the file's place: the
+            // screen drawn before is then no longer of that file, and a Record refuses.
             std::size_t f = std::size_t(pick(2));
             int at = pick(int(current[f].size()) - 4);
-            if (const int slot = window->intShowFile; slot != 0 && chance(0.8)) {
+            const int slot = window->intShowFile;
+            if (slot != 0 && chance(0.8)) {
                 f = slotPath(slot) == paths[0] ? 0 : 1;
                 const qint64 start = slot == 1 ? window->screenStartOne() : window->screenStartTwo();
                 at = int(std::min<qint64>(start + pick(GridGeometry::kCells), current[f].size() - 4));
+            }
+            if (chance(0.3)) {
+                const QString copy = paths[f] + QStringLiteral(".new");
+                dir.write(QFileInfo(copy).fileName(), current[f]);
+                if (!QFile::remove(paths[f]) || !QFile::rename(copy, paths[f]))
+                    ADD_FAILURE() << "cannot replace " << paths[f].toStdString();
+                if (slot != 0 && slotPath(slot) == paths[f]) stale[f] = true;
+                return QStringLiteral("another program puts a copy in place of file %1").arg(QChar('A' + int(f)));
             }
             const int length = 1 + pick(4);
             QFile file(paths[f]);
@@ -216,7 +233,6 @@ protected:
             trigger("mnuCanscel");
             return QStringLiteral("menu mnuCanscel");
         case Record:
-            record = true;
             if (chance(0.5)) {
                 QTest::mouseClick(button("knRecord"), Qt::LeftButton);
                 return QStringLiteral("click knRecord");
@@ -273,19 +289,24 @@ protected:
         std::deque<QString> steps;  // the last events, for the failure report
         current = originals;
         touched.assign(2, {});
+        stale = {false, false};
         int editedScreens = 0, recordedBytes = 0;
 
         for (int n = 0; n < count; ++n) {
             const Offered offer = offered();
             if (!offer.bytes.empty()) ++editedScreens;
-            bool record = false;
-            steps.push_back(QStringLiteral("%1: ").arg(n) + playEvent(recording, record));
+            const std::array<bool, 2> staleBefore = stale;
+            Kind kind = Hex;
+            steps.push_back(QStringLiteral("%1: ").arg(n) + playEvent(recording, kind));
+            const bool record = kind == Record;
             if (steps.size() > 25) steps.pop_front();
             QApplication::processEvents();
             if (QApplication::activeWindow() != window.get()) QApplication::setActiveWindow(window.get());
+            // A refused Record leaves the edits and the screen; anything else may redraw.
+            if (!keepsScreen(kind) && !(record && window->changesPending())) stale = {false, false};
 
             // Each byte that changed was offered on the screen of its file, with that value,
-            // and a Record wrote it.
+            // and a Record wrote it, into the file the screen was read from.
             for (std::size_t f = 0; f < 2; ++f) {
                 const QByteArray now = TempDir::read(paths[f]);
                 QString fault;
@@ -294,7 +315,7 @@ protected:
                 for (qint64 a = 0; fault.isEmpty() && a < now.size(); ++a) {
                     if (now[a] == current[f][a]) continue;
                     const auto shown = offer.bytes.find(a);
-                    if (record && offer.path == paths[f] && shown != offer.bytes.end() &&
+                    if (record && offer.path == paths[f] && !staleBefore[f] && shown != offer.bytes.end() &&
                         shown->second == quint8(now[a])) {
                         touched[f].insert(a);
                         ++recordedBytes;
@@ -308,7 +329,8 @@ protected:
                     for (const auto& [a, v] : offer.bytes)
                         shown += QStringLiteral(" %1=%2").arg(a, 0, 16).arg(byteText(v));
                     FAIL() << "file " << char('A' + f) << " (" << paths[f].toStdString() << "): " << fault.toStdString()
-                           << (record ? "" : " without a Record") << "; the screen of " << offer.path.toStdString()
+                           << (record ? "" : " without a Record") << (staleBefore[f] ? " (a copy replaced it)" : "")
+                           << "; the screen of " << offer.path.toStdString()
                            << " offered" << (shown.isEmpty() ? QStringLiteral(" nothing") : shown).toStdString()
                            << ".\nLast events:\n" << QStringList(steps.begin(), steps.end()).join('\n').toStdString();
                 }
@@ -336,6 +358,7 @@ protected:
     std::vector<QAction*> shortcuts;
     QTimer modalAnswerer;
     std::vector<std::set<qint64>> touched;  // per file: where a Record or the other program wrote
+    std::array<bool, 2> stale{};  // per file: replaced since the screen in view was drawn from it
     int modalTicks = 0;
 };
 

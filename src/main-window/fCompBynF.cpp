@@ -15,18 +15,48 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "ByteGrid.h"
 #include "GridColors.h"
 #include "HexCell.h"
+#include "PathLabel.h"
 #include "ProgressBarAdapter.h"
 #include "SymbolCell.h"
 #include "UiServices.h"
 #include "frpAdress.h"
 
+void CommandSet::setEnabled(bool on) const {
+    for (QObject* command : commands_) {
+        if (auto* action = qobject_cast<QAction*>(command))
+            action->setEnabled(on);
+        else if (auto* widget = qobject_cast<QWidget*>(command))
+            widget->setEnabled(on);
+    }
+}
+
+CommandSet CommandSet::with(const CommandSet& other) const {
+    CommandSet sum = *this;
+    for (QObject* command : other.commands_)
+        if (std::find(commands_.begin(), commands_.end(), command) == commands_.end())
+            sum.commands_.push_back(command);
+    return sum;
+}
+
+CommandSet CommandSet::without(const CommandSet& other) const {
+    CommandSet rest;
+    for (QObject* command : commands_)
+        if (std::find(other.commands_.begin(), other.commands_.end(), command) == other.commands_.end())
+            rest.commands_.push_back(command);
+    return rest;
+}
+
 fCompBynF::fCompBynF(UiServices& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
     setObjectName(QStringLiteral("fCompBynF"));
+    setAcceptDrops(true);
     buildMenus();
     buildLayout();
+    buildCommandSets();
     Form_Load();
     // The window sees PageUp/PageDown and its own shortcuts before the focused control.
     qApp->installEventFilter(this);
@@ -130,18 +160,13 @@ void fCompBynF::buildMenus() {
                          &fCompBynF::mnuHelp_Click);
     mnuAbout = addCommand(mnuHelpMenu, "mnuAbout", QStringLiteral("О программе..."),
                           QKeySequence(Qt::Key_F2), &fCompBynF::mnuAbout_Click);
-
-    // Disabled until a file is loaded.
-    for (QAction* a : {mnuLoadFileB, mnuLoad, mnuSave, mnuSaveList, mnuSaveNoByt, mnuDelFileB,
-                       mnuDelAll, mnuRec, mnuCanscel, mnuReplace, mnuFill, mnuRefresh, mnuNext,
-                       mnuSearch, mnuChSearch, mnuSynchro, mnuEdit})
-        a->setEnabled(false);
 }
 
 namespace {
 
+template <typename Label = QLabel>
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new Label(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     return label;
@@ -181,8 +206,8 @@ void fCompBynF::buildLayout() {
     files->setVerticalSpacing(2);
     lbFile1 = makeLabel(central, "lbFile1", QStringLiteral("Файл А:"));
     lbFile2 = makeLabel(central, "lbFile2", QStringLiteral("Файл В:"));
-    lbFileOne = makeLabel(central, "lbFileOne", QStringLiteral("Не загружен"));
-    lbFileTwo = makeLabel(central, "lbFileTwo", QStringLiteral("Не загружен"));
+    lbFileOne = makeLabel<PathLabel>(central, "lbFileOne", QStringLiteral("Не загружен"));
+    lbFileTwo = makeLabel<PathLabel>(central, "lbFileTwo", QStringLiteral("Не загружен"));
     lbSizeOne = makeLabel(central, "lbSizeOne", QStringLiteral("0 byte"));
     lbSizeTwo = makeLabel(central, "lbSizeTwo", QStringLiteral("0 byte"));
     lbDateTime1 = makeLabel(central, "lbDateTime1", QString());
@@ -229,7 +254,6 @@ void fCompBynF::buildLayout() {
     viewButtons = new QButtonGroup(this);
     viewButtons->addButton(knViweOne);
     viewButtons->addButton(knViweTwo);
-    for (QRadioButton* b : {knViweOne, knViweTwo}) b->setEnabled(false);
     // Selected by the user or from code, the button runs its command.
     connect(knViweOne, &QRadioButton::toggled, this, [this](bool on) { if (on) knViweOne_Click(); });
     connect(knViweTwo, &QRadioButton::toggled, this, [this](bool on) { if (on) knViweTwo_Click(); });
@@ -279,8 +303,6 @@ void fCompBynF::buildLayout() {
     lbInfo1 = makeLabel(central, "lbInfo1", QString());
     lbInfo2 = makeLabel(central, "lbInfo2", QString());
     lbInvers = makeLabel(central, "lbInvers", QString());
-    lbInfo1->setMinimumWidth(140);
-    lbStatusBarText->setMinimumWidth(120);
     info->addWidget(lbProgressBar, 0, 0);
     info->addWidget(conProgressBar, 0, 1, 1, 3);
     info->addWidget(lbStatusBar, 1, 0);
@@ -290,11 +312,39 @@ void fCompBynF::buildLayout() {
     info->addWidget(lbInfo1, 2, 1);
     info->addWidget(lbInfo2, 2, 2);
     info->addWidget(lbInvers, 2, 3);
+    // A column minimum, not the labels' own: a label keeps room for its whole text.
+    info->setColumnMinimumWidth(1, 140);
     info->setColumnMinimumWidth(2, 70);
     info->setColumnMinimumWidth(3, 70);
     bottom->addLayout(info);
     outer->addLayout(bottom);
     outer->addStretch(1);
+}
+
+void fCompBynF::buildCommandSets() {
+    fileCommands_ = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
+    twoFileCommands_ = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo};
+    writeCommands_ = {mnuLoad, mnuReplace, mnuFill};
+    loadedCommands_ = fileCommands_.with(twoFileCommands_).with(writeCommands_).with({mnuEdit, knUp, knDown});
+    recordCommands_ = {knRecord, mnuRec, mnuCanscel};
+    editLocks_ = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuSaveList,
+                  knNextScreen, mnuNext, mnuSearch, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuDOS};
+    // Given back by recording or cancelling, except:
+    //  - "Заменить" and "Заполнить", which return only when write permission is switched on again;
+    //  - paging, which the redraw enables by the file's size;
+    //  - the commands of two files, which come back only while two are loaded.
+    editUnlocks_ = editLocks_.without(writeCommands_).without({knUp, knDown}).without(twoFileCommands_);
+    loadedCommands_.with(recordCommands_).setEnabled(false);
+}
+
+fCompBynF::FileSlot fCompBynF::slot(int number) {
+    if (number == 1)
+        return {1, *fileOne_, curAdresOne, lbFile1, lbFileOne, lbSizeOne, lbDateTime1, knViweOne};
+    return {2, *fileTwo_, curAdresTwo, lbFile2, lbFileTwo, lbSizeTwo, lbDateTime2, knViweTwo};
+}
+
+fCompBynF::FileSlot fCompBynF::shorter() {
+    return slot(fileOne_->Size() < fileTwo_->Size() ? 1 : 2);
 }
 
 void fCompBynF::Form_Load() {
@@ -315,6 +365,8 @@ void fCompBynF::subInitScreen() {
     intLoadFile = 0;
     curAdresOne = 0;
     curAdresTwo = 0;
+    clearFileLabels(slot(1));
+    clearFileLabels(slot(2));
     subShowAdres(0);
     lbSynchro->setText(QString());
     setWindowTitle(QString());

@@ -283,7 +283,7 @@ protected:
     void run(bool recording, std::uint32_t defaultSeed) {
         const std::uint32_t seed = seedOr(defaultSeed);
         rng.seed(seed);
-        const int count = eventCountOr(recording ? 2000 : 1000);
+        const int count = eventCountOr(recording ? 1500 : 1000);
         SCOPED_TRACE(testing::Message() << "seed " << seed << " (set BIVEX_RANDOM_SEED=" << seed << " to repeat)");
         QSignalSpy exits(window.get(), &fCompBynF::exitRequested);
         std::deque<QString> steps;  // the last events, for the failure report

@@ -1,6 +1,8 @@
 // Thousands of random keys, clicks and commands on two loaded files with write permission
-// on: no byte of either file may change except by a Record, and then only a byte shown as
-// edited on the screen of that file, with the value shown.
+// on, while another program now and then writes into a file or puts a copy in its place:
+// no byte of either file may change except by a Record, and then only a byte shown as
+// edited on a screen read from that very file, with the value shown. Without Records the
+// files end as they began.
 //
 // Reproduce a failure with the seed it prints:
 //     BIVEX_RANDOM_SEED=<seed> main_window_tests --gtest_filter='RandomEvents.*'

@@ -6,6 +6,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
 
 #include "AddressText.h"
 #include "GridColors.h"
@@ -45,6 +48,7 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     const int symbolWidth = fm.horizontalAdvance(QLatin1Char('W')) + 3;
 
     auto* layout = new QGridLayout(this);
+    layout_ = layout;
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setHorizontalSpacing(2);
     layout->setVerticalSpacing(2);
@@ -82,16 +86,15 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
         layout->addWidget(address, 1 + r, 0);
     }
 
+    // The layout keeps the cells' room; the cells themselves are placed in it (placeCells).
     for (int i = 0; i < kCells; ++i) {
-        auto* cell = new HexCell(i, this);
-        cell->setFixedSize(cellWidth, cellHeight);
-        cells_[i] = cell;
-        layout->addWidget(cell, 1 + row(i), 1 + column(i));
-
-        auto* symbol = new SymbolCell(i, this);
-        symbol->setFixedSize(symbolWidth, cellHeight);
-        symbols_[i] = symbol;
-        layout->addWidget(symbol, 1 + row(i), 2 + kColumns + column(i));
+        cells_[i] = new HexCell(i, this);
+        layout->addItem(new QSpacerItem(cellWidth, cellHeight, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                        1 + row(i), 1 + column(i));
+        symbols_[i] = new SymbolCell(i, this);
+        symbols_[i]->setGeometry(0, 0, 0, 0);
+        layout->addItem(new QSpacerItem(symbolWidth, cellHeight, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                        1 + row(i), 2 + kColumns + column(i));
     }
     // Tab walks the hex cells in address order.
     for (int i = 0; i + 1 < kCells; ++i) setTabOrder(cells_[i], cells_[i + 1]);
@@ -100,7 +103,117 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
 
 int ByteGrid::focusedCell() const {
     QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->parentWidget() != this) return -1;
     for (int i = 0; i < kCells; ++i)
         if (cells_[i] == focus) return i;
     return -1;
+}
+
+void ByteGrid::cellChanged(int index) {
+    // One growing rectangle per area: a page of changes marks it once, not 512 times.
+    if (!hexArea_.isEmpty()) update(hexArea_);
+    if (!symbolArea_.isEmpty()) update(symbolArea_);
+    (void)index;
+}
+
+void ByteGrid::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeCells();
+}
+
+void ByteGrid::placeCells() {
+    hexArea_ = QRect();
+    symbolArea_ = QRect();
+    for (int i = 0; i < kCells; ++i) {
+        hexPlaces_[i] = layout_->cellRect(1 + row(i), 1 + column(i));
+        symbolPlaces_[i] = layout_->cellRect(1 + row(i), 2 + kColumns + column(i));
+        // Spacers keep their fixed size at the top left of their layout cell.
+        hexPlaces_[i].setSize(layout_->itemAtPosition(1 + row(i), 1 + column(i))->sizeHint());
+        symbolPlaces_[i].setSize(layout_->itemAtPosition(1 + row(i), 2 + kColumns + column(i))->sizeHint());
+        hexArea_ |= hexPlaces_[i];
+        symbolArea_ |= symbolPlaces_[i];
+        cells_[i]->setPlace(hexPlaces_[i]);
+        symbols_[i]->setGeometry(QRect(symbolPlaces_[i].topLeft(), QSize(0, 0)));
+    }
+    update(hexArea_);
+    update(symbolArea_);
+}
+
+const QStaticText& ByteGrid::hexText(const QString& text) {
+    auto found = hexTexts_.find(text);
+    if (found == hexTexts_.end()) {
+        QStaticText prepared(text);
+        prepared.setTextFormat(Qt::PlainText);
+        prepared.prepare(QTransform(), font());
+        found = hexTexts_.insert(text, prepared);
+    }
+    return *found;
+}
+
+const QStaticText& ByteGrid::symbolText(QChar ch) {
+    auto found = symbolTexts_.find(ch);
+    if (found == symbolTexts_.end()) {
+        // Control characters show as a faint dot; "&" is drawn as itself.
+        const bool control = ch.unicode() < 0x20 || ch.unicode() == 0x7F;
+        QStaticText prepared(control ? QString(QChar(0x00B7)) : QString(ch));
+        prepared.setTextFormat(Qt::PlainText);
+        prepared.prepare(QTransform(), font());
+        found = symbolTexts_.insert(ch, prepared);
+    }
+    return *found;
+}
+
+void ByteGrid::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    const int lineHeight = fontMetrics().height();
+    auto top = [&](const QRect& box) { return box.y() + (box.height() - lineHeight + 1) / 2; };
+    // Where a line edit without a frame puts its centred text: 2 pixels of margin each
+    // side and a pixel of room for the cursor.
+    auto drawHex = [&](const QRect& box, const QStaticText& text, const QColor& color) {
+        painter.setPen(color);
+        const int used = qRound(text.size().width()) + 1;
+        painter.drawStaticText(box.x() + 2 + (box.width() - 4 - used) / 2, top(box), text);
+    };
+    auto drawSymbol = [&](const QRect& box, const QStaticText& text, const QColor& color) {
+        painter.setPen(color);
+        painter.drawStaticText(QPointF(box.x() + (box.width() - text.size().width()) / 2, top(box)), text);
+    };
+    for (int i = 0; i < kCells; ++i) {
+        const HexCell* cell = cells_[i];
+        if (!cell->isEditing() && hexPlaces_[i].intersects(dirty)) {
+            painter.fillRect(hexPlaces_[i], cell->background());
+            const QString text = cell->text();
+            if (!text.isEmpty()) drawHex(hexPlaces_[i], hexText(text), cell->foreground());
+        }
+        const SymbolCell* symbol = symbols_[i];
+        if (symbolPlaces_[i].intersects(dirty)) {
+            painter.fillRect(symbolPlaces_[i], symbol->background());
+            const QString text = symbol->text();
+            if (!text.isEmpty()) {
+                const QChar ch = text.at(0);
+                QColor color = symbol->foreground();
+                if (ch.unicode() < 0x20 || ch.unicode() == 0x7F) color.setAlpha(90);
+                drawSymbol(symbolPlaces_[i], symbolText(ch), color);
+            }
+        }
+    }
+}
+
+void ByteGrid::mousePressEvent(QMouseEvent* event) {
+    // A click on a parked cell lands here: it goes to the cell it was meant for.
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint at = event->position().toPoint();
+    for (int i = 0; i < kCells; ++i) {
+        if (hexPlaces_[i].contains(at)) {
+            cells_[i]->setFocus(Qt::MouseFocusReason);
+            return;
+        }
+        if (symbolPlaces_[i].contains(at)) {
+            QMouseEvent press(event->type(), QPointF(0, 0), event->scenePosition(), event->globalPosition(),
+                              event->button(), event->buttons(), event->modifiers());
+            QApplication::sendEvent(symbols_[i], &press);
+            return;
+        }
+    }
 }

@@ -126,7 +126,7 @@ void fCompBynF::subScreenByt(int index, int value) {
     }
     cell->setCellText(text);
     grid_->symbol(index)->setText(character);
-    lbInfo1->clear();
+    if (!lbInfo1->text().isEmpty()) lbInfo1->clear();
 }
 
 QString fCompBynF::funSumbol(int value) const {

@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include <optional>
+
 #include "AddressText.h"
 #include "GridColors.h"
 #include "HexCell.h"
@@ -109,11 +111,12 @@ int ByteGrid::focusedCell() const {
     return -1;
 }
 
-void ByteGrid::cellChanged(int index) {
-    // One growing rectangle per area: a page of changes marks it once, not 512 times.
-    if (!hexArea_.isEmpty()) update(hexArea_);
-    if (!symbolArea_.isEmpty()) update(symbolArea_);
-    (void)index;
+void ByteGrid::cellChanged() {
+    // The cell areas are marked once until they are painted: a page changes 512 cells.
+    if (cellsDirty_) return;
+    cellsDirty_ = true;
+    update(hexArea_);
+    update(symbolArea_);
 }
 
 void ByteGrid::resizeEvent(QResizeEvent* event) {
@@ -135,67 +138,101 @@ void ByteGrid::placeCells() {
         cells_[i]->setPlace(hexPlaces_[i]);
         symbols_[i]->setGeometry(QRect(symbolPlaces_[i].topLeft(), QSize(0, 0)));
     }
+    hexImages_.clear();
+    symbolImages_.clear();
     update(hexArea_);
     update(symbolArea_);
 }
 
-const QStaticText& ByteGrid::hexText(const QString& text) {
-    auto found = hexTexts_.find(text);
-    if (found == hexTexts_.end()) {
-        QStaticText prepared(text);
-        prepared.setTextFormat(Qt::PlainText);
-        prepared.prepare(QTransform(), font());
-        found = hexTexts_.insert(text, prepared);
-    }
-    return *found;
+namespace {
+
+bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
+
+std::uint64_t colourKey(const QColor& foreground, const QColor& background) {
+    return (std::uint64_t(foreground.rgb() & 0xFFFFFF) << 24) | (background.rgb() & 0xFFFFFF);
 }
 
-const QStaticText& ByteGrid::symbolText(QChar ch) {
-    auto found = symbolTexts_.find(ch);
-    if (found == symbolTexts_.end()) {
-        // Control characters show as a faint dot; "&" is drawn as itself.
-        const bool control = ch.unicode() < 0x20 || ch.unicode() == 0x7F;
-        QStaticText prepared(control ? QString(QChar(0x00B7)) : QString(ch));
-        prepared.setTextFormat(Qt::PlainText);
-        prepared.prepare(QTransform(), font());
-        found = symbolTexts_.insert(ch, prepared);
+// A text of up to two ASCII characters as 16 bits, or nothing for any other text.
+std::optional<std::uint64_t> hexTextKey(const QString& text) {
+    if (text.size() > 2) return std::nullopt;
+    std::uint64_t key = std::uint64_t(text.size()) << 14;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i).unicode() > 127) return std::nullopt;
+        key |= std::uint64_t(text.at(i).unicode()) << (7 * i);
+    }
+    return key;
+}
+
+}  // namespace
+
+QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor& foreground,
+                            const QColor& background, bool hex) const {
+    const qreal ratio = devicePixelRatioF();
+    QImage image(size * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(background);
+    if (text.isEmpty()) return image;
+    QPainter painter(&image);
+    painter.setFont(font());
+    const QFontMetrics fm = fontMetrics();
+    const int top = (size.height() - fm.height() + 1) / 2;
+    if (hex) {
+        // Where a line edit without a frame puts its centred text: 2 pixels of margin each
+        // side and a pixel of room for the cursor.
+        painter.setPen(foreground);
+        const int used = fm.horizontalAdvance(text) + 1;
+        painter.drawText(2 + (size.width() - 4 - used) / 2, top + fm.ascent(), text);
+        return image;
+    }
+    // Control characters show as a faint dot; "&" is drawn as itself.
+    const QChar ch = text.at(0);
+    QColor pen = foreground;
+    if (isControl(ch)) pen.setAlpha(90);
+    painter.setPen(pen);
+    const QString shown = isControl(ch) ? QString(QChar(0x00B7)) : QString(ch);
+    painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter | Qt::TextSingleLine, shown);
+    return image;
+}
+
+const QImage& ByteGrid::cellImage(CellImages& cache, std::optional<std::uint64_t> textKey, const QSize& size,
+                                  const QString& text, const QColor& foreground, const QColor& background,
+                                  bool hex) {
+    if (!textKey) {
+        // A text typed by the user that no byte shows is drawn afresh.
+        uncached_ = renderCell(size, text, foreground, background, hex);
+        return uncached_;
+    }
+    const std::uint64_t key = (*textKey << 48) | colourKey(foreground, background);
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+        // Bounded: 256 bytes in a few colours, and a code page's characters.
+        if (cache.size() > 4096) cache.clear();
+        found = cache.insert(key, renderCell(size, text, foreground, background, hex));
     }
     return *found;
 }
 
 void ByteGrid::paintEvent(QPaintEvent* event) {
+    cellsDirty_ = false;
     QPainter painter(this);
     const QRect dirty = event->rect();
-    const int lineHeight = fontMetrics().height();
-    auto top = [&](const QRect& box) { return box.y() + (box.height() - lineHeight + 1) / 2; };
-    // Where a line edit without a frame puts its centred text: 2 pixels of margin each
-    // side and a pixel of room for the cursor.
-    auto drawHex = [&](const QRect& box, const QStaticText& text, const QColor& color) {
-        painter.setPen(color);
-        const int used = qRound(text.size().width()) + 1;
-        painter.drawStaticText(box.x() + 2 + (box.width() - 4 - used) / 2, top(box), text);
-    };
-    auto drawSymbol = [&](const QRect& box, const QStaticText& text, const QColor& color) {
-        painter.setPen(color);
-        painter.drawStaticText(QPointF(box.x() + (box.width() - text.size().width()) / 2, top(box)), text);
-    };
     for (int i = 0; i < kCells; ++i) {
         const HexCell* cell = cells_[i];
         if (!cell->isEditing() && hexPlaces_[i].intersects(dirty)) {
-            painter.fillRect(hexPlaces_[i], cell->background());
             const QString text = cell->text();
-            if (!text.isEmpty()) drawHex(hexPlaces_[i], hexText(text), cell->foreground());
+            painter.drawImage(hexPlaces_[i].topLeft(),
+                              cellImage(hexImages_, hexTextKey(text), hexPlaces_[i].size(), text,
+                                        cell->foreground(), cell->background(), true));
         }
         const SymbolCell* symbol = symbols_[i];
         if (symbolPlaces_[i].intersects(dirty)) {
-            painter.fillRect(symbolPlaces_[i], symbol->background());
             const QString text = symbol->text();
-            if (!text.isEmpty()) {
-                const QChar ch = text.at(0);
-                QColor color = symbol->foreground();
-                if (ch.unicode() < 0x20 || ch.unicode() == 0x7F) color.setAlpha(90);
-                drawSymbol(symbolPlaces_[i], symbolText(ch), color);
-            }
+            const std::optional<std::uint64_t> key =
+                text.size() <= 1 ? std::optional<std::uint64_t>(text.isEmpty() ? 0x10000 : text.at(0).unicode())
+                                 : std::nullopt;
+            painter.drawImage(symbolPlaces_[i].topLeft(),
+                              cellImage(symbolImages_, key, symbolPlaces_[i].size(), text,
+                                        symbol->foreground(), symbol->background(), false));
         }
     }
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QHash>
-#include <QStaticText>
+#include <QImage>
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
+#include <optional>
 
 #include "GridGeometry.h"
 
@@ -32,8 +34,8 @@ public:
     QLineEdit* rowAddress(int row) const { return rowAddresses_[row]; }
     // The hex cell with the keyboard focus, or -1.
     int focusedCell() const;
-    // A cell's text or colours changed: its area is painted again.
-    void cellChanged(int index);
+    // A cell's text or colours changed: the cells are painted again.
+    void cellChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -42,8 +44,13 @@ protected:
 
 private:
     void placeCells();
-    const QStaticText& hexText(const QString& text);
-    const QStaticText& symbolText(QChar ch);
+    // Cells are drawn from images of what they show, made once per text and colours:
+    // a page is then 512 copies of small images.
+    using CellImages = QHash<std::uint64_t, QImage>;
+    QImage renderCell(const QSize& size, const QString& text, const QColor& foreground,
+                      const QColor& background, bool hex) const;
+    const QImage& cellImage(CellImages& cache, std::optional<std::uint64_t> textKey, const QSize& size,
+                            const QString& text, const QColor& foreground, const QColor& background, bool hex);
 
     QGridLayout* layout_ = nullptr;
     std::array<HexCell*, GridGeometry::kCells> cells_{};
@@ -53,6 +60,8 @@ private:
     std::array<QRect, GridGeometry::kCells> symbolPlaces_{};
     QRect hexArea_;
     QRect symbolArea_;
-    QHash<QString, QStaticText> hexTexts_;
-    QHash<QChar, QStaticText> symbolTexts_;
+    bool cellsDirty_ = false;
+    CellImages hexImages_;
+    CellImages symbolImages_;
+    QImage uncached_;
 };

@@ -45,7 +45,7 @@ void HexCell::changed() {
     if (editing_)
         applyPalette();
     else
-        grid_->cellChanged(index_);
+        grid_->cellChanged();
 }
 
 void HexCell::setForeground(const QColor& color) {
@@ -67,7 +67,7 @@ void HexCell::setText(const QString& text) {
     }
     if (text == text_) return;
     text_ = text;
-    grid_->cellChanged(index_);
+    grid_->cellChanged();
 }
 
 void HexCell::setCellText(const QString& text) {
@@ -115,7 +115,7 @@ void HexCell::focusOutEvent(QFocusEvent* event) {
         text_ = QLineEdit::text();
         editing_ = false;
         setGeometry(QRect(place_.topLeft(), QSize(0, 0)));
-        grid_->cellChanged(index_);
+        grid_->cellChanged();
     }
 }
 

@@ -15,13 +15,13 @@ SymbolCell::SymbolCell(int index, ByteGrid* grid)
 void SymbolCell::setText(const QString& text) {
     if (text == text_) return;
     text_ = text;
-    grid_->cellChanged(index_);
+    grid_->cellChanged();
 }
 
 void SymbolCell::setBackground(const QColor& color) {
     if (color == background_) return;
     background_ = color;
-    grid_->cellChanged(index_);
+    grid_->cellChanged();
 }
 
 void SymbolCell::mousePressEvent(QMouseEvent* event) {

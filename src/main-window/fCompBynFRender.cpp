@@ -93,14 +93,15 @@ void fCompBynF::subCompare(int NumberFile) {
 }
 
 int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes) {
-    // One span per screen; positions past the end read as no byte (-1). A file that cannot
+    // One span per screen, of just the screen's bytes (the read-ahead window is for
+    // loops); positions past the end read as no byte (-1). A file that cannot
     // be opened has been reported by its object and shows no bytes. The file is always
     // closed again, so a failure never leaves it open for the next drawing.
     bytes.fill(-1);
     file.OpenFileRW();
     if (file.Error() != 0) return file.Error();
     std::array<std::uint8_t, kCells> buffer{};
-    const std::int64_t got = file.ReadSpan(screenStart + 1, buffer.data(), kCells);
+    const std::int64_t got = file.ReadSpan(screenStart + 1, buffer.data(), kCells, mRWByt::ReadAhead::None);
     const int error = file.Error();
     for (int i = 0; i < got; ++i) bytes[i] = buffer[i];
     file.CloseFile();

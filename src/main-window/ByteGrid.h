@@ -32,6 +32,9 @@ public:
     HexCell* cell(int index) const { return cells_[index]; }
     SymbolCell* symbol(int index) const { return symbols_[index]; }
     QLineEdit* rowAddress(int row) const { return rowAddresses_[row]; }
+    // Where a hex cell and a character stand in the grid.
+    QRect cellPlace(int index) const { return hexPlaces_[index]; }
+    QRect symbolPlace(int index) const { return symbolPlaces_[index]; }
     // The hex cell with the keyboard focus, or -1.
     int focusedCell() const;
     // A cell's text or colours changed: the cells are painted again.

@@ -444,5 +444,6 @@ void mRWByt::dropWindow() {
 
 // GetByt answers inline from the window only what lies inside the file's size as known.
 void mRWByt::syncReadable() {
+    windowFirstItem_ = windowOffset_ + 1;
     windowReadable_ = windowOffset_ < 0 ? 0 : std::clamp<std::int64_t>(size_ - windowOffset_, 0, windowLength_);
 }

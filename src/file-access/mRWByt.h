@@ -45,7 +45,7 @@ public:
     // checked way.
     int GetByt(std::int64_t item) {
         // Unsigned, so a position before the window (or no window) is out of range too.
-        const std::uint64_t at = std::uint64_t(item) - 1 - std::uint64_t(windowOffset_);
+        const std::uint64_t at = std::uint64_t(item) - std::uint64_t(windowFirstItem_);
         if (at < std::uint64_t(windowReadable_)) {
             error_ = 0;
             return window_[at];
@@ -115,6 +115,7 @@ private:
     std::int64_t windowOffset_ = -1;  // 0-based file offset of window_[0], -1 none
     std::int64_t windowLength_ = 0;   // bytes of window_ that hold file data
     std::int64_t windowReadable_ = 0;  // of those, the bytes inside 1..Size (syncReadable)
+    std::int64_t windowFirstItem_ = 0;  // the position of window_[0] (syncReadable)
     std::int64_t dirtyFirstWord_ = 0;  // words of dirtyBits_ that may hold set bits,
     std::int64_t dirtyLastWord_ = -1;  // [first, last]; none when last < first
 };

@@ -42,6 +42,8 @@ QLabel* header(QWidget* parent, const char* name, const QString& caption, const 
 
 ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ByteGrid"));
+    // The grid paints all of itself, so the window does not paint its background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     const QFont font = gridFont();
     setFont(font);
     const QFontMetrics fm(font);
@@ -216,6 +218,7 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
     cellsDirty_ = false;
     QPainter painter(this);
     const QRect dirty = event->rect();
+    painter.fillRect(dirty, palette().brush(QPalette::Window));
     for (int i = 0; i < kCells; ++i) {
         const HexCell* cell = cells_[i];
         if (!cell->isEditing() && hexPlaces_[i].intersects(dirty)) {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPaintEvent>
 
 #include <optional>
@@ -121,6 +122,16 @@ void ByteGrid::cellChanged() {
     update(symbolArea_);
 }
 
+void ByteGrid::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::FontChange || type == QEvent::StyleChange || type == QEvent::PaletteChange) {
+        hexImages_.clear();
+        symbolImages_.clear();
+        update();
+    }
+}
+
 void ByteGrid::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     placeCells();
@@ -170,7 +181,7 @@ std::optional<std::uint64_t> hexTextKey(const QString& text) {
 QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor& foreground,
                             const QColor& background, bool hex) const {
     const qreal ratio = devicePixelRatioF();
-    QImage image(size * ratio, QImage::Format_RGB32);
+    QImage image(size * ratio, imageFormat_);
     image.setDevicePixelRatio(ratio);
     image.fill(background);
     if (text.isEmpty()) return image;
@@ -217,6 +228,16 @@ const QImage& ByteGrid::cellImage(CellImages& cache, std::optional<std::uint64_t
 void ByteGrid::paintEvent(QPaintEvent* event) {
     cellsDirty_ = false;
     QPainter painter(this);
+    // Images in the format of what is painted on are copied as they are, not converted.
+    const QPaintDevice* target = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const QImage::Format format = target && target->devType() == QInternal::Image
+                                      ? static_cast<const QImage*>(target)->format()
+                                      : QImage::Format_RGB32;
+    if (format != imageFormat_) {
+        imageFormat_ = format;
+        hexImages_.clear();
+        symbolImages_.clear();
+    }
     const QRect dirty = event->rect();
     painter.fillRect(dirty, palette().brush(QPalette::Window));
     for (int i = 0; i < kCells; ++i) {

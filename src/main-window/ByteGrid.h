@@ -43,6 +43,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
@@ -67,4 +68,5 @@ private:
     CellImages hexImages_;
     CellImages symbolImages_;
     QImage uncached_;
+    QImage::Format imageFormat_ = QImage::Format_RGB32;
 };

@@ -107,11 +107,8 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
 }
 
 int ByteGrid::focusedCell() const {
-    QWidget* focus = QApplication::focusWidget();
-    if (!focus || focus->parentWidget() != this) return -1;
-    for (int i = 0; i < kCells; ++i)
-        if (cells_[i] == focus) return i;
-    return -1;
+    const auto* cell = qobject_cast<const HexCell*>(QApplication::focusWidget());
+    return cell && cell->parentWidget() == this ? cell->index() : -1;
 }
 
 void ByteGrid::cellChanged() {

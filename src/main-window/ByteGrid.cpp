@@ -248,8 +248,10 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
         const SymbolCell* symbol = symbols_[i];
         if (symbolPlaces_[i].intersects(dirty)) {
             const QString text = symbol->text();
+            // One character as its 16 bits; no character (past the end) as U+FFFF, which
+            // no code page gives.
             const std::optional<std::uint64_t> key =
-                text.size() <= 1 ? std::optional<std::uint64_t>(text.isEmpty() ? 0x10000 : text.at(0).unicode())
+                text.size() <= 1 ? std::optional<std::uint64_t>(text.isEmpty() ? 0xFFFF : text.at(0).unicode())
                                  : std::nullopt;
             painter.drawImage(symbolPlaces_[i].topLeft(),
                               cellImage(symbolImages_, key, symbolPlaces_[i].size(), text,

@@ -367,3 +367,27 @@ TEST_F(Shown, CellsArePaintedInTheirColoursAndClicksReachThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// A byte 00 shows a faint dot in the character view; a place past the end shows nothing.
+TEST_F(Shown, ControlCharactersAndEmptyPlacesAreToldApart) {
+    QByteArray bytes(20, '\0');
+    bytes[3] = 'A';
+    openA(dir.write(QStringLiteral("a.bin"), bytes));
+    const QImage image = screen();
+    const QColor face = GridColors::buttonFace();
+    auto blank = [&](int i) {
+        const QRect place = onScreen(window->grid().symbolPlace(i));
+        for (int y = place.top(); y <= place.bottom(); ++y)
+            for (int x = place.left(); x <= place.right(); ++x)
+                if (image.pixelColor(x, y).rgb() != face.rgb()) return false;
+        return true;
+    };
+    EXPECT_FALSE(blank(5)) << "byte 00";
+    EXPECT_FALSE(blank(3)) << "byte 41";
+    EXPECT_TRUE(blank(20) && blank(255)) << "past the end";
+    EXPECT_TRUE(cellShows(image, 5, GridColors::black()) && !cellShows(image, 20, GridColors::black()));
+}
+
+}  // namespace

@@ -60,6 +60,7 @@ void mRWByt::subFileInfo() {
     error_ = 0;
     if (path_.isEmpty()) {
         size_ = 0;
+        syncReadable();
         const QDateTime now = QDateTime::currentDateTime();
         dateText_ = FileStamp::dateText(now);
         timeText_ = FileStamp::timeText(now);
@@ -73,6 +74,7 @@ void mRWByt::subFileInfo() {
         return;
     }
     size_ = info.st_size;
+    syncReadable();
     if (size_ == 0) {
         // Name, date, time and attributes keep what they held: only the length is new.
         subErrMessage(FileErrors::EmptyFile);
@@ -170,14 +172,8 @@ void mRWByt::CloseFile() {
     error_ = 0;
 }
 
-int mRWByt::GetByt(std::int64_t item) {
+int mRWByt::getBytChecked(std::int64_t item) {
     const std::int64_t offset = item - 1;
-    if (item >= 1 && item <= size_ &&
-        std::uint64_t(offset - windowOffset_) < std::uint64_t(windowLength_)) {
-        byteBuffer_ = window_[std::size_t(offset - windowOffset_)];
-        error_ = 0;
-        return byteBuffer_;
-    }
     if (path_.isEmpty()) {
         subErrMessage(-1);
         return -1;
@@ -248,11 +244,13 @@ int mRWByt::writeByte(std::uint8_t value, std::int64_t offset) {
     window_[std::size_t(at)] = value;
     markDirty(at, at + 1);
     windowLength_ = std::max(windowLength_, at + 1);
+    syncReadable();
     error_ = 0;
     return 0;
 }
 
-std::int64_t mRWByt::ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t count) {
+std::int64_t mRWByt::ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t count,
+                              ReadAhead ahead) {
     if (path_.isEmpty()) {
         subErrMessage(-1);
         return -1;
@@ -271,9 +269,11 @@ std::int64_t mRWByt::ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t
         return 0;
     }
     const std::int64_t offset = item - 1;
-    if (count >= kWindowSize) {
-        // Large spans go straight to the caller's buffer; the window stays valid once
-        // its pending writes are on the file.
+    const bool inWindow = windowOffset_ >= 0 && offset >= windowOffset_ &&
+                          offset + count <= windowOffset_ + windowLength_;
+    if (count >= kWindowSize || (ahead == ReadAhead::None && !inWindow)) {
+        // Large spans, and spans wanted without read-ahead, go straight to the caller's
+        // buffer; the window stays valid once its pending writes are on the file.
         if (!flushWindow()) return -1;
         const std::int64_t n = FileLayer::pread(fd_, out, count, offset);
         if (n < 0) {
@@ -352,6 +352,7 @@ bool mRWByt::writeCached(std::int64_t offset, std::int64_t count, const std::uin
         std::memset(window_.data() + at, fill, std::size_t(count));
     markDirty(at, at + count);
     windowLength_ = std::max(windowLength_, at + count);
+    syncReadable();
     return true;
 }
 
@@ -416,6 +417,7 @@ bool mRWByt::ensureWindow(std::int64_t offset) {
     std::memset(window_.data() + n, 0, std::size_t(kWindowSize - n));
     windowOffset_ = start;
     windowLength_ = n;
+    syncReadable();
     return true;
 }
 
@@ -474,4 +476,11 @@ void mRWByt::dropWindow() {
     dirtyLastWord_ = -1;
     windowOffset_ = -1;
     windowLength_ = 0;
+    syncReadable();
+}
+
+// GetByt answers inline from the window only what lies inside the file's size as known.
+void mRWByt::syncReadable() {
+    windowFirstItem_ = windowOffset_ + 1;
+    windowReadable_ = windowOffset_ < 0 ? 0 : std::clamp<std::int64_t>(size_ - windowOffset_, 0, windowLength_);
 }

@@ -42,8 +42,18 @@ public:
     QString DateText() const { return dateText_; }  // "dd.MM.yyyy"
     QString TimeText() const { return timeText_; }  // "HH:mm:ss"
 
-    // 0..255, or -1 on failure.
-    int GetByt(std::int64_t item);
+    // 0..255, or -1 on failure. A byte inside the cached window is answered here, inline,
+    // so a byte loop runs near the speed of a buffered read; everything else takes the
+    // checked way.
+    int GetByt(std::int64_t item) {
+        // Unsigned, so a position before the window (or no window) is out of range too.
+        const std::uint64_t at = std::uint64_t(item) - std::uint64_t(windowFirstItem_);
+        if (at < std::uint64_t(windowReadable_)) {
+            error_ = 0;
+            return window_[at];
+        }
+        return getBytChecked(item);
+    }
     // 0 on success, -1 on failure. AddByt writes anywhere from position 1 on (extending the
     // file); PutByt only inside 1..Size. Neither changes Size.
     int AddByt(int byt, std::int64_t item);
@@ -65,7 +75,12 @@ public:
     // Bulk members for the loops. Positions are 1-based as above.
     // ReadSpan reads up to `count` bytes that lie inside 1..Size into `out` and returns how
     // many it read (fewer at the end of the file), or -1 on a failure it has reported.
-    std::int64_t ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t count);
+    // Without read-ahead (for a screen of a few hundred bytes) it reads just the bytes asked
+    // for, unless the window holds them already; with it, a span smaller than the window
+    // fills the window for the reads that follow.
+    enum class ReadAhead { Window, None };
+    std::int64_t ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t count,
+                          ReadAhead ahead = ReadAhead::Window);
     // WriteSpan / FillSpan write anywhere from position 1 on, like AddByt; 0 or -1.
     int WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count);
     int FillSpan(std::int64_t item, std::int64_t count, std::uint8_t value);
@@ -75,6 +90,7 @@ private:
     void subErrMessage(int code);
     std::uint8_t funAttrCode(const QString& path);
     void reportLayerError(int err);
+    int getBytChecked(std::int64_t item);
     int checkedWrite(int byt, std::int64_t item, std::int64_t last);
     int writeByte(std::uint8_t value, std::int64_t offset);
     bool reopenForWriting();
@@ -88,6 +104,7 @@ private:
     bool flushWindow();
     void dropWindow();
     void markDirty(std::int64_t begin, std::int64_t end);
+    void syncReadable();
 
     UiServices& ui_;
     bool msgView_ = true;
@@ -114,6 +131,8 @@ private:
     std::vector<std::uint64_t> dirtyBits_;  // one bit per byte of window_
     std::int64_t windowOffset_ = -1;  // 0-based file offset of window_[0], -1 none
     std::int64_t windowLength_ = 0;   // bytes of window_ that hold file data
+    std::int64_t windowReadable_ = 0;  // of those, the bytes inside 1..Size (syncReadable)
+    std::int64_t windowFirstItem_ = 0;  // the position of window_[0] (syncReadable)
     std::int64_t dirtyFirstWord_ = 0;  // words of dirtyBits_ that may hold set bits,
     std::int64_t dirtyLastWord_ = -1;  // [first, last]; none when last < first
 };

@@ -6,6 +6,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEngine>
+#include <QPaintEvent>
+
+#include <optional>
 
 #include "AddressText.h"
 #include "GridColors.h"
@@ -37,6 +43,8 @@ QLabel* header(QWidget* parent, const char* name, const QString& caption, const 
 
 ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ByteGrid"));
+    // The grid paints all of itself, so the window does not paint its background first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     const QFont font = gridFont();
     setFont(font);
     const QFontMetrics fm(font);
@@ -45,6 +53,7 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     const int symbolWidth = fm.horizontalAdvance(QLatin1Char('W')) + 3;
 
     auto* layout = new QGridLayout(this);
+    layout_ = layout;
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setHorizontalSpacing(2);
     layout->setVerticalSpacing(2);
@@ -82,16 +91,15 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
         layout->addWidget(address, 1 + r, 0);
     }
 
+    // The layout keeps the cells' room; the cells themselves are placed in it (placeCells).
     for (int i = 0; i < kCells; ++i) {
-        auto* cell = new HexCell(i, this);
-        cell->setFixedSize(cellWidth, cellHeight);
-        cells_[i] = cell;
-        layout->addWidget(cell, 1 + row(i), 1 + column(i));
-
-        auto* symbol = new SymbolCell(i, this);
-        symbol->setFixedSize(symbolWidth, cellHeight);
-        symbols_[i] = symbol;
-        layout->addWidget(symbol, 1 + row(i), 2 + kColumns + column(i));
+        cells_[i] = new HexCell(i, this);
+        layout->addItem(new QSpacerItem(cellWidth, cellHeight, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                        1 + row(i), 1 + column(i));
+        symbols_[i] = new SymbolCell(i, this);
+        symbols_[i]->setGeometry(0, 0, 0, 0);
+        layout->addItem(new QSpacerItem(symbolWidth, cellHeight, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                        1 + row(i), 2 + kColumns + column(i));
     }
     // Tab walks the hex cells in address order.
     for (int i = 0; i + 1 < kCells; ++i) setTabOrder(cells_[i], cells_[i + 1]);
@@ -99,8 +107,173 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
 }
 
 int ByteGrid::focusedCell() const {
-    QWidget* focus = QApplication::focusWidget();
-    for (int i = 0; i < kCells; ++i)
-        if (cells_[i] == focus) return i;
-    return -1;
+    const auto* cell = qobject_cast<const HexCell*>(QApplication::focusWidget());
+    return cell && cell->parentWidget() == this ? cell->index() : -1;
+}
+
+void ByteGrid::cellChanged() {
+    // The cell areas are marked once until they are painted: a page changes 512 cells.
+    if (cellsDirty_) return;
+    cellsDirty_ = true;
+    update(hexArea_);
+    update(symbolArea_);
+}
+
+void ByteGrid::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::FontChange || type == QEvent::StyleChange || type == QEvent::PaletteChange) {
+        hexImages_.clear();
+        symbolImages_.clear();
+        update();
+    }
+}
+
+void ByteGrid::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeCells();
+}
+
+void ByteGrid::placeCells() {
+    hexArea_ = QRect();
+    symbolArea_ = QRect();
+    for (int i = 0; i < kCells; ++i) {
+        hexPlaces_[i] = layout_->cellRect(1 + row(i), 1 + column(i));
+        symbolPlaces_[i] = layout_->cellRect(1 + row(i), 2 + kColumns + column(i));
+        // Spacers keep their fixed size at the top left of their layout cell.
+        hexPlaces_[i].setSize(layout_->itemAtPosition(1 + row(i), 1 + column(i))->sizeHint());
+        symbolPlaces_[i].setSize(layout_->itemAtPosition(1 + row(i), 2 + kColumns + column(i))->sizeHint());
+        hexArea_ |= hexPlaces_[i];
+        symbolArea_ |= symbolPlaces_[i];
+        cells_[i]->setPlace(hexPlaces_[i]);
+        symbols_[i]->setGeometry(QRect(symbolPlaces_[i].topLeft(), QSize(0, 0)));
+    }
+    hexImages_.clear();
+    symbolImages_.clear();
+    update(hexArea_);
+    update(symbolArea_);
+}
+
+namespace {
+
+bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
+
+std::uint64_t colourKey(const QColor& foreground, const QColor& background) {
+    return (std::uint64_t(foreground.rgb() & 0xFFFFFF) << 24) | (background.rgb() & 0xFFFFFF);
+}
+
+// A text of up to two ASCII characters as 16 bits, or nothing for any other text.
+std::optional<std::uint64_t> hexTextKey(const QString& text) {
+    if (text.size() > 2) return std::nullopt;
+    std::uint64_t key = std::uint64_t(text.size()) << 14;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i).unicode() > 127) return std::nullopt;
+        key |= std::uint64_t(text.at(i).unicode()) << (7 * i);
+    }
+    return key;
+}
+
+}  // namespace
+
+QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor& foreground,
+                            const QColor& background, bool hex) const {
+    const qreal ratio = devicePixelRatioF();
+    QImage image(size * ratio, imageFormat_);
+    image.setDevicePixelRatio(ratio);
+    image.fill(background);
+    if (text.isEmpty()) return image;
+    QPainter painter(&image);
+    painter.setFont(font());
+    const QFontMetrics fm = fontMetrics();
+    const int top = (size.height() - fm.height() + 1) / 2;
+    if (hex) {
+        // Where a line edit without a frame puts its centred text: 2 pixels of margin each
+        // side and a pixel of room for the cursor.
+        painter.setPen(foreground);
+        const int used = fm.horizontalAdvance(text) + 1;
+        painter.drawText(2 + (size.width() - 4 - used) / 2, top + fm.ascent(), text);
+        return image;
+    }
+    // Control characters show as a faint dot; "&" is drawn as itself.
+    const QChar ch = text.at(0);
+    QColor pen = foreground;
+    if (isControl(ch)) pen.setAlpha(90);
+    painter.setPen(pen);
+    const QString shown = isControl(ch) ? QString(QChar(0x00B7)) : QString(ch);
+    painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter | Qt::TextSingleLine, shown);
+    return image;
+}
+
+const QImage& ByteGrid::cellImage(CellImages& cache, std::optional<std::uint64_t> textKey, const QSize& size,
+                                  const QString& text, const QColor& foreground, const QColor& background,
+                                  bool hex) {
+    if (!textKey) {
+        // A text typed by the user that no byte shows is drawn afresh.
+        uncached_ = renderCell(size, text, foreground, background, hex);
+        return uncached_;
+    }
+    const std::uint64_t key = (*textKey << 48) | colourKey(foreground, background);
+    auto found = cache.find(key);
+    if (found == cache.end()) {
+        // Bounded: 256 bytes in a few colours, and a code page's characters.
+        if (cache.size() > 4096) cache.clear();
+        found = cache.insert(key, renderCell(size, text, foreground, background, hex));
+    }
+    return *found;
+}
+
+void ByteGrid::paintEvent(QPaintEvent* event) {
+    cellsDirty_ = false;
+    QPainter painter(this);
+    // Images in the format of what is painted on are copied as they are, not converted.
+    const QPaintDevice* target = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const QImage::Format format = target && target->devType() == QInternal::Image
+                                      ? static_cast<const QImage*>(target)->format()
+                                      : QImage::Format_RGB32;
+    if (format != imageFormat_) {
+        imageFormat_ = format;
+        hexImages_.clear();
+        symbolImages_.clear();
+    }
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, palette().brush(QPalette::Window));
+    for (int i = 0; i < kCells; ++i) {
+        const HexCell* cell = cells_[i];
+        if (!cell->isEditing() && hexPlaces_[i].intersects(dirty)) {
+            const QString text = cell->text();
+            painter.drawImage(hexPlaces_[i].topLeft(),
+                              cellImage(hexImages_, hexTextKey(text), hexPlaces_[i].size(), text,
+                                        cell->foreground(), cell->background(), true));
+        }
+        const SymbolCell* symbol = symbols_[i];
+        if (symbolPlaces_[i].intersects(dirty)) {
+            const QString text = symbol->text();
+            // One character as its 16 bits; no character (past the end) as U+FFFF, which
+            // no code page gives.
+            const std::optional<std::uint64_t> key =
+                text.size() <= 1 ? std::optional<std::uint64_t>(text.isEmpty() ? 0xFFFF : text.at(0).unicode())
+                                 : std::nullopt;
+            painter.drawImage(symbolPlaces_[i].topLeft(),
+                              cellImage(symbolImages_, key, symbolPlaces_[i].size(), text,
+                                        symbol->foreground(), symbol->background(), false));
+        }
+    }
+}
+
+void ByteGrid::mousePressEvent(QMouseEvent* event) {
+    // A click on a parked cell lands here: it goes to the cell it was meant for.
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint at = event->position().toPoint();
+    for (int i = 0; i < kCells; ++i) {
+        if (hexPlaces_[i].contains(at)) {
+            cells_[i]->setFocus(Qt::MouseFocusReason);
+            return;
+        }
+        if (symbolPlaces_[i].contains(at)) {
+            QMouseEvent press(event->type(), QPointF(0, 0), event->scenePosition(), event->globalPosition(),
+                              event->button(), event->buttons(), event->modifiers());
+            QApplication::sendEvent(symbols_[i], &press);
+            return;
+        }
+    }
 }

@@ -4,24 +4,35 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "ByteGrid.h"
 #include "CodePage.h"
 #include "GridColors.h"
 
-HexCell::HexCell(int index, QWidget* parent)
-    : QLineEdit(parent), index_(index), foreground_(GridColors::black()),
-      background_(GridColors::buttonFace()) {
+HexCell::HexCell(int index, ByteGrid* grid)
+    : QLineEdit(grid), grid_(grid), index_(index), text_(QStringLiteral("00")),
+      foreground_(GridColors::black()), background_(GridColors::buttonFace()) {
     setObjectName(QStringLiteral("plByt0_%1").arg(index));
     setMaxLength(2);
     setReadOnly(true);
     setAlignment(Qt::AlignCenter);
     setFrame(false);
     setContextMenuPolicy(Qt::NoContextMenu);
-    setText(QStringLiteral("00"));
+    QLineEdit::setText(text_);
     applyPalette();
 }
 
+QPalette HexCell::palette() const {
+    QPalette p = QLineEdit::palette();
+    if (editing_) return p;
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(g, QPalette::Text, foreground_);
+        p.setColor(g, QPalette::Base, background_);
+    }
+    return p;
+}
+
 void HexCell::applyPalette() {
-    QPalette p = palette();
+    QPalette p = QLineEdit::palette();
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         p.setColor(g, QPalette::Text, foreground_);
         p.setColor(g, QPalette::Base, background_);
@@ -29,16 +40,34 @@ void HexCell::applyPalette() {
     setPalette(p);
 }
 
+// A parked cell is drawn by the grid; the editor draws itself.
+void HexCell::changed() {
+    if (editing_)
+        applyPalette();
+    else
+        grid_->cellChanged();
+}
+
 void HexCell::setForeground(const QColor& color) {
     if (color == foreground_) return;
     foreground_ = color;
-    applyPalette();
+    changed();
 }
 
 void HexCell::setBackground(const QColor& color) {
     if (color == background_) return;
     background_ = color;
-    applyPalette();
+    changed();
+}
+
+void HexCell::setText(const QString& text) {
+    if (editing_) {
+        QLineEdit::setText(text);
+        return;
+    }
+    if (text == text_) return;
+    text_ = text;
+    grid_->cellChanged();
 }
 
 void HexCell::setCellText(const QString& text) {
@@ -51,6 +80,7 @@ void HexCell::setCellText(const QString& text) {
 
 void HexCell::selectOnEntry(int length) {
     entrySelection_ = length;
+    if (!editing_) return;
     if (length > 0)
         setSelection(0, length);
     else {
@@ -59,7 +89,18 @@ void HexCell::selectOnEntry(int length) {
     }
 }
 
+void HexCell::setPlace(const QRect& place) {
+    place_ = place;
+    setGeometry(editing_ ? place_ : QRect(place_.topLeft(), QSize(0, 0)));
+}
+
 void HexCell::focusInEvent(QFocusEvent* event) {
+    if (!editing_) {
+        editing_ = true;
+        QLineEdit::setText(text_);
+        applyPalette();
+        setGeometry(place_);
+    }
     QLineEdit::focusInEvent(event);
     focusByMouse_ = event->reason() == Qt::MouseFocusReason;
     if (onFocusIn) onFocusIn(index_);
@@ -68,10 +109,19 @@ void HexCell::focusInEvent(QFocusEvent* event) {
 void HexCell::focusOutEvent(QFocusEvent* event) {
     focusByMouse_ = false;
     QLineEdit::focusOutEvent(event);
+    // The window judges the text while the cell still edits it.
     if (onFocusOut) onFocusOut(index_);
+    if (editing_ && !hasFocus()) {
+        text_ = QLineEdit::text();
+        editing_ = false;
+        setGeometry(QRect(place_.topLeft(), QSize(0, 0)));
+        grid_->cellChanged();
+    }
 }
 
 void HexCell::mousePressEvent(QMouseEvent* event) {
+    // Parked, the cell has no room for the application to see the click land in it.
+    if (!hasFocus() && focusPolicy() & Qt::ClickFocus) setFocus(Qt::MouseFocusReason);
     QLineEdit::mousePressEvent(event);
     if (focusByMouse_) selectOnEntry(entrySelection_);
 }

@@ -6,14 +6,16 @@
 
 #include <functional>
 
+class ByteGrid;
+
 // One cell of the character view. It holds the character exactly as given (control
-// characters included) and paints it in a fixed box, so no byte can disturb the layout:
-// control characters are drawn as a faint dot, "&" as itself.
+// characters included); the grid paints it in a fixed box, so no byte can disturb the
+// layout. The widget itself takes no room: it names the cell and takes its clicks.
 class SymbolCell : public QWidget {
     Q_OBJECT
 
 public:
-    SymbolCell(int index, QWidget* parent);
+    SymbolCell(int index, ByteGrid* grid);
 
     QString text() const { return text_; }
     void setText(const QString& text);
@@ -23,13 +25,11 @@ public:
 
     std::function<void(int)> onClick;
 
-    QSize sizeHint() const override;
-
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    ByteGrid* grid_;
     int index_;
     QString text_;
     QColor background_;

@@ -99,7 +99,8 @@ void fCompBynF::subCompare(int NumberFile) {
 
 int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes,
                           FileIdentity& drawn) {
-    // One span per screen; positions past the end read as no byte (-1). A file that cannot
+    // One span per screen, of just the screen's bytes (the read-ahead window is for
+    // loops); positions past the end read as no byte (-1). A file that cannot
     // be opened has been reported by its object and shows no bytes. The file is always
     // closed again, so a failure never leaves it open for the next drawing.
     bytes.fill(-1);
@@ -108,7 +109,7 @@ int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int
     if (file.Error() != 0) return file.Error();
     drawn = file.OpenedIdentity();
     std::array<std::uint8_t, kCells> buffer{};
-    const std::int64_t got = file.ReadSpan(screenStart + 1, buffer.data(), kCells);
+    const std::int64_t got = file.ReadSpan(screenStart + 1, buffer.data(), kCells, mRWByt::ReadAhead::None);
     const int error = file.Error();
     for (int i = 0; i < got; ++i) bytes[i] = buffer[i];
     file.CloseFile();
@@ -134,7 +135,7 @@ void fCompBynF::subScreenByt(int index, int value) {
     }
     cell->setCellText(text);
     grid_->symbol(index)->setText(character);
-    lbInfo1->clear();
+    if (!lbInfo1->text().isEmpty()) lbInfo1->clear();
 }
 
 QString fCompBynF::funSumbol(int value) const {

@@ -189,6 +189,7 @@ TEST_F(BinaryFile, PositionsAndAppendingAlsoToANewFile) {
     // AddByt appends and extends with zeros; Size waits for the next Path.
     EXPECT_EQ(file.AddByt(0xAA, 301), 0);
     EXPECT_EQ(file.AddByt(0xBB, 310), 0);
+    outside(file.GetByt(301));  // in the window now, but not yet in the file's size
     file.CloseFile();
     EXPECT_EQ(file.Size(), 300);
     EXPECT_EQ(TempDir::read(path), bytes + '\xAA' + QByteArray(8, '\0') + '\xBB');
@@ -273,7 +274,9 @@ TEST_F(CachedFile, MixedOperationsMatchAModelOfTheFile) {
             break;
         default: {
             bytes.resize(count);
-            const std::int64_t n = file.ReadSpan(item, reinterpret_cast<std::uint8_t*>(bytes.data()), count);
+            // Reads with and without read-ahead see the same bytes, pending writes included.
+            const auto ahead = value & 1 ? mRWByt::ReadAhead::None : mRWByt::ReadAhead::Window;
+            const std::int64_t n = file.ReadSpan(item, reinterpret_cast<std::uint8_t*>(bytes.data()), count, ahead);
             ASSERT_EQ(n, inside ? std::min<std::int64_t>(count, size - item + 1) : 0);
             ASSERT_EQ(bytes.left(n), model.mid(item - 1, n));
             continue;
@@ -303,6 +306,31 @@ TEST_F(CachedFile, OnlyChangedBytesAreWrittenAndEachOpeningSeesTheFileAsItIsNow)
     writeBehindOurBack(path, 4, '\x5A');
     file.OpenFileRW();
     EXPECT_EQ(file.GetByt(5), 0x5A);
+}
+
+// A screen read without read-ahead takes just its bytes: the window a byte loop would fill
+// stays unread, so a byte beside the screen is read when it is asked for, as it is then.
+TEST_F(CachedFile, AScreenReadTakesOnlyTheScreen) {
+    const QString path = openPattern(4 * KiB);
+    const QByteArray bytes = TempDir::patternBytes(4 * KiB);
+    QByteArray screen(256, '\0');
+    auto readScreen = [&](std::int64_t item) {
+        return file.ReadSpan(item, reinterpret_cast<std::uint8_t*>(screen.data()), 256, mRWByt::ReadAhead::None);
+    };
+    ASSERT_EQ(readScreen(257), 256);
+    EXPECT_EQ(screen, bytes.mid(256, 256));
+    writeBehindOurBack(path, 1000, '\x77');
+    EXPECT_EQ(file.GetByt(1001), 0x77);
+    // Once the window holds the screen, the screen comes from it, with the pending byte.
+    EXPECT_EQ(file.PutByt(0x12, 300), 0);
+    ASSERT_EQ(readScreen(257), 256);
+    EXPECT_EQ(quint8(screen[43]), 0x12);
+    // The last screen of the file is short; past the end nothing is read.
+    EXPECT_EQ(readScreen(4 * KiB - 99), 100);
+    EXPECT_EQ(readScreen(4 * KiB + 1), 0);
+    EXPECT_EQ(file.Error(), -2);
+    file.CloseFile();
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(CachedFile, DiskFullIsReportedOnceAtTheFlushOrTheCloseThatMeetsIt) {

@@ -1,5 +1,6 @@
 // What the screen shows and how it moves: cells and characters, row labels and the position
 // indicator, paging and jumping, and comparing two files screen by screen.
+#include <QBackingStore>
 #include <QProgressBar>
 
 #include "MainWindowHarness.h"
@@ -317,6 +318,93 @@ TEST_F(Screen, FocusedMismatchIsGreyInsteadOfCyan) {
     trigger("mnuSynchro");
     EXPECT_EQ(textColor(10), GridColors::black());
     EXPECT_EQ(baseColor(10), GridColors::lightCyan());
+}
+
+}  // namespace
+
+namespace {
+
+// What the window shows, as painted (not as a fresh grab would paint it).
+class Shown : public MainWindowTest {
+protected:
+    QImage screen() const {
+        QApplication::processEvents();
+        QPaintDevice* device = window->backingStore()->paintDevice();
+        EXPECT_EQ(device->devType(), int(QInternal::Image));
+        return *static_cast<QImage*>(device);
+    }
+    QRect onScreen(const QRect& place) const {
+        return place.translated(window->grid().mapTo(window.get(), QPoint(0, 0)));
+    }
+    // Some pixel of the place has exactly this colour.
+    static bool shows(const QImage& image, const QRect& place, const QColor& colour) {
+        for (int y = place.top(); y <= place.bottom(); ++y)
+            for (int x = place.left(); x <= place.right(); ++x)
+                if (image.pixelColor(x, y).rgb() == colour.rgb()) return true;
+        return false;
+    }
+    bool cellShows(const QImage& image, int i, const QColor& colour) const {
+        return shows(image, onScreen(window->grid().cellPlace(i)), colour);
+    }
+    void clickGrid(const QRect& place) {
+        QTest::mouseClick(&window->grid(), Qt::LeftButton, Qt::NoModifier, place.center());
+    }
+};
+
+// The grid paints the cells it keeps for the window: each page's bytes in their colours,
+// the highlight where the focus is, and nothing left behind by the previous screen.
+TEST_F(Shown, CellsArePaintedInTheirColoursAndClicksReachThem) {
+    const QByteArray a = screenBytes(600);
+    QByteArray b = a;
+    b[10] = char(b[10] ^ 0x5A);
+    b[256 + 20] = char(b[256 + 20] ^ 0x5A);
+    openA(dir.write(QStringLiteral("a.bin"), a));
+    openB(dir.write(QStringLiteral("b.bin"), b));
+    trigger("mnuSynchro");
+    const ByteGrid& grid = window->grid();
+    for (int page : {0, 1}) {
+        SCOPED_TRACE(page);
+        const int marked = page == 0 ? 10 : 20;
+        QImage image = screen();
+        EXPECT_TRUE(cellShows(image, marked, GridColors::darkRed()) && !cellShows(image, marked, GridColors::black()));
+        EXPECT_TRUE(cellShows(image, 30, GridColors::black()) && !cellShows(image, 30, GridColors::darkRed()));
+        EXPECT_FALSE(cellShows(image, page == 0 ? 20 : 10, GridColors::darkRed())) << "a mark of the other page";
+        // A click lands on the cell under the pointer; a click on a character, on its byte.
+        clickGrid(grid.cellPlace(40));
+        EXPECT_EQ(focusedCell(), 40);
+        EXPECT_EQ(cell(40)->geometry(), grid.cellPlace(40)) << "the focused cell edits at its place";
+        clickGrid(grid.symbolPlace(marked));
+        EXPECT_EQ(focusedCell(), marked);
+        image = screen();
+        EXPECT_TRUE(shows(image, onScreen(grid.symbolPlace(marked)), GridColors::lightCyan()));
+        EXPECT_TRUE(cellShows(image, 40, GridColors::buttonFace()) && !cellShows(image, 40, GridColors::lightCyan()));
+        EXPECT_FALSE(shows(image, onScreen(grid.symbolPlace(40)), GridColors::lightCyan()));
+        pressKey(Qt::Key_PageDown);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A byte 00 shows a faint dot in the character view; a place past the end shows nothing.
+TEST_F(Shown, ControlCharactersAndEmptyPlacesAreToldApart) {
+    QByteArray bytes(20, '\0');
+    bytes[3] = 'A';
+    openA(dir.write(QStringLiteral("a.bin"), bytes));
+    const QImage image = screen();
+    const QColor face = GridColors::buttonFace();
+    auto blank = [&](int i) {
+        const QRect place = onScreen(window->grid().symbolPlace(i));
+        for (int y = place.top(); y <= place.bottom(); ++y)
+            for (int x = place.left(); x <= place.right(); ++x)
+                if (image.pixelColor(x, y).rgb() != face.rgb()) return false;
+        return true;
+    };
+    EXPECT_FALSE(blank(5)) << "byte 00";
+    EXPECT_FALSE(blank(3)) << "byte 41";
+    EXPECT_TRUE(blank(20) && blank(255)) << "past the end";
+    EXPECT_TRUE(cellShows(image, 5, GridColors::black()) && !cellShows(image, 20, GridColors::black()));
 }
 
 }  // namespace

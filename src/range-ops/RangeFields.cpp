@@ -58,7 +58,10 @@ void RangeField::putText(const QString& text) {
 
 void RangeField::fitAddressDigits(std::int64_t fileSize) {
     const int digits = AddressText::addressFieldDigits(fileSize);
+    // A new limit puts the caret at the end; it belongs where it was.
+    const int caret = cursorPosition();
     setMaxLength(digits);
+    setCursorPosition(caret);
     if (baseWidth_ < 0) baseWidth_ = width();
     // The room the text needs, plus the frame and the caret.
     const int needed = fontMetrics().horizontalAdvance(QString(digits, QLatin1Char('D'))) + 10;
@@ -122,6 +125,18 @@ RangeDialog::RangeDialog(QWidget* parent) : QDialog(parent) {
 void RangeDialog::discard() {
     discarded_ = true;
     done(QDialog::Rejected);
+}
+
+void RangeDialog::hideKeeping() {
+    keptFocus_ = focusWidget();
+    hide();
+}
+
+// Qt does not always give the focus back to the control that had it in a window shown again.
+void RangeDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (keptFocus_) keptFocus_->setFocus(Qt::OtherFocusReason);
+    keptFocus_ = nullptr;
 }
 
 void RangeDialog::setClientTwips(int width, int height) {

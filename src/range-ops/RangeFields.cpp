@@ -78,7 +78,9 @@ void RangeField::focusInEvent(QFocusEvent* event) {
     // user left is the one that counts.
     const int caret = cursorPosition();
     QLineEdit::focusInEvent(event);
-    if (select_ != Select::OnFocus) return;
+    // The window coming back to the front, or a closed popup, is no entry into the field.
+    const bool entered = event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+    if (select_ != Select::OnFocus || !entered) return;
     setSelection(caret, text().size() - caret);
 }
 

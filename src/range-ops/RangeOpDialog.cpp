@@ -38,6 +38,13 @@ QLabel* RangeOpDialog::addLabel(const char* name, const QString& caption, int le
     auto* label = new QLabel(caption, this);
     label->setObjectName(QString::fromLatin1(name));
     placeTwips(label, left, top, width, 285);
+    // Our fonts run wider than the ones the layout was drawn for; a caption that would be
+    // cut off by its neighbour gets a slightly smaller type instead.
+    QFont font = label->font();
+    while (label->fontMetrics().horizontalAdvance(caption) > label->width() && font.pointSizeF() > 6) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        label->setFont(font);
+    }
     return label;
 }
 

@@ -9,6 +9,7 @@
 #include "FileFaults.h"
 #include "MainWindowHarness.h"
 #include "RangeCommands.h"
+#include "RangeScanners.h"
 #include "frpChSearch.h"
 #include "frpFill.h"
 #include "frpReplace.h"
@@ -494,7 +495,7 @@ TEST_F(RangeDialogs, TheProgressBarCountsOnAcrossContinuedSearches) {
 // A file that fails part-way: one report, the loop stops, the pointer comes back, and no
 // "not found" claims a search that did not finish.
 TEST_F(RangeDialogs, AFailureIsReportedOnceAndEndsTheOperation) {
-    const qint64 size = 3 * 256 * 1024;
+    const qint64 size = 3 * RangeScanners::kChunkBytes;
     openWritable(QByteArray(size, '\0'));
     openB(fileB(QByteArray(size, '\0')));
     view(1);

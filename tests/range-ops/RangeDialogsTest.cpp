@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "FileFaults.h"
+#include "ProgressBarAdapter.h"
 #include "MainWindowHarness.h"
 #include "RangeCommands.h"
 #include "RangeScanners.h"
@@ -411,6 +412,10 @@ TEST_F(RangeDialogs, ANewPatternOrAnotherDialogStartsTheSearchAfresh) {
             QTimer::singleShot(0, window.get(), [] { QApplication::activeModalWidget()->close(); });
             trigger("mnuNext");
         },
+        [&] {
+            trigger("mnuDelAll");
+            openWritable(bytes);
+        },
     };
     for (const auto& drop : droppers) {
         search(QStringLiteral("7E"));
@@ -519,6 +524,23 @@ TEST_F(RangeDialogs, AFailureIsReportedOnceAndEndsTheOperation) {
     EXPECT_EQ(ui.messages.size(), 1u) << ui.messageTexts().join('|').toStdString();
     EXPECT_EQ(TempDir::read(dir.path("a.bin")), QByteArray(size, '\0'));
     EXPECT_TRUE(shows(0));
+}
+
+// The bar takes the loop's values at most once per interval and ends on the last one.
+TEST(ProgressPacing, RepaintsAtASteadyPaceAndEndsOnTheLastValue) {
+    QProgressBar bar;
+    ProgressBarAdapter adapter(&bar);
+    ProgressPacer::beginRun(adapter, 0, 999);
+    EXPECT_EQ(adapter.maximum(), 999);
+    {
+        ProgressPacer pacer(adapter, &bar, 60'000);
+        for (int v = 1; v < 1000; ++v) pacer.show(v);
+        EXPECT_EQ(adapter.value(), 0) << "a whole interval has not passed";
+    }
+    EXPECT_EQ(adapter.value(), 999);
+    // A bar that stands above 0 keeps its range: a continued search counts on.
+    ProgressPacer::beginRun(adapter, 500, 600);
+    EXPECT_EQ(adapter.maximum(), 999);
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include "FileLayer.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
 #include "RangeCommands.h"
 #include "fCompBynF.h"
 
 int main(int argc, char** argv) {
+    FileLayer::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bivex"));
     QApplication::setApplicationVersion(QStringLiteral(BIVEX_VERSION));

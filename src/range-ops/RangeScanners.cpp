@@ -1,7 +1,5 @@
 #include "RangeScanners.h"
 
-#include <sys/stat.h>
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -11,7 +9,6 @@
 #include <cstring>
 #include <vector>
 
-#include "FileLayer.h"
 #include "mRWByt.h"
 
 namespace RangeScanners {
@@ -206,10 +203,8 @@ bool replaceBytes(mRWByt& file, std::int64_t start, std::int64_t end, std::uint8
 bool fillBytes(mRWByt& file, std::int64_t start, std::int64_t end, std::uint8_t value) {
     OpenFile open(file);
     if (!open.ok()) return false;
-    std::int64_t last = std::min(end, file.Size() - 1);
     // A file cut short since its size was taken is filled to its real end, not lengthened.
-    struct stat info;
-    if (FileLayer::stat(file.Path(), info) == 0) last = std::min<std::int64_t>(last, info.st_size - 1);
+    const std::int64_t last = std::min({end, file.Size() - 1, file.OpenedSize() - 1});
     if (last >= start && file.FillSpan(start + 1, last - start + 1, value) != 0) return false;
     return open.close();
 }

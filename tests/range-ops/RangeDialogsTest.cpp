@@ -147,8 +147,9 @@ TEST_F(RangeDialogs, OpenWithTheDefaultRangeAndTheFocusOnTheirFirstControl) {
                           QStringLiteral("0000000|%1|Ок|Отмена").arg(QString::fromLatin1(file.end)));
                 EXPECT_EQ(d.plAddresT->maxLength(), file.digits);
                 EXPECT_EQ(focusedName(), QString::fromLatin1(row.focus));
-                if (auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+                if (auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
                     EXPECT_EQ(field->selectedText(), field->text());
+                }
                 for (QWidget* control : d.findChildren<QWidget*>())
                     EXPECT_TRUE(d.rect().contains(control->geometry())) << control->objectName().toStdString();
                 // The whole default text is selected on the first entry.

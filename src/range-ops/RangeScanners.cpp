@@ -61,18 +61,23 @@ std::int64_t findInChunk(const std::uint8_t* data, std::int64_t examined, std::i
     }
     std::int64_t i = 0;
 #if defined(__SSE2__)
-    // Sixteen candidates at a time, each tested on its first two or three bytes at once:
-    // one memchr per occurrence of the first byte would stop every few hundred bytes.
-    const auto at = [data](std::int64_t k) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + k));
+    // Sixty-four candidates at a time, tested on their first two bytes at once; only a block
+    // where some candidate passes is looked at byte by byte. One memchr per occurrence of the
+    // first byte would stop every few hundred bytes.
+    const auto pairs = [data, first = _mm_set1_epi8(char(pattern[0])),
+                        second = _mm_set1_epi8(char(pattern[1]))](std::int64_t k) {
+        const auto* p = reinterpret_cast<const __m128i*>(data + k);
+        const auto* q = reinterpret_cast<const __m128i*>(data + k + 1);
+        return _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(p), first), _mm_cmpeq_epi8(_mm_loadu_si128(q), second));
     };
-    const __m128i first = _mm_set1_epi8(char(pattern[0]));
-    const __m128i second = _mm_set1_epi8(char(pattern[1]));
-    const __m128i third = _mm_set1_epi8(char(pattern[length - 1]));
-    for (; i + 16 <= examined && i + 16 + length - 1 <= got; i += 16) {
-        __m128i match = _mm_and_si128(_mm_cmpeq_epi8(at(i), first), _mm_cmpeq_epi8(at(i + 1), second));
-        if (length == 3) match = _mm_and_si128(match, _mm_cmpeq_epi8(at(i + 2), third));
-        if (const int mask = _mm_movemask_epi8(match)) return i + std::countr_zero(unsigned(mask));
+    for (; i + 64 <= examined && i + 65 <= got; i += 64) {
+        const __m128i any = _mm_or_si128(_mm_or_si128(pairs(i), pairs(i + 16)), _mm_or_si128(pairs(i + 32), pairs(i + 48)));
+        if (_mm_movemask_epi8(any) == 0) continue;
+        for (std::int64_t k = i; k < i + 64; ++k) {
+            int n = 0;
+            while (n < length && k + n < got && data[k + n] == pattern[n]) ++n;
+            if (n == length) return k;
+        }
     }
 #endif
     for (; i < examined; ++i) {

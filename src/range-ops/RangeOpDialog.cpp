@@ -30,9 +30,7 @@ RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& 
 
 RangeOpDialog::~RangeOpDialog() = default;
 
-mRWByt& RangeOpDialog::fileInView() {
-    return main_.intShowFile == 1 ? main_.FileAtributOne() : main_.FileAtributTwo();
-}
+mRWByt& RangeOpDialog::fileInView() { return main_.inView().file; }
 
 QLabel* RangeOpDialog::addLabel(const char* name, const QString& caption, int left, int top, int width) {
     auto* label = new QLabel(caption, this);

@@ -53,6 +53,7 @@ CommandSet CommandSet::without(const CommandSet& other) const {
 
 fCompBynF::fCompBynF(UiServices& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
     setObjectName(QStringLiteral("fCompBynF"));
+    setAcceptDrops(true);
     buildMenus();
     buildLayout();
     buildCommandSets();

@@ -152,6 +152,8 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // construction
@@ -167,6 +169,7 @@ private:
     // opening
     void subOpenFile();
     bool openPath(const QString& path);
+    void openInFreeSlots(const QStringList& paths);
     void subRefreshCells();
     void showFileLabels(const FileSlot& slot);
     void clearFileLabels(const FileSlot& slot);

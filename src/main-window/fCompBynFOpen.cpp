@@ -2,7 +2,11 @@
 #include "fCompBynF.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -118,10 +122,12 @@ void fCompBynF::subRefreshCells() {
     for (int i = 0; i < GridGeometry::kCells; ++i) grid_->cell(i)->repaint();
 }
 
-void fCompBynF::openFromCommandLine(const QStringList& paths) {
-    // Each path opens as the matching open command would.
-    for (int n = 0; n < paths.size() && n < 2; ++n) {
-        const QString full = QFileInfo(paths[n]).absoluteFilePath();
+void fCompBynF::openFromCommandLine(const QStringList& paths) { openInFreeSlots(paths.mid(0, 2)); }
+
+// Each path opens as the open command of the next free slot would: file A, then file B.
+void fCompBynF::openInFreeSlots(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const QString full = QFileInfo(path).absoluteFilePath();
         if (intLoadFile == 0) {
             openPath(full);
         } else if (intLoadFile == 1) {
@@ -129,6 +135,38 @@ void fCompBynF::openFromCommandLine(const QStringList& paths) {
                 subShowDate(1);
                 subRefreshCells();
             }
+        } else {
+            ui_.message(QStringLiteral("Сообщение"), QStringLiteral("Файл B уже открыт."),
+                        MessageIcon::Warning, MessageButtons::Ok);
+            return;
         }
     }
+}
+
+namespace {
+
+// One or two local files, or nothing.
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) return {};
+        paths << url.toLocalFile();
+    }
+    return paths.size() <= 2 ? paths : QStringList();
+}
+
+}  // namespace
+
+// Files dropped on the window open as the open commands would, and only when those can
+// be chosen: not while edits wait.
+void fCompBynF::dragEnterEvent(QDragEnterEvent* event) {
+    if (!bolChange && !droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void fCompBynF::dropEvent(QDropEvent* event) {
+    const QStringList paths = droppedFiles(event->mimeData());
+    if (bolChange || paths.isEmpty()) return;
+    event->acceptProposedAction();
+    openInFreeSlots(paths);
 }

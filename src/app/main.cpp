@@ -15,6 +15,7 @@
 #include "HeadlessDump.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
+#include "RangeCommands.h"
 #include "Startup.h"
 #include "TerminalUiServices.h"
 #include "fCompBynF.h"
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
 
     QtUiServices ui;
     fCompBynF window(ui);
+    installRangeCommands(window);
     installDumpCommands(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

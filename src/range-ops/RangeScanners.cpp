@@ -109,6 +109,7 @@ ScanResult findPattern(mRWByt& file, std::int64_t start, std::int64_t end, const
     OpenFile open(file);
     if (!open.ok()) {
         result.failed = true;
+        result.error = file.Error();
         return result;
     }
     const std::int64_t size = file.Size();
@@ -119,6 +120,7 @@ ScanResult findPattern(mRWByt& file, std::int64_t start, std::int64_t end, const
         const std::int64_t got = file.ReadSpan(pos + 1, buffer.data(), span + length - 1);
         if (got < 0) {
             result.failed = true;
+            result.error = file.Error();
             return result;
         }
         // Fewer bytes than the chunk's addresses: the file ends here (or has become

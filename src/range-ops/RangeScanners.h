@@ -41,6 +41,7 @@ private:
 struct ScanResult {
     std::int64_t found = -1;  // the address found, or -1
     bool failed = false;      // a file-layer failure ended the loop (already reported)
+    int error = 0;            // the file object's code for that failure
 };
 
 // The first address a from start to end at which the `length` (1..3) bytes of `pattern`

@@ -1,21 +1,12 @@
 #include "frpSearch.h"
 
+#include "AddressText.h"
 #include "BusyCursor.h"
+#include "FileErrors.h"
 #include "ProgressBarAdapter.h"
 #include "RangeScanners.h"
 #include "UiServices.h"
 #include "fCompBynF.h"
-
-namespace {
-
-int hexDigit(QChar c) {
-    const char16_t u = c.toUpper().unicode();
-    if (u >= u'0' && u <= u'9') return u - u'0';
-    if (u >= u'A' && u <= u'F') return u - u'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 SearchPattern parseSearchPattern(const QString& text) {
     SearchPattern pattern;
@@ -23,7 +14,7 @@ SearchPattern parseSearchPattern(const QString& text) {
     const QString t = text.size() % 2 ? QStringLiteral("0") + text : text;
     const int length = int(t.size() / 2);
     for (int k = 0; k < length; ++k) {
-        const int high = hexDigit(t[2 * k]), low = hexDigit(t[2 * k + 1]);
+        const int high = AddressText::hexDigitValue(t[2 * k]), low = AddressText::hexDigitValue(t[2 * k + 1]);
         if (high < 0 || low < 0) return SearchPattern{};
         pattern.bytPattern[k] = std::uint8_t(high * 16 + low);
     }
@@ -74,7 +65,7 @@ void frpSearch::knOk_Click() {
     if (check == RangeCheck::Ok) state_.curAdresFound = funSearch();
     if (state_.curAdresFound == -1) {
         discard();
-        // The file object has said what went wrong; "not found" would not be true.
+        // The failure has been told; "not found" would not be true.
         if (failed_) return;
         main_.ui().message(QStringLiteral("Сообщение"), QStringLiteral("Указанное значение не найдено"),
                            MessageIcon::Information, MessageButtons::Ok);
@@ -92,14 +83,24 @@ std::int64_t frpSearch::funSearch() {
     failed_ = false;
     const SearchPattern pattern = parseSearchPattern(plByt->text());
     if (pattern.length == 0) return -1;
-    BusyCursor busy;
-    ProgressPacer::beginRun(*progress_, state_.curAdresStart, state_.curAdresEnd);
-    ProgressPacer pacer(*progress_, conProgress);
-    RangeScanners::StepCounter steps(state_.curProgress, [&](std::int64_t value) { pacer.show(value); });
-    const RangeScanners::ScanResult result =
-        RangeScanners::findPattern(fileInView(), state_.curAdresStart, state_.curAdresEnd,
-                                   pattern.bytPattern.data(), pattern.length, steps);
+    // The search reports a failure of the file itself, once, after the pointer is back:
+    // the file object stays quiet meanwhile.
+    mRWByt& file = fileInView();
+    RangeScanners::ScanResult result;
+    {
+        BusyCursor busy;
+        ProgressPacer::beginRun(*progress_, state_.curAdresStart, state_.curAdresEnd);
+        ProgressPacer pacer(*progress_, conProgress);
+        RangeScanners::StepCounter steps(state_.curProgress, [&](std::int64_t value) { pacer.show(value); });
+        file.MsgView(false);
+        result = RangeScanners::findPattern(file, state_.curAdresStart, state_.curAdresEnd,
+                                            pattern.bytPattern.data(), pattern.length, steps);
+        file.MsgView(true);
+    }
     failed_ = result.failed;
+    if (failed_)
+        main_.ui().message(QStringLiteral("Bivex"), FileErrors::description(result.error), MessageIcon::None,
+                           MessageButtons::Ok);
     if (result.found < 0) return -1;
     state_.curAdresStart = result.found + pattern.length;
     knOk->setText(QStringLiteral("Далее"));

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "FileErrors.h"
 #include "FileFaults.h"
 #include "ProgressBarAdapter.h"
 #include "MainWindowHarness.h"
@@ -510,7 +511,11 @@ TEST_F(RangeDialogs, AFailureIsReportedOnceAndEndsTheOperation) {
         ScopedFileFault fault({FileLayer::Op::Read, 2, EIO});
         search(QStringLiteral("7E"));
     }
-    EXPECT_EQ(ui.messages.size(), 1u) << ui.messageTexts().join('|').toStdString();
+    // The byte search tells it in its own box: the program's name, no icon.
+    EXPECT_TRUE(ui.messages.size() == 1u && ui.messages[0].title == "Bivex" && ui.messages[0].icon == MessageIcon::None &&
+                ui.messages[0].text == FileErrors::description(FileErrors::DeviceIo))
+        << ui.messageTexts().join('|').toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     ui.clear();
     {
         ScopedFileFault fault({FileLayer::Op::Read, 2, EIO});

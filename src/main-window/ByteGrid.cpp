@@ -1,6 +1,11 @@
 #include "ByteGrid.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QToolTip>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +19,7 @@
 #include <optional>
 
 #include "AddressText.h"
+#include "GridClipboard.h"
 #include "GridColors.h"
 #include "HexCell.h"
 #include "SymbolCell.h"
@@ -276,4 +282,56 @@ void ByteGrid::mousePressEvent(QMouseEvent* event) {
             return;
         }
     }
+}
+
+int ByteGrid::indexAt(const QPoint& at) const {
+    for (int i = 0; i < kCells; ++i)
+        if (hexPlaces_[i].contains(at) || symbolPlaces_[i].contains(at)) return i;
+    return -1;
+}
+
+void ByteGrid::setScreenStart(std::int64_t start) {
+    if (start == screenStart_) return;
+    screenStart_ = start;
+    // A screen reader names the cell it is on by its address.
+    for (int i = 0; i < kCells; ++i)
+        cells_[i]->setAccessibleName(QStringLiteral("Адрес ") + AddressText::funHexAdres(address(start, i)));
+}
+
+void ByteGrid::copyFocusedByte() const {
+    const int focused = focusedCell();
+    if (focused >= 0 && !cells_[focused]->text().isEmpty())
+        QApplication::clipboard()->setText(GridClipboard::byteText(*this, focused));
+}
+
+// The copy commands live here rather than on shortcuts: Ctrl+C and Ctrl+A are the window's.
+void ByteGrid::contextMenuEvent(QContextMenuEvent* event) {
+    int index = indexAt(event->pos());
+    if (index < 0 || cells_[index]->text().isEmpty()) index = focusedCell();
+    const bool onByte = index >= 0 && !cells_[index]->text().isEmpty();
+    if (!onByte && cells_[0]->text().isEmpty()) return;  // no file: nothing to copy
+    QMenu menu(this);
+    auto add = [&](const char* name, const QString& caption, bool enabled, auto text) {
+        QAction* action = menu.addAction(caption, [text] { QApplication::clipboard()->setText(text()); });
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+    };
+    add("copyByte", QStringLiteral("Копировать байт"), onByte, [this, index] { return GridClipboard::byteText(*this, index); });
+    add("copyScreenHex", QStringLiteral("Копировать экран (hex)"), true, [this] { return GridClipboard::screenHex(*this); });
+    add("copyScreenText", QStringLiteral("Копировать экран (текст)"), true, [this] { return GridClipboard::screenText(*this); });
+    add("copyAddress", QStringLiteral("Копировать адрес"), onByte, [this, index] { return GridClipboard::addressText(*this, index); });
+    menu.exec(event->globalPos());
+}
+
+bool ByteGrid::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int index = indexAt(help->pos());
+        if (index >= 0 && !cells_[index]->text().isEmpty())
+            QToolTip::showText(help->globalPos(), QStringLiteral("Адрес ") + GridClipboard::addressText(*this, index), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
 }

@@ -39,12 +39,21 @@ public:
     int focusedCell() const;
     // A cell's text or colours changed: the cells are painted again.
     void cellChanged();
+    // The hex or character cell under a point of the grid, or -1.
+    int indexAt(const QPoint& at) const;
+    // The address of cell 0, for the cells' tooltips, accessible names and copies.
+    void setScreenStart(std::int64_t start);
+    std::int64_t screenStart() const { return screenStart_; }
+    // Copies the focused byte, as Ctrl+Insert in a cell does.
+    void copyFocusedByte() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void placeCells();
@@ -65,6 +74,7 @@ private:
     QRect hexArea_;
     QRect symbolArea_;
     bool cellsDirty_ = false;
+    std::int64_t screenStart_ = -1;
     CellImages hexImages_;
     CellImages symbolImages_;
     QImage uncached_;

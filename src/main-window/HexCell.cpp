@@ -134,11 +134,30 @@ void HexCell::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+// Up and Down walk the grid by rows as "K" and "M" do; Left and Right move the caret and,
+// at the cell's edge, walk on as "," and "." do. Both go through the same checks.
+int HexCell::arrowAsKey(const QKeyEvent* event) const {
+    if (event->modifiers() & ~Qt::KeypadModifier) return -1;
+    const bool whole = hasSelectedText() && selectedText().size() == text().size();
+    switch (event->key()) {
+    case Qt::Key_Up: return 75;
+    case Qt::Key_Down: return 77;
+    case Qt::Key_Left: return whole || (!hasSelectedText() && cursorPosition() == 0) ? 44 : -1;
+    case Qt::Key_Right: return whole || (!hasSelectedText() && cursorPosition() == text().size()) ? 46 : -1;
+    default: return -1;
+    }
+}
+
 void HexCell::keyPressEvent(QKeyEvent* event) {
-    int keyAscii = -1;
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ControlModifier) {
+        grid_->copyFocusedByte();
+        event->accept();
+        return;
+    }
+    int keyAscii = arrowAsKey(event);
+    if (keyAscii < 0 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter))
         keyAscii = 13;
-    else if (!event->text().isEmpty() && !(event->modifiers() & Qt::ControlModifier))
+    else if (keyAscii < 0 && !event->text().isEmpty() && !(event->modifiers() & Qt::ControlModifier))
         keyAscii = CodePage::ansiCode(event->text().at(0));
     if (keyAscii >= 0 && onKeyPress && onKeyPress(index_, keyAscii)) {
         event->accept();

@@ -53,6 +53,7 @@ protected:
 private:
     void applyPalette();
     void changed();
+    int arrowAsKey(const QKeyEvent* event) const;
 
     ByteGrid* grid_;
     int index_;

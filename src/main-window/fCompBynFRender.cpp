@@ -144,6 +144,7 @@ QString fCompBynF::funSumbol(int value) const {
 }
 
 void fCompBynF::subShowAdres(std::int64_t screenStart) {
+    grid_->setScreenStart(screenStart);
     for (int r = 0; r < kRows; ++r) {
         const QString label = AddressText::rowLabel(rowAddress(screenStart, r));
         QLineEdit* box = grid_->rowAddress(r);

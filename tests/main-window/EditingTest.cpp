@@ -131,7 +131,7 @@ TEST_F(Editing, NavigationKeysMoveTheFocusAndAreNeverTyped) {
     const struct {
         int screen;  // 0 full, 1 ends after cell 43
         int from;
-        const char* keys;  // "\r" Return, "\n" keypad Enter, otherwise typed
+        const char* keys;  // "\r" Return, "\n" keypad Enter, \1..\4 arrows up, down, left, right, \5 End; otherwise typed
         int to;
     } rows[] = {
         {0, 0, "\r", 1},    {0, 17, "\n", 18},  {0, 255, "\r", 0},  {1, 43, "\r", 0},   // next, wrapping
@@ -141,6 +141,9 @@ TEST_F(Editing, NavigationKeysMoveTheFocusAndAreNeverTyped) {
         {0, 16, "л", 0},    {0, 15, "K", 15},   {0, 0, "л", 0},     {0, 5, "M", 21},    // down
         {0, 239, "m", 255}, {1, 27, "Ь", 43},   {0, 0, "ь", 16},    {0, 245, "M", 245},
         {1, 28, "m", 28},   {1, 40, "ь", 40},
+        // The arrow keys walk as those keys do; left and right only from the cell's edge.
+        {0, 21, "\1", 5},   {0, 5, "\1", 5},    {0, 5, "\2", 21},   {1, 40, "\2", 40},  {1, 27, "\2", 43},
+        {0, 5, "\3", 4},    {0, 0, "\3", 0},    {0, 5, "\5\4", 6}, {1, 43, "\5\4", 43}, {0, 5, "\5\3", 5},
     };
     for (const auto& row : rows) {
         for (bool permission : {false, true}) {
@@ -148,8 +151,11 @@ TEST_F(Editing, NavigationKeysMoveTheFocusAndAreNeverTyped) {
             if (window->screenStartOne() != 256 * row.screen) goTo(256 * row.screen);
             if (permission != isChecked("mnuEdit")) trigger("mnuEdit");
             focusCell(row.from);
+            static const Qt::Key special[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_End};
             if (row.keys[0] == '\r' || row.keys[0] == '\n')
                 pressKey(row.keys[0] == '\r' ? Qt::Key_Return : Qt::Key_Enter);
+            else if (row.keys[0] >= 1 && row.keys[0] <= 5)
+                for (const char* k = row.keys; *k; ++k) pressKey(special[*k - 1]);
             else
                 typeKeys(QString::fromUtf8(row.keys));
             EXPECT_EQ(focusedCell(), row.to);

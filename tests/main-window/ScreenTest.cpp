@@ -1,7 +1,14 @@
 // What the screen shows and how it moves: cells and characters, row labels and the position
 // indicator, paging and jumping, and comparing two files screen by screen.
 #include <QBackingStore>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QProgressBar>
+#include <QTimer>
+#include <QToolTip>
+
+#include "GridClipboard.h"
 
 #include "MainWindowHarness.h"
 
@@ -405,6 +412,52 @@ TEST_F(Shown, ControlCharactersAndEmptyPlacesAreToldApart) {
     EXPECT_FALSE(blank(3)) << "byte 41";
     EXPECT_TRUE(blank(20) && blank(255)) << "past the end";
     EXPECT_TRUE(cellShows(image, 5, GridColors::black()) && !cellShows(image, 20, GridColors::black()));
+}
+
+// Each cell tells its address (tooltip and accessible name); the context menu and
+// Ctrl+Insert copy bytes, the screen and addresses without taking the window's shortcuts.
+TEST_F(Screen, CellsTellTheirAddressAndCopyWhatTheyShow) {
+    QByteArray bytes = screenBytes(300);
+    bytes[256 + 1] = '\x07';
+    openA(dir.write(QStringLiteral("a.bin"), bytes));
+    pressKey(Qt::Key_PageDown);
+    EXPECT_EQ(cell(5)->accessibleName(), QStringLiteral("Адрес 0000105"));
+    ByteGrid& grid = window->grid();
+    QHelpEvent tip(QEvent::ToolTip, grid.cellPlace(5).center(), grid.mapToGlobal(grid.cellPlace(5).center()));
+    QApplication::sendEvent(&grid, &tip);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Адрес 0000105"));
+
+    QString hex, text;
+    for (int a = 256; a < 300; ++a) {
+        hex += byteText(quint8(bytes[a])) + ((a - 256) % 16 == 15 || a == 299 ? "\n" : " ");
+        text += symbol(a - 256)->text().at(0).category() == QChar::Other_Control ? QStringLiteral(".") : symbol(a - 256)->text();
+        if ((a - 256) % 16 == 15 || a == 299) text += '\n';
+    }
+    EXPECT_EQ(GridClipboard::screenHex(grid), hex);
+    EXPECT_EQ(GridClipboard::screenText(grid).mid(1, 1), QStringLiteral("."));
+    EXPECT_EQ(GridClipboard::screenText(grid), text);
+
+    focusCell(7);
+    QApplication::clipboard()->clear();
+    pressKey(Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), cellText(7));
+    const struct {
+        const char* action;
+        QString copied;
+    } rows[] = {{"copyByte", cellText(5)}, {"copyAddress", "0000105"}, {"copyScreenHex", hex}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.action);
+        QApplication::clipboard()->clear();
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            menu->findChild<QAction*>(QString::fromLatin1(row.action))->trigger();
+            menu->close();
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, grid.symbolPlace(5).center(), grid.mapToGlobal(grid.symbolPlace(5).center()));
+        QApplication::sendEvent(&grid, &click);
+        EXPECT_EQ(QApplication::clipboard()->text(), row.copied);
+    }
 }
 
 }  // namespace

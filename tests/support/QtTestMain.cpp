@@ -7,10 +7,12 @@ namespace {
 
 QtMessageHandler passOn = nullptr;
 
-// The offscreen platform says this for every window it shows; dropping that one message
-// keeps the warnings that matter readable. Everything else goes on as before.
+// The offscreen platform says these for every window and every popup menu it shows;
+// dropping them keeps the warnings that matter readable. Everything else goes on as before.
 void quietOffscreenHints(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text == QLatin1String("This plugin does not support propagateSizeHints()")) return;
+    if (text == QLatin1String("This plugin does not support propagateSizeHints()") ||
+        text == QLatin1String("This plugin does not support grabbing the keyboard"))
+        return;
     passOn(type, context, text);
 }
 

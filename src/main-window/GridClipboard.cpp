@@ -1,0 +1,51 @@
+#include "GridClipboard.h"
+
+#include "AddressText.h"
+#include "ByteGrid.h"
+#include "HexCell.h"
+#include "SymbolCell.h"
+
+using namespace GridGeometry;
+
+namespace GridClipboard {
+
+namespace {
+
+// Joins what `pick` gives for each cell that shows a byte, 16 to a line.
+template <typename Pick>
+QString rows(const ByteGrid& grid, const QString& separator, Pick pick) {
+    QString out;
+    for (int r = 0; r < kRows; ++r) {
+        QString line;
+        for (int c = 0; c < kColumns; ++c) {
+            const int i = cellAt(r, c);
+            if (grid.cell(i)->text().isEmpty()) break;
+            if (c > 0) line += separator;
+            line += pick(i);
+        }
+        if (line.isEmpty()) break;
+        out += line + QLatin1Char('\n');
+    }
+    return out;
+}
+
+}  // namespace
+
+QString byteText(const ByteGrid& grid, int index) { return grid.cell(index)->text(); }
+
+QString screenHex(const ByteGrid& grid) {
+    return rows(grid, QStringLiteral(" "), [&](int i) { return grid.cell(i)->text(); });
+}
+
+QString screenText(const ByteGrid& grid) {
+    return rows(grid, QString(), [&](int i) {
+        const QString ch = grid.symbol(i)->text();
+        return ch.isEmpty() || ch.at(0).category() == QChar::Other_Control ? QStringLiteral(".") : ch;
+    });
+}
+
+QString addressText(const ByteGrid& grid, int index) {
+    return AddressText::funHexAdres(address(grid.screenStart(), index));
+}
+
+}  // namespace GridClipboard

@@ -5,6 +5,7 @@
 
 #include "HelpViewer.h"
 #include "QtUiServices.h"
+#include "RangeCommands.h"
 #include "fCompBynF.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
 
     QtUiServices ui;
     fCompBynF window(ui);
+    installRangeCommands(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();

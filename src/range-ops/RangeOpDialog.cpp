@@ -1,0 +1,69 @@
+#include "RangeOpDialog.h"
+
+#include <QProgressBar>
+
+#include "AddressText.h"
+#include "ProgressBarAdapter.h"
+#include "fCompBynF.h"
+
+RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& caption, QWidget* parent)
+    : RangeDialog(parent), main_(main), range_(state) {
+    setWindowTitle(caption);
+    const std::int64_t size = fileInView().Size();
+    lb1 = addLabel("lb1", QStringLiteral("Начало:"), 45, 45, 800);
+    lb2 = addLabel("lb2", QStringLiteral("Конец:"), 45, 375, 800);
+    plAddresO = new RangeField("plAddresO", 7, this);
+    plAddresT = new RangeField("plAddresT", 7, this);
+    plAddresO->putText(RangeFields::startText());
+    plAddresT->putText(RangeFields::endText(size));
+    knOk = new RangeButton("knOk", QStringLiteral("Ок"), this);
+    knCancel = new RangeButton("knCancel", QStringLiteral("Отмена"), this);
+    connect(knCancel, &QPushButton::clicked, this, &RangeOpDialog::knCancel_Click);
+    connect(plAddresO, &RangeField::left, this,
+            [this] { range_.curAdresStart = AddressText::funAdresValue(plAddresO->text()); });
+    connect(plAddresT, &RangeField::left, this,
+            [this] { range_.curAdresEnd = AddressText::funAdresValue(plAddresT->text()); });
+}
+
+RangeOpDialog::~RangeOpDialog() = default;
+
+mRWByt& RangeOpDialog::fileInView() {
+    return main_.intShowFile == 1 ? main_.FileAtributOne() : main_.FileAtributTwo();
+}
+
+QLabel* RangeOpDialog::addLabel(const char* name, const QString& caption, int left, int top, int width) {
+    auto* label = new QLabel(caption, this);
+    label->setObjectName(QString::fromLatin1(name));
+    placeTwips(label, left, top, width, 285);
+    return label;
+}
+
+void RangeOpDialog::placeAddressFields(int left) {
+    placeTwips(plAddresO, left, 45, 1050, 285);
+    placeTwips(plAddresT, left, 375, 1050, 285);
+    // Files of 256 MiB and more need more than 7 digits for their last address.
+    const std::int64_t size = fileInView().Size();
+    plAddresO->fitAddressDigits(size);
+    plAddresT->fitAddressDigits(size);
+}
+
+void RangeOpDialog::addProgressBar(int top, int width) {
+    lbSearch = addLabel("lbSearch", QStringLiteral("Поиск:"), 45, top - 90, 550);
+    conProgress = new QProgressBar(this);
+    conProgress->setObjectName(QStringLiteral("conProgress"));
+    conProgress->setTextVisible(false);
+    placeTwips(conProgress, 615, top, width, 120);
+    progress_ = std::make_unique<ProgressBarAdapter>(conProgress);
+}
+
+RangeCheck RangeOpDialog::readRange(bool keepStart) {
+    if (!keepStart) range_.curAdresStart = AddressText::funAdresValue(plAddresO->text());
+    range_.curAdresEnd = AddressText::funAdresValue(plAddresT->text());
+    return checkRange(range_.curAdresStart, range_.curAdresEnd, plAddresT, fileInView().Size(), main_.ui());
+}
+
+void RangeOpDialog::handBack(std::int64_t address) {
+    // The window may lower the address it is given; ours stays as it is.
+    std::int64_t shown = address;
+    main_.subSearchAddr(shown, 0);
+}

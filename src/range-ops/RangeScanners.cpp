@@ -1,0 +1,188 @@
+#include "RangeScanners.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "FileLayer.h"
+#include "mRWByt.h"
+
+namespace RangeScanners {
+
+namespace {
+
+// Reads of at least the file object's window size go straight into our buffer.
+static_assert(kChunkBytes >= 256 * 1024);
+
+// Opens the file for the length of a scope and closes it on every way out.
+class OpenFile {
+public:
+    explicit OpenFile(mRWByt& file) : file_(file) {
+        file_.OpenFileRW();
+        ok_ = file_.Error() == 0 && file_.IsOpen();
+    }
+    ~OpenFile() {
+        if (file_.IsOpen()) file_.CloseFile();
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    bool ok() const { return ok_; }
+    // Closes now; false when the pending writes could not be put on the file.
+    bool close() {
+        file_.CloseFile();
+        return file_.Error() == 0;
+    }
+
+private:
+    mRWByt& file_;
+    bool ok_ = false;
+};
+
+// The index of the first byte in which a and b differ; they are known to differ.
+std::int64_t firstDifference(const std::uint8_t* a, const std::uint8_t* b, std::int64_t n) {
+    constexpr std::int64_t kBlock = 64;
+    std::int64_t i = 0;
+    while (i + kBlock <= n && std::memcmp(a + i, b + i, kBlock) == 0) i += kBlock;
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
+// from -> to over buf[0, n), without a branch per byte; fixed-size blocks let the
+// compiler vectorise the inner loop.
+void substitute(std::uint8_t* buf, std::int64_t n, std::uint8_t from, std::uint8_t to) {
+    constexpr std::int64_t kBlock = 64;
+    std::int64_t i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        std::uint8_t* p = buf + i;
+        for (int k = 0; k < kBlock; ++k) p[k] = p[k] == from ? to : p[k];
+    }
+    for (; i < n; ++i) buf[i] = buf[i] == from ? to : buf[i];
+}
+
+}  // namespace
+
+ScanResult findPattern(mRWByt& file, std::int64_t start, std::int64_t end, const std::uint8_t* pattern,
+                       int length, StepCounter& steps) {
+    ScanResult result;
+    if (length < 1 || start > end) return result;
+    OpenFile open(file);
+    if (!open.ok()) {
+        result.failed = true;
+        return result;
+    }
+    const std::int64_t size = file.Size();
+    // Each chunk holds the addresses it examines and the pattern's tail behind the last.
+    std::vector<std::uint8_t> buffer(std::size_t(kChunkBytes + length - 1));
+    for (std::int64_t pos = start; pos <= end && pos < size;) {
+        const std::int64_t span = std::min(kChunkBytes, end - pos + 1);
+        const std::int64_t got = file.ReadSpan(pos + 1, buffer.data(), span + length - 1);
+        if (got < 0) {
+            result.failed = true;
+            return result;
+        }
+        // Fewer bytes than the chunk's addresses: the file ends here (or has become
+        // shorter than its size said); nothing lies behind this chunk.
+        const std::int64_t examined = std::min(span, got);
+        const std::uint8_t* data = buffer.data();
+        for (std::int64_t i = 0; i < examined;) {
+            const void* hit = std::memchr(data + i, pattern[0], std::size_t(examined - i));
+            if (!hit) break;
+            const std::int64_t at = static_cast<const std::uint8_t*>(hit) - data;
+            int k = 1;
+            // A byte past what could be read is past the end of the file: it matches nothing.
+            while (k < length && at + k < got && data[at + k] == pattern[k]) ++k;
+            if (k == length) {
+                steps.count(at + 1);
+                result.found = pos + at;
+                return result;
+            }
+            i = at + 1;
+        }
+        steps.count(examined);
+        if (examined < span) break;
+        pos += span;
+    }
+    return result;
+}
+
+ScanResult findMismatch(mRWByt& fileA, mRWByt& fileB, std::int64_t start, std::int64_t end, StepCounter& steps) {
+    ScanResult result;
+    OpenFile openA(fileA);
+    if (!openA.ok()) {
+        result.failed = true;
+        return result;
+    }
+    OpenFile openB(fileB);
+    if (!openB.ok()) {
+        result.failed = true;
+        return result;
+    }
+    const std::int64_t last = std::min({end, fileA.Size() - 1, fileB.Size() - 1});
+    std::vector<std::uint8_t> bytesA(static_cast<std::size_t>(kChunkBytes));
+    std::vector<std::uint8_t> bytesB(static_cast<std::size_t>(kChunkBytes));
+    for (std::int64_t pos = start; pos <= last;) {
+        const std::int64_t span = std::min(kChunkBytes, last - pos + 1);
+        const std::int64_t gotA = fileA.ReadSpan(pos + 1, bytesA.data(), span);
+        if (gotA < 0) {
+            result.failed = true;
+            return result;
+        }
+        const std::int64_t gotB = fileB.ReadSpan(pos + 1, bytesB.data(), span);
+        if (gotB < 0) {
+            result.failed = true;
+            return result;
+        }
+        const std::int64_t compared = std::min({span, gotA, gotB});
+        if (std::memcmp(bytesA.data(), bytesB.data(), std::size_t(compared)) != 0) {
+            const std::int64_t at = firstDifference(bytesA.data(), bytesB.data(), compared);
+            steps.count(at);
+            result.found = pos + at;
+            return result;
+        }
+        steps.count(compared);
+        if (compared < span) break;  // one of the files ends here now
+        pos += span;
+    }
+    return result;
+}
+
+bool replaceBytes(mRWByt& file, std::int64_t start, std::int64_t end, std::uint8_t from, std::uint8_t to) {
+    OpenFile open(file);
+    if (!open.ok()) return false;
+    const std::int64_t last = std::min(end, file.Size() - 1);
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(kChunkBytes));
+    for (std::int64_t pos = start; pos <= last;) {
+        const std::int64_t span = std::min(kChunkBytes, last - pos + 1);
+        const std::int64_t got = file.ReadSpan(pos + 1, buffer.data(), span);
+        if (got < 0) return false;
+        const std::int64_t examined = std::min(span, got);
+        std::uint8_t* data = buffer.data();
+        // Only the stretch from the first to the last matching byte is written back.
+        if (auto* first = static_cast<std::uint8_t*>(std::memchr(data, from, std::size_t(examined)))) {
+            const auto* lastHit = static_cast<const std::uint8_t*>(
+                memrchr(first, from, std::size_t(data + examined - first)));
+            const std::int64_t begin = first - data;
+            const std::int64_t count = lastHit - first + 1;
+            substitute(first, count, from, to);
+            if (file.WriteSpan(pos + begin + 1, first, count) != 0) return false;
+        }
+        if (examined < span) break;
+        pos += span;
+    }
+    return open.close();
+}
+
+bool fillBytes(mRWByt& file, std::int64_t start, std::int64_t end, std::uint8_t value) {
+    OpenFile open(file);
+    if (!open.ok()) return false;
+    std::int64_t last = std::min(end, file.Size() - 1);
+    // A file cut short since its size was taken is filled to its real end, not lengthened.
+    struct stat info;
+    if (FileLayer::stat(file.Path(), info) == 0) last = std::min<std::int64_t>(last, info.st_size - 1);
+    if (last >= start && file.FillSpan(start + 1, last - start + 1, value) != 0) return false;
+    return open.close();
+}
+
+}  // namespace RangeScanners

@@ -3,6 +3,7 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include "BlockTransferCommands.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
 #include "RangeCommands.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     QtUiServices ui;
     fCompBynF window(ui);
     installRangeCommands(window);
+    installBlockTransferCommands(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();

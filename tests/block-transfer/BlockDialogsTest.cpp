@@ -313,7 +313,7 @@ TEST_F(BlockDialogs, ARunningTransferCannotBeCancelledOrClosed) {
     play<frpSave>("mnuSave", [&](frpSave& d) {
         choose(d, target);
         enter(d.plAddresT, QStringLiteral("FFF"));
-        d.setPace({512, std::chrono::milliseconds(0)});
+        d.setPace({512, 512, std::chrono::milliseconds(0)});
         QTimer::singleShot(0, &d, [&] {
             ++looked;
             cancelEnabled = d.knCancel->isEnabled();

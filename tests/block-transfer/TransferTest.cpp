@@ -84,7 +84,7 @@ TEST_P(Transfers, LeaveTheBytesOfAByteByByteCopy) {
     const QByteArray before = row.targetSize < 0 ? QByteArray() : otherBytes(row.targetSize);
     const QString targetPath = dir.path(QStringLiteral("target.bin"));
     if (row.targetSize >= 0) dir.write(QStringLiteral("target.bin"), before);
-    const Pace pace{row.chunk, std::chrono::milliseconds(0)};
+    const Pace pace{row.chunk, row.chunk, std::chrono::milliseconds(0)};
 
     Outcome outcome;
     QByteArray expected;
@@ -143,7 +143,7 @@ TEST(TransferProgress, ShowsThePositionsOfEvery257thByte) {
     RecordingUiServices ui;
     const QString source = dir.pattern(QStringLiteral("source.bin"), 5000);
     const QString target = dir.pattern(QStringLiteral("target.bin"), 5000);
-    const Pace everyChunk{1000, std::chrono::milliseconds(0)};
+    const Pace everyChunk{1000, 1000, std::chrono::milliseconds(0)};
     RecordedProgress save, load, quick;
     subCopyToFile(ui, source, dir.path(QStringLiteral("block.bin")), 3, 4999, save, everyChunk);
     subCopyFromFile(ui, source, target, identityOf(target), 5000, 0, load, everyChunk);
@@ -208,6 +208,13 @@ TEST_F(TransferFailures, AFileThatHasGoneIsReportedOnceAndNotCreated) {
     EXPECT_FALSE(QFile::exists(gone));
     EXPECT_EQ(TempDir::read(inView), otherBytes(256));
 
+    // A file in view that has become shorter since is not lengthened: nothing is written.
+    ASSERT_TRUE(QFile::resize(inView, 100));
+    EXPECT_EQ(subCopyFromFile(ui, dir.pattern(QStringLiteral("small.bin"), 16), inView, identity, 256, 90, progress),
+              Outcome::TargetTooShort);
+    expectOneMessage(QStringLiteral("Ошибка"), kTooLong, MessageIcon::Warning);
+    EXPECT_EQ(TempDir::read(inView), otherBytes(100));
+
     // Another file under the name of the file in view is not written into (the file in
     // view lives on under another name, so its inode cannot be handed out again).
     const QString away = dir.path(QStringLiteral("away.bin"));
@@ -222,7 +229,7 @@ TEST_F(TransferFailures, AFileThatHasGoneIsReportedOnceAndNotCreated) {
     EXPECT_EQ(subCopyFromFile(ui, sourcePath, inView, identity, 4000, 0, progress), Outcome::Failed);
     expectObjectMessage(kMissing);
     EXPECT_FALSE(QFile::exists(inView));
-    EXPECT_EQ(TempDir::read(away), otherBytes(256));
+    EXPECT_EQ(TempDir::read(away), otherBytes(100));
 }
 
 TEST_F(TransferFailures, ATargetThatCannotBeWrittenIsReportedOnce) {
@@ -238,7 +245,7 @@ TEST_F(TransferFailures, ATargetThatCannotBeWrittenIsReportedOnce) {
 // A read that fails, and writes that meet the file-size limit (a disk full) half way: one
 // report, and the target holds the bytes written before the failure.
 TEST_F(TransferFailures, AFailureHalfWayStopsAfterOneReportKeepingWhatWasWritten) {
-    const Pace pace{256 * KiB, std::chrono::milliseconds(0)};
+    const Pace pace{256 * KiB, 256 * KiB, std::chrono::milliseconds(0)};
     const QByteArray big = TempDir::patternBytes(1024 * KiB);
     const QString bigSource = dir.write(QStringLiteral("big.bin"), big);
     const QString inView = dir.write(QStringLiteral("view.bin"), otherBytes(1100 * KiB));

@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QProgressBar>
 
+#include <algorithm>
+
 #include "AddressText.h"
 #include "ProgressBarAdapter.h"
 #include "UiServices.h"

@@ -141,6 +141,11 @@ Outcome subCopyToFile(UiServices& ui, const QString& sourcePath, const QString& 
         reportMissing(ui);
         return Outcome::Failed;
     }
+    if (end >= source.Size()) {
+        ui.message(kErrorTitle, QStringLiteral("Конечный адрес блока превышает конец файла-источника."),
+                   MessageIcon::Warning, MessageButtons::Ok);
+        return Outcome::DoesNotFit;
+    }
     if (!openPair(source, target)) return Outcome::Failed;
     const bool copied = copySpan(ui, source, target, start + 1, 1, end - start + 1, start,
                                  progress, pace);
@@ -158,7 +163,7 @@ Outcome subCopyFromFile(UiServices& ui, const QString& sourcePath, const QString
     const std::int64_t n = source.Size();
     if (n + start > targetSize) {
         reportTooShort(ui);
-        return Outcome::TargetTooShort;
+        return Outcome::DoesNotFit;
     }
     if (readOnly(inView)) {
         reportReadOnly(ui, QStringLiteral("Файл-приёмник предназначен только для чтения!"));
@@ -182,7 +187,7 @@ Outcome subCopyFromFile(UiServices& ui, const QString& sourcePath, const QString
     // address was chosen.
     if (n + start > inView.Size()) {
         reportTooShort(ui);
-        return Outcome::TargetTooShort;
+        return Outcome::DoesNotFit;
     }
     if (!openPair(source, inView)) return Outcome::Failed;
     const bool copied = copySpan(ui, source, inView, 1, start + 1, n, 0, progress, pace);

@@ -40,7 +40,7 @@ struct Pace {
 
 enum class Outcome {
     Done,            // every byte transferred
-    TargetTooShort,  // the block would not fit into the target: nothing written
+    DoesNotFit,      // the block lies beyond the end of a file: nothing written
     ReadOnlyTarget,  // refused with a message: nothing written
     Failed,          // stopped after one reported failure
 };
@@ -57,7 +57,8 @@ FileIdentity identityOf(const QString& path);
 bool sameFile(const QString& first, const QString& second);
 
 // The bytes `start`..`end` of `sourcePath` into `targetPath` from its first byte on. The
-// target is created when missing and never shortened.
+// target is created when missing and never shortened. A source that has become shorter
+// than `end` + 1 is refused with nothing written.
 Outcome subCopyToFile(UiServices& ui, const QString& sourcePath, const QString& targetPath,
                       std::int64_t start, std::int64_t end, Progress& progress,
                       const Pace& pace = {});

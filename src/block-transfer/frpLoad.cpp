@@ -58,7 +58,7 @@ void frpLoad::knOk_Click() {
         const BlockTransfer::Outcome outcome = BlockTransfer::subCopyFromFile(
             ui_, source, strPathTarget, target_, lngSizeTarget, start, progress, pace_);
         // A block that did not fit has left the file as it was: nothing to redraw.
-        if (outcome != BlockTransfer::Outcome::TargetTooShort && main_.intShowFile > 0)
+        if (outcome != BlockTransfer::Outcome::DoesNotFit && main_.intShowFile > 0)
             main_.subShowDate(main_.intShowFile);
     });
 }

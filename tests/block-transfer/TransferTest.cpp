@@ -24,6 +24,7 @@ constexpr qint64 KiB = 1024;
 const QString kEmpty = QStringLiteral("Файл пустой и не содержит ни одного байта данных.");
 const QString kMissing = QStringLiteral("Error №53.     Файл не найден");
 const QString kDiskFull = QStringLiteral("Нет места на диске. Воспользуйтесь другим диском большего объёма.");
+const QString kBeyondSource = QStringLiteral("Конечный адрес блока превышает конец файла-источника.");
 const QString kTooLong = QStringLiteral("Конечный адрес блока превышает конец файла-приёмника.");
 const QString kTargetReadOnly = QStringLiteral("Файл-приёмник предназначен только для чтения!");
 const QString kFileReadOnly = QStringLiteral("Файл предназначен только для чтения!");
@@ -96,13 +97,14 @@ TEST_P(Transfers, LeaveTheBytesOfAByteByByteCopy) {
     case Op::Load:
         outcome = subCopyFromFile(ui, sourcePath, targetPath, identityOf(targetPath), before.size(),
                                   row.start, progress, pace);
-        expected = row.outcome == Outcome::Done ? loadedBytes(source, before, row.start) : before;
+        expected = loadedBytes(source, before, row.start);
         break;
     case Op::Fill:
         outcome = subFillNewFile(ui, targetPath, row.start, row.end, 0xA5, progress, pace);
         expected = filledBytes(before, row.start, row.end, char(0xA5));
         break;
     }
+    if (row.outcome == Outcome::DoesNotFit) expected = before;
     EXPECT_EQ(outcome, row.outcome);
     EXPECT_EQ(ui.messageTexts(), row.messages);
     const QByteArray after = TempDir::read(targetPath);
@@ -120,9 +122,10 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"SaveOverLongerFileInOddChunks", Op::Save, 600 * KiB + 5, 700 * KiB, 3, 600 * KiB + 4, 7 * KiB + 3},
         Row{"SaveAcrossCacheWindowsInBigChunks", Op::Save, 600 * KiB + 5, 100, 77, 600 * KiB, 300 * KiB},
         Row{"SaveByteByByte", Op::Save, 600, 10, 5, 580, 1},
+        Row{"SaveBeyondAShortenedSourceWritesNothing", Op::Save, 50, 20, 0, 50, 1 << 20, Outcome::DoesNotFit, {kBeyondSource}},
         Row{"SaveIntoEmptyFileSaysSoAndFillsIt", Op::Save, 300, 0, 0, 299, 64, Outcome::Done, {kEmpty}},
         Row{"LoadSixteenBytesAtEnd", Op::Load, 16, 256, 0xF0, 0, 1 << 20},
-        Row{"LoadOneByteTooFarWritesNothing", Op::Load, 16, 256, 0xF1, 0, 1 << 20, Outcome::TargetTooShort, {kTooLong}},
+        Row{"LoadOneByteTooFarWritesNothing", Op::Load, 16, 256, 0xF1, 0, 1 << 20, Outcome::DoesNotFit, {kTooLong}},
         Row{"LoadWholeFileAtZero", Op::Load, 256, 256, 0, 0, 1 << 20},
         Row{"LoadAcrossCacheWindowsInOddChunks", Op::Load, 300 * KiB + 9, 700 * KiB, 256 * KiB - 3, 0, 5 * KiB + 1},
         Row{"LoadInBigChunks", Op::Load, 600 * KiB, 600 * KiB + 1, 1, 0, 512 * KiB},
@@ -211,7 +214,7 @@ TEST_F(TransferFailures, AFileThatHasGoneIsReportedOnceAndNotCreated) {
     // A file in view that has become shorter since is not lengthened: nothing is written.
     ASSERT_TRUE(QFile::resize(inView, 100));
     EXPECT_EQ(subCopyFromFile(ui, dir.pattern(QStringLiteral("small.bin"), 16), inView, identity, 256, 90, progress),
-              Outcome::TargetTooShort);
+              Outcome::DoesNotFit);
     expectOneMessage(QStringLiteral("Ошибка"), kTooLong, MessageIcon::Warning);
     EXPECT_EQ(TempDir::read(inView), otherBytes(100));
 

@@ -45,7 +45,7 @@ void BlockField::focusInEvent(QFocusEvent* event) {
     if (!selectOnEntry_) setCursorPosition(caret);  // drops the selection Qt makes on Tab
 }
 
-BlockDialog::BlockDialog(UiServices& ui, BlockState& state, const QString& caption, bool fieldsSelect,
+BlockDialog::BlockDialog(UiServices& ui, BlockState& state, const QString& caption, bool startSelects,
                          QWidget* parent)
     : RangeDialog(parent), ui_(ui), state_(state) {
     setWindowTitle(caption);
@@ -62,7 +62,7 @@ BlockDialog::BlockDialog(UiServices& ui, BlockState& state, const QString& capti
     placeTwips(bnSelect, 4005, 45, 375, kRowHeight);
 
     lb1 = addLabel("lb1", QStringLiteral("Начало:"), kFirstRowTop);
-    plAddresO = addField("plAddresO", kFirstRowTop, 7, 1050, fieldsSelect, &state_.lngAdresStart);
+    plAddresO = addField("plAddresO", kFirstRowTop, 7, 1050, startSelects, &state_.lngAdresStart);
     plAddresO->putText(QStringLiteral("0"));
 
     knOk = new RangeButton("knOk", QStringLiteral("Ок"), this);

@@ -46,8 +46,8 @@ class BlockDialog : public RangeDialog {
     Q_OBJECT
 
 public:
-    // `fieldsSelect`: the fields select from the caret to the end on entry.
-    BlockDialog(UiServices& ui, BlockState& state, const QString& caption, bool fieldsSelect,
+    // `startSelects`: the start field selects from the caret to the end on entry.
+    BlockDialog(UiServices& ui, BlockState& state, const QString& caption, bool startSelects,
                 QWidget* parent);
     ~BlockDialog() override;
 

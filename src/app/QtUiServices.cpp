@@ -64,6 +64,8 @@ bool QtUiServices::chooseFile(FileDialogRequest& request, bool save) {
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     // Qt's own dialog behaves the same on every desktop, which the callers rely on.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The dialog only chooses a name: it must never delete or rename the user's files.
+    dialog.setOption(QFileDialog::ReadOnly);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // A name that does not exist yet may be typed in both dialogs.
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -4,12 +4,14 @@
 #include <QTimer>
 
 #include "BlockTransferCommands.h"
+#include "FileLayer.h"
 #include "HelpViewer.h"
 #include "QtUiServices.h"
 #include "RangeCommands.h"
 #include "fCompBynF.h"
 
 int main(int argc, char** argv) {
+    FileLayer::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bivex"));
     QApplication::setApplicationVersion(QStringLiteral(BIVEX_VERSION));

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -55,9 +56,19 @@ int open(const QString& path, int flags, mode_t mode) {
             if (err == EINTR) continue;
             return -err;
         }
-        int fd = ::open(name.constData(), flags | O_CLOEXEC, mode);
-        if (fd >= 0) return fd;
-        if (errno != EINTR) return -errno;
+        int fd = ::open(name.constData(), flags | O_CLOEXEC | O_NONBLOCK, mode);
+        if (fd < 0) {
+            if (errno == EINTR) continue;
+            return -errno;
+        }
+        struct stat info;
+        int r = ::fstat(fd, &info) == 0 ? 0 : -errno;
+        if (r == 0 && !S_ISREG(info.st_mode)) r = S_ISDIR(info.st_mode) ? -EISDIR : -EBADF;
+        if (r < 0) {
+            ::close(fd);
+            return r;
+        }
+        return fd;
     }
 }
 
@@ -188,5 +199,7 @@ int unlink(const QString& path) {
     if (::unlink(encoded(path).constData()) == 0) return 0;
     return -errno;
 }
+
+void ignoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 }  // namespace FileLayer

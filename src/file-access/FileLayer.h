@@ -13,7 +13,9 @@
 // caller sees either the whole transfer or a failure.
 namespace FileLayer {
 
-// Opens with O_CLOEXEC added to `flags`. Returns the descriptor.
+// Opens with O_CLOEXEC and O_NONBLOCK added to `flags`, so that a FIFO or device put where
+// a file was expected can never block the program; anything but a regular file is then
+// refused (-EISDIR for a folder, -EBADF otherwise). Returns the descriptor.
 int open(const QString& path, int flags, mode_t mode = 0666);
 // Releases the descriptor even when it reports a failure (as Linux does); never retried.
 int close(int fd);
@@ -30,6 +32,10 @@ int stat(const QString& path, struct stat& info);
 int fstat(int fd, struct stat& info);
 int access(const QString& path, int mode);
 int unlink(const QString& path);
+
+// A write past the process's file-size limit then fails with EFBIG (reported as a full
+// disk) instead of the signal ending the program. Called once at start.
+void ignoreFileSizeSignal();
 
 // ---- Failure injection, for tests ----
 // Read and Write cover the positioned and the sequential calls alike.

@@ -127,26 +127,27 @@ void mRWByt::OpenFileRW() {
         subErrMessage(-4);
         return;
     }
-    const bool readOnly = (fileAttr_ & 1) != 0;
-    // Opening for writing creates a file that did not exist when the path was assigned
-    // (a new file to be written). A file that existed then and has gone since is not
-    // silently replaced by an empty one: the open fails as "file not found".
-    const int flags = readOnly ? O_RDONLY : (O_RDWR | (existedAtPath_ ? 0 : O_CREAT));
+    // Reading never needs write access: a file that lost its write permission since it
+    // was opened is still shown. Only a path that named no file when it was assigned is
+    // opened for writing now, to create it (a new file to be written). A file that
+    // existed then and has gone since is not silently replaced by an empty one.
+    const int flags = existedAtPath_ ? O_RDONLY : (O_RDWR | O_CREAT);
     const int fd = FileLayer::open(path_, flags);
     if (fd < 0) {
         reportLayerError(-fd);
         return;
     }
     struct stat info;
-    int r = FileLayer::fstat(fd, info);
-    if (r == 0 && S_ISDIR(info.st_mode)) r = -EISDIR;
-    if (r < 0) {
+    if (const int r = FileLayer::fstat(fd, info); r < 0) {
         FileLayer::close(fd);
         reportLayerError(-r);
         return;
     }
     fd_ = fd;
-    writable_ = !readOnly;
+    writable_ = !existedAtPath_;
+    mayWrite_ = (fileAttr_ & 1) == 0;
+    openedIdentity_ = FileIdentity{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), true};
+    openedSize_ = info.st_size;
     if (window_.empty()) {
         window_.assign(kWindowSize, 0);
         dirtyBits_.assign(kWindowSize / 64, 0);
@@ -165,6 +166,7 @@ void mRWByt::CloseFile() {
     const int r = FileLayer::close(fd_);
     fd_ = -1;
     writable_ = false;
+    mayWrite_ = false;
     if (!flushed) return;  // that failure has been reported and stays in Error
     if (r < 0) {
         reportLayerError(-r);
@@ -234,9 +236,10 @@ int mRWByt::writeByte(std::uint8_t value, std::int64_t offset) {
         subErrMessage(FileErrors::BadHandle);
         return -1;
     }
+    if (!writable_ && mayWrite_ && !reopenForWriting()) return -1;
     if (!writable_) {
-        // A file opened for reading refuses the write now, once per call; cached it would
-        // only fail later, and at another call.
+        // A read-only file refuses the write now, once per call; cached it would only
+        // fail later, and at another call.
         const std::int64_t r = FileLayer::pwrite(fd_, &value, 1, offset);
         if (r < 0) {
             reportLayerError(int(-r));
@@ -325,6 +328,7 @@ int mRWByt::writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t*
         subErrMessage(FileErrors::BadHandle);
         return -1;
     }
+    if (!writable_ && mayWrite_ && !reopenForWriting()) return -1;
     const std::int64_t offset = item - 1;
     const std::int64_t end = offset + count;
     const bool oneWindow = (offset & ~(kWindowSize - 1)) == ((end - 1) & ~(kWindowSize - 1));
@@ -362,6 +366,26 @@ int mRWByt::writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t*
     }
     error_ = 0;
     return 0;
+}
+
+// The first write: the file is opened again, for writing, and used only when it is still
+// the file that was opened for reading (another program may have put a new file under the
+// name since). The window and its bytes stay valid: it is the same file.
+bool mRWByt::reopenForWriting() {
+    const int fd = FileLayer::open(path_, O_RDWR);
+    if (fd < 0) {
+        reportLayerError(-fd);
+        return false;
+    }
+    if (FileIdentity::ofDescriptor(fd) != openedIdentity_) {
+        FileLayer::close(fd);
+        reportLayerError(ESTALE);
+        return false;
+    }
+    FileLayer::close(fd_);
+    fd_ = fd;
+    writable_ = true;
+    return true;
 }
 
 // Makes the window hold `offset`, writing out the pending bytes of the window it leaves.

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "FileIdentity.h"
+
 class UiServices;
 
 // The binary file object: the one way the program reads and writes the bytes of a file.
@@ -47,8 +49,15 @@ public:
     int AddByt(int byt, std::int64_t item);
     int PutByt(int byt, std::int64_t item);
 
+    // Opens the file for reading; the first write through the object reopens the same
+    // file (same device and inode) for writing, so a file that may only be read is still
+    // shown. A path that named no file when it was assigned is created, for writing.
     void OpenFileRW();
     void CloseFile();
+    // The file as the last successful OpenFileRW found it: its identity and its length
+    // then (which another program may have changed since Size was read).
+    FileIdentity OpenedIdentity() const { return openedIdentity_; }
+    std::int64_t OpenedSize() const { return openedSize_; }
     int Error() const { return error_; }
     std::uint8_t FileAttr() const { return fileAttr_; }
     bool IsOpen() const { return fd_ >= 0; }
@@ -68,6 +77,7 @@ private:
     void reportLayerError(int err);
     int checkedWrite(int byt, std::int64_t item, std::int64_t last);
     int writeByte(std::uint8_t value, std::int64_t offset);
+    bool reopenForWriting();
     int writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t* data,
                   std::uint8_t fill);
     bool ensureWindow(std::int64_t offset);
@@ -84,7 +94,10 @@ private:
     QString timeText_;
     std::uint8_t byteBuffer_ = 0;
     int fd_ = -1;
-    bool writable_ = false;
+    bool writable_ = false;   // the descriptor is open for writing
+    bool mayWrite_ = false;   // the file is not read-only: a write may reopen it for writing
+    FileIdentity openedIdentity_;
+    std::int64_t openedSize_ = 0;
     bool existedAtPath_ = false;  // the path named a regular file when it was assigned
     int error_ = 0;
     int lastErrno_ = 0;  // of the last file-layer failure, for its description

@@ -18,6 +18,7 @@
 #include "ByteGrid.h"
 #include "GridColors.h"
 #include "HexCell.h"
+#include "PathLabel.h"
 #include "ProgressBarAdapter.h"
 #include "SymbolCell.h"
 #include "UiServices.h"
@@ -140,8 +141,9 @@ void fCompBynF::buildMenus() {
 
 namespace {
 
+template <typename Label = QLabel>
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new Label(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     return label;
@@ -181,8 +183,8 @@ void fCompBynF::buildLayout() {
     files->setVerticalSpacing(2);
     lbFile1 = makeLabel(central, "lbFile1", QStringLiteral("Файл А:"));
     lbFile2 = makeLabel(central, "lbFile2", QStringLiteral("Файл В:"));
-    lbFileOne = makeLabel(central, "lbFileOne", QStringLiteral("Не загружен"));
-    lbFileTwo = makeLabel(central, "lbFileTwo", QStringLiteral("Не загружен"));
+    lbFileOne = makeLabel<PathLabel>(central, "lbFileOne", QStringLiteral("Не загружен"));
+    lbFileTwo = makeLabel<PathLabel>(central, "lbFileTwo", QStringLiteral("Не загружен"));
     lbSizeOne = makeLabel(central, "lbSizeOne", QStringLiteral("0 byte"));
     lbSizeTwo = makeLabel(central, "lbSizeTwo", QStringLiteral("0 byte"));
     lbDateTime1 = makeLabel(central, "lbDateTime1", QString());
@@ -279,8 +281,6 @@ void fCompBynF::buildLayout() {
     lbInfo1 = makeLabel(central, "lbInfo1", QString());
     lbInfo2 = makeLabel(central, "lbInfo2", QString());
     lbInvers = makeLabel(central, "lbInvers", QString());
-    lbInfo1->setMinimumWidth(140);
-    lbStatusBarText->setMinimumWidth(120);
     info->addWidget(lbProgressBar, 0, 0);
     info->addWidget(conProgressBar, 0, 1, 1, 3);
     info->addWidget(lbStatusBar, 1, 0);
@@ -290,6 +290,8 @@ void fCompBynF::buildLayout() {
     info->addWidget(lbInfo1, 2, 1);
     info->addWidget(lbInfo2, 2, 2);
     info->addWidget(lbInvers, 2, 3);
+    // A column minimum, not the labels' own: a label keeps room for its whole text.
+    info->setColumnMinimumWidth(1, 140);
     info->setColumnMinimumWidth(2, 70);
     info->setColumnMinimumWidth(3, 70);
     bottom->addLayout(info);

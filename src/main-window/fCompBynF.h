@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -133,13 +134,15 @@ private:
     void subOpenFile();
     bool openPath(const QString& path);
     void subRefreshCells();
+    void showFileLabels(int slot);
     void showReadOnlyIndicator(const mRWByt& file);
     void selectViewButton(QRadioButton* button);
     void deselectViewButtons();
 
     // rendering
     void subCompare(int NumberFile);
-    int readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes);
+    int readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes,
+                   FileIdentity& drawn);
     void subScreenByt(int index, int value);
     QString funSumbol(int value) const;
     void subShowAdres(std::int64_t screenStart);
@@ -150,7 +153,9 @@ private:
     void subLockByt();
     void subCheckByt(int index);
     void subChangeMenu(bool on);
-    bool subRwcordByt();
+    enum class RecordResult { Written, Failed, Refused };
+    RecordResult subRwcordByt();
+    bool refuseRecording(const mRWByt& file);
     bool writePermission() const;
 
     mRWByt& fileInView() { return intShowFile == 1 ? *fileOne_ : *fileTwo_; }
@@ -171,6 +176,12 @@ private:
     std::int64_t curBlock = 0;
     bool bolChange = false;
     QString strFileText;
+
+    // Recording writes exactly the cells the user changed since the screen was drawn, and
+    // only into the file the screen was read from.
+    std::bitset<256> editedCells_;
+    std::array<int, 256> drawnBytes_{};  // the bytes of the file in view as drawn, -1 none
+    std::array<FileIdentity, 2> drawnIdentity_{};  // per slot: the file of its last drawing
 
     std::vector<QAction*> shortcutActions_;  // the commands that have a shortcut
 

@@ -180,6 +180,7 @@ void fCompBynF::subCheckByt(int index) {
     }
     lbInfo1->setText(strOldByt);
     cell->setForeground(GridColors::blue());
+    editedCells_.set(std::size_t(index));
 }
 
 void fCompBynF::lbSumbol_Click(int index) { grid_->cell(index)->setFocus(Qt::MouseFocusReason); }

@@ -7,7 +7,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <fcntl.h>
+
 #include "BusyCursor.h"
+#include "FileErrors.h"
+#include "FileLayer.h"
 #include "ByteGrid.h"
 #include "HexCell.h"
 #include "UiServices.h"
@@ -65,6 +69,17 @@ bool fCompBynF::openPath(const QString& path) {
                     MessageIcon::Warning, MessageButtons::Ok);
         return false;
     }
+    // A file that cannot be read is refused here, once, rather than at every drawing.
+    if (const int fd = FileLayer::open(path, O_RDONLY); fd < 0) {
+        ui_.message(QStringLiteral("Ошибка"),
+                    QStringLiteral("Файл «") + path + QStringLiteral("» не удаётся прочитать (") +
+                        FileErrors::description(FileErrors::codeForErrno(-fd), -fd) +
+                        QStringLiteral("). Он не открыт."),
+                    MessageIcon::Warning, MessageButtons::Ok);
+        return false;
+    } else {
+        FileLayer::close(fd);
+    }
     BusyCursor busy;
     if (intLoadFile == 0) {
         fileOne_->Path(path);
@@ -75,9 +90,7 @@ bool fCompBynF::openPath(const QString& path) {
             return false;
         }
         showReadOnlyIndicator(*fileOne_);
-        lbFileOne->setText(fileOne_->Path());
-        lbSizeOne->setText(sizeText(fileOne_->Size()));
-        lbDateTime1->setText(dateTimeText(*fileOne_));
+        showFileLabels(1);
         setWindowTitle(QStringLiteral("   «") + fileOne_->Name() + QStringLiteral("»"));
         curAdresOne = 0;
         intLoadFile = 1;
@@ -92,15 +105,20 @@ bool fCompBynF::openPath(const QString& path) {
     fileTwo_->Path(path);
     if (fileTwo_->Error() == -5) return false;  // slot B stays unloaded
     showReadOnlyIndicator(*fileTwo_);
-    lbFileTwo->setText(fileTwo_->Path());
-    lbSizeTwo->setText(sizeText(fileTwo_->Size()));
-    lbDateTime2->setText(dateTimeText(*fileTwo_));
+    showFileLabels(2);
     curAdresTwo = 0;
     intLoadFile = 2;
     knViweOne->setEnabled(true);
     knViweTwo->setEnabled(true);
     for (QAction* a : {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch}) a->setEnabled(true);
     return true;
+}
+
+void fCompBynF::showFileLabels(int slot) {
+    const mRWByt& file = slot == 1 ? *fileOne_ : *fileTwo_;
+    (slot == 1 ? lbFileOne : lbFileTwo)->setText(file.Path());
+    (slot == 1 ? lbSizeOne : lbSizeTwo)->setText(sizeText(file.Size()));
+    (slot == 1 ? lbDateTime1 : lbDateTime2)->setText(dateTimeText(file));
 }
 
 void fCompBynF::subRefreshCells() {

@@ -5,12 +5,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "AddressText.h"
 #include "ByteGrid.h"
 #include "HexCell.h"
+#include "UiServices.h"
 
 using namespace GridGeometry;
 
 void fCompBynF::knRecord_Click() {
+    const RecordResult result = subRwcordByt();
+    if (result == RecordResult::Refused) return;  // the edits stay, to be cancelled
     if (intLoadFile == 2) {
         mnuChSearch->setEnabled(true);
         knViweOne->setEnabled(true);
@@ -21,39 +25,59 @@ void fCompBynF::knRecord_Click() {
         a->setEnabled(true);
     knNextScreen->setEnabled(true);
     subChangeMenu(false);
-    const bool reported = !subRwcordByt();
     // After a reported failure the redraw would only say the same again.
-    fileInView().MsgView(!reported);
+    fileInView().MsgView(result == RecordResult::Written);
     subShowDate(intShowFile);
     fileInView().MsgView(true);
 }
 
-// False when the file object reported a failure.
-bool fCompBynF::subRwcordByt() {
+// Writes the edited cells, and only those: a byte another program changed on the screen
+// since it was drawn is not put back.
+fCompBynF::RecordResult fCompBynF::subRwcordByt() {
     mRWByt& file = fileInView();
-    const std::int64_t base = kScreenBytes * (curBlock - 1) + 1;
+    const std::int64_t base = screenStartInView() + 1;
     file.OpenFileRW();
-    if (file.Error() != 0) return false;  // reported by the file object; nothing to write into
+    if (file.Error() != 0) return RecordResult::Failed;  // reported by the file object
+    if (refuseRecording(file)) {
+        file.CloseFile();
+        return RecordResult::Refused;
+    }
     bool failed = false;
-    for (int i = 0; i < kCells; ++i) {
-        const QString text = grid_->cell(i)->text();
-        if (text.isEmpty()) break;
+    for (int i = 0; i < kCells && !failed; ++i) {
+        if (!editedCells_.test(std::size_t(i))) continue;
         bool ok = false;
-        const int value = text.toInt(&ok, 16);
-        if (!ok) break;  // a cell never holds anything else once left; be safe anyway
-        const int current = file.GetByt(base + i);
-        if (current == -1) {
-            failed = file.Error() != -2;  // past the end is no failure
-            break;
-        }
+        const int value = grid_->cell(i)->text().toInt(&ok, 16);
         // One failed write is reported once; the rest of the screen is not attempted.
-        if (value != current && file.PutByt(value, base + i) != 0) {
-            failed = true;
-            break;
-        }
+        if (!ok || value == drawnBytes_[std::size_t(i)]) continue;  // changed back: nothing to write
+        failed = file.PutByt(value, base + i) != 0;
     }
     file.CloseFile();  // the cached bytes reach the file here; a failure is reported
-    return !failed && file.Error() == 0;
+    return !failed && file.Error() == 0 ? RecordResult::Written : RecordResult::Failed;
+}
+
+// Whether the open file is no longer the one the screen was read from (another file put
+// under its name), or has become too short to hold an edited byte. Says so once.
+bool fCompBynF::refuseRecording(const mRWByt& file) {
+    const int slot = intShowFile == 1 ? 0 : 1;
+    QString why;
+    if (file.OpenedIdentity() != drawnIdentity_[slot]) {
+        why = QStringLiteral("» заменён другим файлом после того, как экран был прочитан.");
+    } else {
+        for (int i = 0; i < kCells; ++i) {
+            const std::int64_t address = screenStartInView() + i;
+            if (editedCells_.test(std::size_t(i)) && address >= file.OpenedSize()) {
+                why = QStringLiteral("» стал короче после того, как экран был прочитан: изменённый байт по адресу ") +
+                      AddressText::funHexAdres(address) + QStringLiteral(" лежит за его концом.");
+                break;
+            }
+        }
+    }
+    if (why.isEmpty()) return false;
+    ui_.message(QStringLiteral("Ошибка"),
+                QStringLiteral("Файл «") + file.Path() + why +
+                    QStringLiteral(" Изменения не записаны; их можно отменить (Правка → Отмена)."),
+                MessageIcon::Warning, MessageButtons::Ok);
+    return true;
 }
 
 void fCompBynF::mnuCanscel_Click() {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <array>
 
 #include "AddressText.h"
@@ -79,10 +80,12 @@ void fCompBynF::subCompare(int NumberFile) {
     std::array<int, kCells> a{};
     std::array<int, kCells> b{};
     const bool two = intLoadFile != 1;
-    const int errorA = readScreen(*fileOne_, curAdresOne, a);
-    const int errorB = two ? readScreen(*fileTwo_, curAdresTwo, b) : 0;
+    editedCells_.reset();
+    const int errorA = readScreen(*fileOne_, curAdresOne, a, drawnIdentity_[0]);
+    const int errorB = two ? readScreen(*fileTwo_, curAdresTwo, b, drawnIdentity_[1]) : 0;
     const bool showA = NumberFile == 1 || !two;
     const int errorInView = showA ? errorA : errorB;
+    drawnBytes_ = showA ? a : b;
     for (int i = 0; i < kCells; ++i) {
         bolEqual = !two || a[i] == b[i] || a[i] == -1 || b[i] == -1;
         // A read refused by the file layer stops the drawing here; the object has said why,
@@ -92,13 +95,16 @@ void fCompBynF::subCompare(int NumberFile) {
     }
 }
 
-int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes) {
+int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes,
+                          FileIdentity& drawn) {
     // One span per screen; positions past the end read as no byte (-1). A file that cannot
     // be opened has been reported by its object and shows no bytes. The file is always
     // closed again, so a failure never leaves it open for the next drawing.
     bytes.fill(-1);
+    drawn = FileIdentity();
     file.OpenFileRW();
     if (file.Error() != 0) return file.Error();
+    drawn = file.OpenedIdentity();
     std::array<std::uint8_t, kCells> buffer{};
     const std::int64_t got = file.ReadSpan(screenStart + 1, buffer.data(), kCells);
     const int error = file.Error();
@@ -162,7 +168,20 @@ void fCompBynF::mnuDOS_Click() {
 }
 
 void fCompBynF::mnuRefresh_Click() {
-    if (intShowFile >= 1) subShowDate(intShowFile);
+    if (intShowFile < 1) return;
+    // The file may have been changed by another program: its size, date and attributes
+    // are read again, as when it was opened, so a new end can be reached.
+    const int slot = intShowFile;
+    mRWByt& file = fileInView();
+    file.Path(file.Path());
+    showFileLabels(slot);
+    const std::int64_t lastScreen = funScreenAdres(std::max<std::int64_t>(file.Size() - 1, 0));
+    std::int64_t& start = screenStartInView();
+    if (start > lastScreen) {
+        start = lastScreen;
+        if (mnuSynchro->isChecked()) curAdresOne = curAdresTwo = lastScreen;
+    }
+    subShowDate(slot);
 }
 
 void fCompBynF::knViweOne_Click() { subShowDate(1); }

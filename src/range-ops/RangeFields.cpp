@@ -58,7 +58,10 @@ void RangeField::putText(const QString& text) {
 
 void RangeField::fitAddressDigits(std::int64_t fileSize) {
     const int digits = AddressText::addressFieldDigits(fileSize);
+    // A new limit puts the caret at the end; it belongs where it was.
+    const int caret = cursorPosition();
     setMaxLength(digits);
+    setCursorPosition(caret);
     if (baseWidth_ < 0) baseWidth_ = width();
     // The room the text needs, plus the frame and the caret.
     const int needed = fontMetrics().horizontalAdvance(QString(digits, QLatin1Char('D'))) + 10;
@@ -75,7 +78,9 @@ void RangeField::focusInEvent(QFocusEvent* event) {
     // user left is the one that counts.
     const int caret = cursorPosition();
     QLineEdit::focusInEvent(event);
-    if (select_ != Select::OnFocus) return;
+    // The window coming back to the front, or a closed popup, is no entry into the field.
+    const bool entered = event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+    if (select_ != Select::OnFocus || !entered) return;
     setSelection(caret, text().size() - caret);
 }
 
@@ -122,6 +127,18 @@ RangeDialog::RangeDialog(QWidget* parent) : QDialog(parent) {
 void RangeDialog::discard() {
     discarded_ = true;
     done(QDialog::Rejected);
+}
+
+void RangeDialog::hideKeeping() {
+    keptFocus_ = focusWidget();
+    hide();
+}
+
+// Qt does not always give the focus back to the control that had it in a window shown again.
+void RangeDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (keptFocus_) keptFocus_->setFocus(Qt::OtherFocusReason);
+    keptFocus_ = nullptr;
 }
 
 void RangeDialog::setClientTwips(int width, int height) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include <cstdint>
@@ -99,7 +100,7 @@ public:
 
     bool discarded() const { return discarded_; }
     void discard();
-    void hideKeeping() { hide(); }
+    void hideKeeping();
 
     void reject() override {}
 
@@ -110,9 +111,11 @@ protected:
 
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool discarded_ = false;
+    QPointer<QWidget> keptFocus_;  // the control that had the focus when the dialog was hidden
 };
 
 // The range check of OK, after the fields have been read into start and end:

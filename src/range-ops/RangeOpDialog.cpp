@@ -14,6 +14,9 @@ RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& 
     lb2 = addLabel("lb2", QStringLiteral("Конец:"), 45, 375, 800);
     plAddresO = new RangeField("plAddresO", 7, this);
     plAddresT = new RangeField("plAddresT", 7, this);
+    // Files of 256 MiB and more need more than 7 digits for their last address.
+    plAddresO->setMaxLength(AddressText::addressFieldDigits(size));
+    plAddresT->setMaxLength(AddressText::addressFieldDigits(size));
     plAddresO->putText(RangeFields::startText());
     plAddresT->putText(RangeFields::endText(size));
     knOk = new RangeButton("knOk", QStringLiteral("Ок"), this);
@@ -35,13 +38,19 @@ QLabel* RangeOpDialog::addLabel(const char* name, const QString& caption, int le
     auto* label = new QLabel(caption, this);
     label->setObjectName(QString::fromLatin1(name));
     placeTwips(label, left, top, width, 285);
+    // Our fonts run wider than the ones the layout was drawn for; a caption that would be
+    // cut off by its neighbour gets a slightly smaller type instead.
+    QFont font = label->font();
+    while (label->fontMetrics().horizontalAdvance(caption) > label->width() && font.pointSizeF() > 6) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        label->setFont(font);
+    }
     return label;
 }
 
 void RangeOpDialog::placeAddressFields(int left) {
     placeTwips(plAddresO, left, 45, 1050, 285);
     placeTwips(plAddresT, left, 375, 1050, 285);
-    // Files of 256 MiB and more need more than 7 digits for their last address.
     const std::int64_t size = fileInView().Size();
     plAddresO->fitAddressDigits(size);
     plAddresT->fitAddressDigits(size);

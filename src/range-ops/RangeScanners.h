@@ -17,7 +17,7 @@ class mRWByt;
 namespace RangeScanners {
 
 // Bytes of one chunk of the loops (exposed so that tests can put hits on its borders).
-constexpr std::int64_t kChunkBytes = 256 * 1024;
+constexpr std::int64_t kChunkBytes = 1024 * 1024;
 
 // Progress as the per-address loops count it: each counted step puts the counter on the
 // bar and then adds one to it. The loops count chunk by chunk and report the bar value

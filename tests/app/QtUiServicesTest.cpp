@@ -110,6 +110,7 @@ TEST(QtUiServices, FileDialogs) {
     withModal<QFileDialog>([&] { chosen = ui.chooseSaveFile(save); }, [&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Сохранить дамп"));
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_TRUE(dialog->testOption(QFileDialog::ReadOnly)) << "no delete or rename in a file dialog";
         EXPECT_EQ(dialog->nameFilters(), QStringList({"Как текст (*.txt)", "Как текст Word (*.doc)"}));
         EXPECT_EQ(QFileInfo(dialog->directory().absolutePath()), QFileInfo(folder));
         dialog->selectFile(QStringLiteral("out"));
@@ -118,11 +119,19 @@ TEST(QtUiServices, FileDialogs) {
     EXPECT_TRUE(chosen);
     EXPECT_EQ(QFileInfo(save.fileName), QFileInfo(folder + QStringLiteral("/out.txt")));
     EXPECT_EQ(TempDir::read(dir.path(QStringLiteral("out.txt"))), QByteArray("old"));
+    // Read-only as it is, the save dialog still takes a name that does not exist yet.
+    withModal<QFileDialog>([&] { chosen = ui.chooseSaveFile(save); }, [&](QFileDialog* dialog) {
+        dialog->selectFile(QStringLiteral("fresh"));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(QFileInfo(save.fileName), QFileInfo(folder + QStringLiteral("/fresh.txt")));
 
     // Given no real folder, opening starts in the dialog's own; a new name is taken.
     FileDialogRequest open{QString(), QString(), QStringLiteral("%AppPath%"), QStringLiteral("Все файлы (*.*)|*.*"), QString()};
     withModal<QFileDialog>([&] { chosen = ui.chooseOpenFile(open); }, [&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_TRUE(dialog->testOption(QFileDialog::ReadOnly));
         EXPECT_TRUE(dialog->directory().exists());
         dialog->selectFile(dir.path(QStringLiteral("new.bin")));
         static_cast<QDialog*>(dialog)->accept();

@@ -4,7 +4,9 @@
 #include "FileFaults.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <fcntl.h>
@@ -13,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
 #include <functional>
 #include <vector>
 
@@ -20,6 +24,14 @@ namespace {
 
 constexpr std::int64_t KiB = 1024;
 constexpr std::int64_t Window = 256 * KiB;
+
+// How the program holds `path` open now: O_RDONLY, O_RDWR, or -1 when it does not.
+int openMode(const QString& path) {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    for (const QFileInfo& link : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files))
+        if (link.symLinkTarget() == target) return ::fcntl(link.fileName().toInt(), F_GETFL) & O_ACCMODE;
+    return -1;
+}
 
 using BinaryFile = BinaryFileTest;
 using CachedFile = BinaryFileTest;
@@ -312,6 +324,86 @@ TEST_F(CachedFile, InterruptedCallsAreRetriedAndAReadFailureIsReportedOnce) {
     }
     expectFailure(57, QStringLiteral("Диск в дисководе повреждён или не отформатирован."));
     EXPECT_EQ(file.GetByt(1), 0);  // the next call reads again
+}
+
+}  // namespace
+
+namespace {
+
+// Reading never asks for write access; the first write reopens the file for writing, and
+// only if the name still stands for the file that was read.
+TEST_F(BinaryFile, ReadsOpenForReadingAndWritesOnlyIntoTheFileThatWasRead) {
+    const QString path = openPattern(300);
+    EXPECT_EQ(file.GetByt(10), (9 * 7 + 3) % 256);
+    EXPECT_EQ(openMode(path), O_RDONLY);
+    EXPECT_EQ(file.PutByt(0xAB, 10), 0);
+    EXPECT_EQ(openMode(path), O_RDWR);
+    file.CloseFile();
+    EXPECT_EQ(openMode(path), -1);
+    EXPECT_EQ(quint8(TempDir::read(path)[9]), 0xAB);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // Write access refused after the file was opened: reading goes on, the write fails once.
+    file.OpenFileRW();
+    {
+        ScopedFileFault refused({FileLayer::Op::Open, 1, EACCES});
+        EXPECT_EQ(file.GetByt(11), (10 * 7 + 3) % 256);
+        EXPECT_EQ(file.PutByt(0x11, 11), -1);
+    }
+    expectFailure(70, QStringLiteral("Диск защищён от записи. Снимите защиту и повторите попытку."));
+    file.CloseFile();
+
+    // Another file put under the name after the opening gets nothing.
+    ui.clear();
+    file.OpenFileRW();
+    const QString other = dir.write(QStringLiteral("other.bin"), QByteArray(300, '\x55'));
+    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
+    EXPECT_EQ(file.PutByt(0x22, 1), -1);
+    EXPECT_EQ(file.FillSpan(1, 300, 0x22), -1);
+    EXPECT_EQ(file.Error(), 75);
+    file.CloseFile();
+    EXPECT_EQ(TempDir::read(path), QByteArray(300, '\x55'));
+    EXPECT_EQ(ui.messages.size(), 2u);
+}
+
+// A FIFO, folder or device put where the file was is refused at once, never waited on.
+TEST_F(BinaryFile, WhatIsNoLongerARegularFileIsRefusedWithoutBlocking) {
+    const QString path = dir.pattern(QStringLiteral("data.bin"), 10);
+    file.MsgTitle(QStringLiteral("Bivex"));
+    file.Path(path);
+    ASSERT_EQ(::unlink(QFile::encodeName(path).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    file.OpenFileRW();
+    EXPECT_FALSE(file.IsOpen());
+    expectFailure(52, kBadHandle);
+}
+
+// The program ignores the signal of the file-size limit, so a write beyond it fails with a
+// full disk instead of ending the process. Run in a child: the limit and signal stay there.
+TEST_F(BinaryFile, WritingPastTheFileSizeLimitIsADiskFullNotTheEnd) {
+    const QString path = dir.pattern(QStringLiteral("big.bin"), 0x10100);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FileLayer::ignoreFileSizeSignal();
+        const rlimit limit{65600, 65600};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        RecordingUiServices quiet;
+        mRWByt big(quiet);
+        big.Path(path);
+        big.OpenFileRW();
+        big.PutByt(0x77, 0x10011);
+        big.PutByt(0x77, 0x10051);
+        big.CloseFile();
+        ::_exit(big.Error() == 61 && quiet.messages.size() == 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    QByteArray expected = TempDir::patternBytes(0x10100);
+    expected[0x10010] = '\x77';  // below the limit: written; the byte above it is not
+    EXPECT_EQ(TempDir::read(path), expected);
 }
 
 }  // namespace

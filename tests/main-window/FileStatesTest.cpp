@@ -9,6 +9,10 @@
 
 #include "MainWindowHarness.h"
 
+#include <optional>
+
+#include "FileFaults.h"
+
 namespace {
 
 const std::string kFileA = names(
@@ -133,6 +137,7 @@ TEST_F(FileStates, CancelledDialogsEmptyFilesAndNamesThatAreNoFileOpenNothing) {
         int how;       // 1 as file A, 2 as file B, 0 from the command line
         QString title;  // of the one message, if any
         QString text;   // the message, or the part naming the file
+        bool unreadable = false;  // the file exists but may not be read
     } rows[] = {
         {"cancelled as file A", QString(), 1, QString(), QString()},
         {"cancelled as file B", QString(), 2, QString(), QString()},
@@ -142,6 +147,8 @@ TEST_F(FileStates, CancelledDialogsEmptyFilesAndNamesThatAreNoFileOpenNothing) {
         {"missing file B", missing, 2, "Ошибка", missing},
         {"folder as file A", folder, 1, "Ошибка", folder},
         {"folder as file B", folder, 2, "Ошибка", folder},
+        {"unreadable file A", empty, 1, "Ошибка", "не удаётся прочитать", true},
+        {"unreadable file B", empty, 2, "Ошибка", "не удаётся прочитать", true},
         {"missing on the command line", missing, 0, "Ошибка", missing},
         {"folder on the command line", folder, 0, "Ошибка", folder},
     };
@@ -153,7 +160,11 @@ TEST_F(FileStates, CancelledDialogsEmptyFilesAndNamesThatAreNoFileOpenNothing) {
             pressKey(Qt::Key_PageDown);
         }
         ui.clear();
-        row.how == 0 ? window->openFromCommandLine({row.path}) : row.how == 1 ? openA(row.path) : openB(row.path);
+        {
+            std::optional<ScopedFileFault> refused;
+            if (row.unreadable) refused.emplace(FileLayer::Fault{FileLayer::Op::Open, 1, EACCES});
+            row.how == 0 ? window->openFromCommandLine({row.path}) : row.how == 1 ? openA(row.path) : openB(row.path);
+        }
 
         EXPECT_EQ(ui.openRequests.size(), row.how == 0 ? 0u : 1u);
         for (const auto& request : ui.openRequests) EXPECT_EQ(request.filter, QStringLiteral("Все файлы (*.*)|*.*"));
@@ -216,6 +227,25 @@ TEST_F(FileStates, LabelsTitleAndPositionFollowTheFileInView) {
             EXPECT_TRUE(button("knUp")->isEnabled() == paging && button("knDown")->isEnabled() == paging) << size << file;
         }
     }
+}
+
+// However large the file, the block counter and the highest address are shown whole, and a
+// path is one line, elided in the middle, with the whole path as its tooltip.
+TEST_F(FileStates, PositionAndPathFitWhateverTheFile) {
+    const QString odd = dir.write(QStringLiteral("line\nbreak ") + QString(200, QLatin1Char('x')), "abc");
+    openA(sparse(QStringLiteral("huge.bin"), (qint64(1) << 40) + 1000));
+    openB(odd);
+    goTo((qint64(1) << 40) + 999, 0);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_EQ(labels({"lbStatusBarText", "lbSynchro"}), QStringLiteral("4294967300 из 4294967300|Адрес Max. 100000003E7"));
+    auto* counter = child<QLabel>("lbStatusBarText");
+    auto* highest = child<QLabel>("lbSynchro");
+    for (QLabel* l : {counter, highest})
+        EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text())) << l->objectName().toStdString();
+    EXPECT_FALSE(counter->geometry().intersects(highest->geometry()));
+    auto* path = child<QLabel>("lbFileTwo");
+    EXPECT_EQ(path->text(), odd);
+    EXPECT_LE(path->height(), path->fontMetrics().height() + 4) << "one line";
 }
 
 // Write permission is gone while either file is read-only; the mark shows while the

@@ -7,6 +7,7 @@
 
 #include <sys/time.h>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -169,6 +170,63 @@ TEST_F(Recording, FileGoneSinceOpeningIsReportedOnce) {
     EXPECT_TRUE(ui.messages[0].title == "Bivex" && ui.messages[0].icon == MessageIcon::Critical);
     EXPECT_FALSE(QFileInfo::exists(path)) << "a file was made in its place";
     EXPECT_FALSE(window->changesPending() || button("knRecord")->isEnabled());
+}
+
+// Bytes another program changed after the screen was drawn are not put back; a file put
+// under the name, or cut short before an edited byte, gets nothing, and the edits wait.
+TEST_F(Recording, ChangesByOtherProgramsAreNeverUndone) {
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> meanwhile;
+        QString message;  // empty: the edit is written
+    } rows[] = {
+        {"bytes changed", [](const QString& p) { QFile f(p); f.open(QIODevice::ReadWrite); f.seek(256 + 100); f.write("\1\2\3\4"); }, {}},
+        {"file replaced", [this](const QString& p) { QFile::remove(p); QFile::copy(dir.write("new.bin", QByteArray(1024, 'N')), p); },
+         "заменён другим файлом"},
+        {"file cut short", [](const QString& p) { QFile::resize(p, 256 + 9); }, "по адресу 0000109"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        restart();
+        openFile(1024, 1, {{5, "a5"}, {9, "99"}});
+        row.meanwhile(path);
+        const QByteArray before = TempDir::read(path);
+        button("knRecord")->click();
+        if (row.message.isEmpty()) {
+            QByteArray expected = before;
+            expected[256 + 5] = char(0xA5);
+            expected[256 + 9] = char(0x99);
+            expectFileAndScreen(expected, 256);
+            EXPECT_EQ(expected.mid(356, 4), QByteArray("\1\2\3\4"));
+            EXPECT_TRUE(ui.messages.empty());
+            continue;
+        }
+        EXPECT_EQ(TempDir::read(path), before);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_TRUE(ui.messages[0].text.contains(row.message)) << ui.messages[0].text.toStdString();
+        EXPECT_EQ(cellsIn(GridColors::blue()), std::vector<int>({5, 9}));
+        EXPECT_TRUE(window->changesPending() && button("knRecord")->isEnabled() && isEnabled("mnuCanscel"));
+        trigger("mnuCanscel");
+        EXPECT_FALSE(window->changesPending());
+        EXPECT_EQ(TempDir::read(path), before);
+    }
+}
+
+// "Обновить" reads the file's size again: a grown file's new end can be reached, and a
+// shrunk one is shown from a screen that still exists.
+TEST_F(Recording, RefreshReadsTheSizeAgain) {
+    openFile(300, 1, {});
+    trigger("mnuEdit");
+    QFile::resize(path, 700);
+    trigger("mnuRefresh");
+    EXPECT_EQ(labels({"lbSizeOne", "lbStatusBarText", "lbSynchro"}), QStringLiteral("700 byte|2 из 3|Адрес Max. 00002BB"));
+    pressKey(Qt::Key_PageDown);
+    EXPECT_EQ(label("lbStatusBarText"), QStringLiteral("3 из 3"));
+    QFile::resize(path, 100);
+    trigger("mnuRefresh");
+    EXPECT_EQ(labels({"lbSizeOne", "lbStatusBarText"}), QStringLiteral("100 byte|1 из 1"));
+    EXPECT_TRUE(showsScreen(bytes.left(100), 0));
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

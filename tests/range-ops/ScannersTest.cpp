@@ -66,8 +66,10 @@ struct ScannerTest : ::testing::Test {
 
     // Bytes drawn from a few values, so that patterns and partial matches are common.
     QByteArray randomBytes(std::int64_t size, int values) {
-        QByteArray bytes(size, Qt::Uninitialized);
-        for (auto& b : bytes) b = char(0x41 + random.bounded(values));
+        QByteArray bytes((size + 3) & ~qint64(3), Qt::Uninitialized);
+        random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        bytes.resize(size);
+        for (auto& b : bytes) b = char(0x41 + quint8(b) % values);
         return bytes;
     }
     std::int64_t pick(std::int64_t lo, std::int64_t hi) { return lo + std::int64_t(random.bounded(quint64(hi - lo + 1))); }
@@ -85,10 +87,10 @@ struct ScannerTest : ::testing::Test {
     }
 };
 
-const std::int64_t kSizes[] = {1, 2, 3, Chunk - 1, Chunk, Chunk + 1, 2 * Chunk + 2, 3 * Chunk + 5};
+const std::int64_t kSizes[] = {1, 2, 3, Chunk - 1, Chunk, Chunk + 1, 2 * Chunk + 5};
 
 TEST_F(ScannerTest, PatternSearchFindsWhatTheByteLoopFinds) {
-    for (int round = 0; round < 160; ++round) {
+    for (int round = 0; round < 84; ++round) {
         const std::int64_t size = kSizes[round % std::size(kSizes)];
         QByteArray bytes = randomBytes(size, 1 + round % 3);
         const QByteArray pattern = randomBytes(1 + round % 3, 3);
@@ -111,7 +113,7 @@ TEST_F(ScannerTest, PatternSearchFindsWhatTheByteLoopFinds) {
 }
 
 TEST_F(ScannerTest, MismatchSearchStopsWhereTheByteLoopStops) {
-    for (int round = 0; round < 120; ++round) {
+    for (int round = 0; round < 84; ++round) {
         const std::int64_t sizeA = kSizes[round % std::size(kSizes)];
         const std::int64_t sizeB = round % 3 == 0 ? kSizes[(round / 3) % std::size(kSizes)] : sizeA;
         const QByteArray a = randomBytes(sizeA, 4);
@@ -135,7 +137,7 @@ TEST_F(ScannerTest, MismatchSearchStopsWhereTheByteLoopStops) {
 }
 
 TEST_F(ScannerTest, ReplaceAndFillChangeExactlyTheRange) {
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 42; ++round) {
         const std::int64_t size = kSizes[round % std::size(kSizes)];
         const QByteArray before = randomBytes(size, 1 + round % 4);
         std::int64_t start = nearBorder(size), end = nearBorder(size);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+// Which file a path or an open descriptor stands for: its device and inode. Two spellings
+// of one path, a hard link and a symlink all give the same identity; a file replaced under
+// the same name gives another.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool known = false;  // false when the file could not be looked at
+
+    bool operator==(const FileIdentity& other) const {
+        return known && other.known && device == other.device && inode == other.inode;
+    }
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
+
+    // The identity of the file a path names now (following symlinks); unknown when none.
+    static FileIdentity ofPath(const QString& path);
+    static FileIdentity ofDescriptor(int fd);
+};

@@ -56,7 +56,7 @@ BenchRegistration loadBlock("load-block", "SOURCE TARGET", [](const QStringList&
     StderrUi ui;
     NoProgress progress;
     const qint64 size = QFileInfo(args[1]).size();
-    return result(BlockTransfer::subCopyFromFile(ui, args[0], args[1], BlockTransfer::identityOf(args[1]),
+    return result(BlockTransfer::subCopyFromFile(ui, args[0], args[1], FileIdentity::ofPath(args[1]),
                                                  size, 0, progress),
                   ui);
 });

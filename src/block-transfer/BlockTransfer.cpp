@@ -113,15 +113,8 @@ bool closePair(mRWByt& source, mRWByt& target) {
 
 }  // namespace
 
-FileIdentity identityOf(const QString& path) {
-    struct stat info;
-    if (path.isEmpty() || FileLayer::stat(path, info) != 0) return {};
-    return {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), true};
-}
-
 bool sameFile(const QString& first, const QString& second) {
-    const FileIdentity a = identityOf(first);
-    return a.exists && a == identityOf(second);
+    return FileIdentity::ofPath(first) == FileIdentity::ofPath(second);
 }
 
 Outcome subCopyToFile(UiServices& ui, const QString& sourcePath, const QString& targetPath,
@@ -137,7 +130,7 @@ Outcome subCopyToFile(UiServices& ui, const QString& sourcePath, const QString& 
     }
     progress.setMaximum(double(end + 1));
     // Opening would make an empty file of a source that has gone.
-    if (!identityOf(sourcePath).exists) {
+    if (!FileIdentity::ofPath(sourcePath).known) {
         reportMissing(ui);
         return Outcome::Failed;
     }
@@ -171,8 +164,8 @@ Outcome subCopyFromFile(UiServices& ui, const QString& sourcePath, const QString
     }
     progress.setMaximum(double(n));
 
-    const FileIdentity now = identityOf(targetPath);
-    if (!now.exists || !identityOf(sourcePath).exists) {
+    const FileIdentity now = FileIdentity::ofPath(targetPath);
+    if (!now.known || !FileIdentity::ofPath(sourcePath).known) {
         reportMissing(ui);
         return Outcome::Failed;
     }

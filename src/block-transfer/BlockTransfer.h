@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "FileIdentity.h"
+
 #include <chrono>
 #include <cstdint>
 
@@ -45,14 +47,6 @@ enum class Outcome {
     Failed,          // stopped after one reported failure
 };
 
-// Device and inode of an existing file, to recognise one file under any of its names.
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    bool exists = false;
-    bool operator==(const FileIdentity&) const = default;
-};
-FileIdentity identityOf(const QString& path);
 // Both paths name one existing file (the same text, another spelling or a hard link).
 bool sameFile(const QString& first, const QString& second);
 

@@ -15,7 +15,7 @@ frpLoad::frpLoad(fCompBynF& main, BlockState& state, QWidget* parent)
     mRWByt& inView = main.intShowFile == 1 ? main.FileAtributOne() : main.FileAtributTwo();
     strPathTarget = inView.Path();
     lngSizeTarget = inView.Size();
-    target_ = BlockTransfer::identityOf(strPathTarget);
+    target_ = FileIdentity::ofPath(strPathTarget);
     if (!strPathTarget.isEmpty()) {
         mdGetPathParametr parts;
         parts.NameFromFullPath(strPathTarget, ui_);

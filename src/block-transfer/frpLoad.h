@@ -18,5 +18,5 @@ private:
     fCompBynF& main_;
     QString strPathTarget;
     std::int64_t lngSizeTarget = 0;
-    BlockTransfer::FileIdentity target_;  // the file in view when the dialog was loaded
+    FileIdentity target_;  // the file in view when the dialog was loaded
 };

@@ -95,7 +95,7 @@ TEST_P(Transfers, LeaveTheBytesOfAByteByByteCopy) {
         expected = savedBytes(source, before, row.start, row.end);
         break;
     case Op::Load:
-        outcome = subCopyFromFile(ui, sourcePath, targetPath, identityOf(targetPath), before.size(),
+        outcome = subCopyFromFile(ui, sourcePath, targetPath, FileIdentity::ofPath(targetPath), before.size(),
                                   row.start, progress, pace);
         expected = loadedBytes(source, before, row.start);
         break;
@@ -149,7 +149,7 @@ TEST(TransferProgress, ShowsThePositionsOfEvery257thByte) {
     const Pace everyChunk{1000, 1000, std::chrono::milliseconds(0)};
     RecordedProgress save, load, quick;
     subCopyToFile(ui, source, dir.path(QStringLiteral("block.bin")), 3, 4999, save, everyChunk);
-    subCopyFromFile(ui, source, target, identityOf(target), 5000, 0, load, everyChunk);
+    subCopyFromFile(ui, source, target, FileIdentity::ofPath(target), 5000, 0, load, everyChunk);
     EXPECT_EQ(save.maximum, 5000);
     EXPECT_EQ(save.values, (std::vector<double>{3 + 771, 3 + 1799, 3 + 2827, 3 + 3855, 3 + 4883}));
     EXPECT_EQ(load.values, (std::vector<double>{771, 1799, 2827, 3855, 4883}));
@@ -187,7 +187,7 @@ TEST_F(TransferFailures, ReadOnlyTargetsAreRefusedWithNothingWritten) {
 
     EXPECT_EQ(subCopyToFile(ui, sourcePath, target, 0, 99, progress), Outcome::ReadOnlyTarget);
     expectOneMessage(QStringLiteral("Ошибка"), kTargetReadOnly, MessageIcon::Critical);
-    EXPECT_EQ(subCopyFromFile(ui, sourcePath, target, identityOf(target), 4000, 0, progress),
+    EXPECT_EQ(subCopyFromFile(ui, sourcePath, target, FileIdentity::ofPath(target), 4000, 0, progress),
               Outcome::ReadOnlyTarget);
     expectOneMessage(QStringLiteral("Ошибка"), kTargetReadOnly, MessageIcon::Critical);
     EXPECT_EQ(subFillNewFile(ui, target, 0, 99, 7, progress), Outcome::ReadOnlyTarget);
@@ -205,7 +205,7 @@ TEST_F(TransferFailures, AFileThatHasGoneIsReportedOnceAndNotCreated) {
     EXPECT_FALSE(QFile::exists(gone) || QFile::exists(saved));
 
     const QString inView = dir.write(QStringLiteral("view.bin"), otherBytes(256));
-    const FileIdentity identity = identityOf(inView);
+    const FileIdentity identity = FileIdentity::ofPath(inView);
     EXPECT_EQ(subCopyFromFile(ui, gone, inView, identity, 256, 0, progress), Outcome::Failed);
     expectObjectMessage(kMissing);
     EXPECT_FALSE(QFile::exists(gone));
@@ -254,7 +254,7 @@ TEST_F(TransferFailures, AFailureHalfWayStopsAfterOneReportKeepingWhatWasWritten
     const QString inView = dir.write(QStringLiteral("view.bin"), otherBytes(1100 * KiB));
     {
         ScopedFileFault broken({FileLayer::Op::Read, 3, EIO});
-        EXPECT_EQ(subCopyFromFile(ui, bigSource, inView, identityOf(inView), 1100 * KiB, 100, progress, pace),
+        EXPECT_EQ(subCopyFromFile(ui, bigSource, inView, FileIdentity::ofPath(inView), 1100 * KiB, 100, progress, pace),
                   Outcome::Failed);
     }
     expectObjectMessage(QStringLiteral("Диск в дисководе повреждён или не отформатирован."));
@@ -263,7 +263,7 @@ TEST_F(TransferFailures, AFailureHalfWayStopsAfterOneReportKeepingWhatWasWritten
     const QString filled = dir.path(QStringLiteral("filled.bin"));
     const QString copied = dir.path(QStringLiteral("copied.bin"));
     const QString loaded = dir.write(QStringLiteral("loaded.bin"), QByteArray(1024 * KiB, '\x11'));
-    const FileIdentity loadedIdentity = identityOf(loaded);
+    const FileIdentity loadedIdentity = FileIdentity::ofPath(loaded);
     const std::function<Outcome()> runs[] = {
         [&] { return subFillNewFile(ui, filled, 0, 1024 * KiB - 1, 0x3C, progress); },
         [&] { return subCopyToFile(ui, bigSource, copied, 0, 1024 * KiB - 1, progress); },

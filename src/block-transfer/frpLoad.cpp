@@ -22,7 +22,6 @@ frpLoad::frpLoad(fCompBynF& main, BlockState& state, QWidget* parent)
         setWindowTitle(QStringLiteral("Загрузить в '") + parts.strFileName + QLatin1Char('\''));
     }
     plAddresO->fitAddressDigits(lngSizeTarget);
-    plAddresO->putText(QStringLiteral("0"));  // a new limit puts the caret at the end
 
     plAddresO->setNextInChain(knOk);
     setTabOrder(bnSelect, plAddresO);

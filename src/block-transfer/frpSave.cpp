@@ -25,7 +25,6 @@ frpSave::frpSave(fCompBynF& main, BlockState& state, QWidget* parent)
     // Files of 256 MiB and more need more than 7 digits for their last address.
     plAddresO->fitAddressDigits(lngSizeSource);
     plAddresT->fitAddressDigits(lngSizeSource);
-    plAddresO->putText(QStringLiteral("0"));  // a new limit puts the caret at the end
 
     plAddresO->setNextInChain(plAddresT);
     plAddresT->setNextInChain(knOk);

@@ -44,12 +44,16 @@ private:
     }
 
     // A block saved or a file filled into one of the loaded files (under whatever name)
-    // shows on the screen at once rather than at the next redraw. Pending cell edits are
-    // left as they stand: a redraw would take their marks off the screen.
+    // shows on the screen at once rather than at the next redraw; the file in view is read
+    // afresh, as "Обновить" does, since it may have grown. Pending cell edits are left as
+    // they stand: a redraw would take their marks off the screen.
     void redrawIfLoaded(const QString& written) {
         if (written.isEmpty() || window_.intShowFile < 1 || window_.changesPending()) return;
-        if (BlockTransfer::sameFile(written, window_.FileAtributOne().Path()) ||
-            BlockTransfer::sameFile(written, window_.FileAtributTwo().Path()))
+        mRWByt& inView = window_.intShowFile == 1 ? window_.FileAtributOne() : window_.FileAtributTwo();
+        mRWByt& other = window_.intShowFile == 1 ? window_.FileAtributTwo() : window_.FileAtributOne();
+        if (BlockTransfer::sameFile(written, inView.Path()))
+            window_.mnuRefresh_Click();
+        else if (BlockTransfer::sameFile(written, other.Path()))
             window_.subShowDate(window_.intShowFile);
     }
 

@@ -253,8 +253,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The window and the files afterwards ----
 
-// A load shows its bytes at once; so does a file filled into a loaded file under
-// another of its names. The other loaded file can be the source of a load.
+// A load shows its bytes at once; so does a file filled into the file in view under
+// another of its names, with its new length. The other loaded file can be the source of a
+// load.
 TEST_F(BlockDialogs, WritingIntoTheFileInViewRedrawsTheWindow) {
     const QString inView = openView(0x100, true);
     openB(dir.write(QStringLiteral("b.bin"), QByteArray(0x100, '\x11')));
@@ -268,14 +269,16 @@ TEST_F(BlockDialogs, WritingIntoTheFileInViewRedrawsTheWindow) {
     EXPECT_TRUE(showsScreen(QByteArray(0x100, '\x11'), 0));
     play<frpNew>("mnuNew", [&](frpNew& d) {
         choose(d, dir.path(QStringLiteral("./a.bin")));
-        enter(d.plAddresO, QStringLiteral("8"));
-        enter(d.plAddresT, QStringLiteral("F"));
+        enter(d.plAddresO, QStringLiteral("F8"));
+        enter(d.plAddresT, QStringLiteral("107"));
         enter(d.plByt, QStringLiteral("EE"));
         QTest::mouseClick(d.knOk, Qt::LeftButton);
     });
-    const QByteArray filled = QByteArray(8, '\x11') + QByteArray(8, '\xEE') + QByteArray(0xF0, '\x11');
+    const QByteArray filled = QByteArray(0xF8, '\x11') + QByteArray(16, '\xEE');
     EXPECT_EQ(TempDir::read(inView), filled);
     EXPECT_TRUE(showsScreen(filled, 0));
+    goTo(0x100);  // the file has grown, and the window knows it
+    EXPECT_TRUE(showsScreen(filled, 0x100));
     EXPECT_TRUE(ui.messages.empty());
 }
 

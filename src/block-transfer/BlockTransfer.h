@@ -32,11 +32,11 @@ public:
 
 // How a transfer is cut up: the bytes copied per call of the file objects (small enough
 // for the buffer to stay in the processor's cache), the bytes filled per call (a fill has
-// no buffer of its own to keep small), and the least time between two updates of the
-// progress.
+// no buffer of its own to keep small; still short enough for a slow disk to keep the pace),
+// and the least time between two updates of the progress.
 struct Pace {
     std::int64_t chunkBytes = 256 * 1024;
-    std::int64_t fillBytes = 16 * 1024 * 1024;
+    std::int64_t fillBytes = 4 * 1024 * 1024;
     std::chrono::milliseconds interval{50};
 };
 

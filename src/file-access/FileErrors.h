@@ -8,6 +8,14 @@
 namespace FileErrors {
 
 enum Code : int {
+    // The file objects' own codes.
+    NoPath = -1,        // no path, or the file is not there
+    OutOfRange = -2,    // a position outside the file, or its end
+    BadValue = -3,      // a byte value outside 0..255
+    AlreadyOpen = -4,
+    EmptyFile = -5,
+    TextFileGone = -6,
+    // The file layer's.
     TypeMismatch = 13,  // a stored date or time text that is not a date or time
     BadHandle = 52,
     FileNotFound = 53,

@@ -10,10 +10,14 @@
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    // When the file system tells it, the file's creation time: a file made after another
+    // was deleted may get the freed inode, but not its creation time.
+    std::int64_t bornNs = -1;
     bool known = false;  // false when the file could not be looked at
 
     bool operator==(const FileIdentity& other) const {
-        return known && other.known && device == other.device && inode == other.inode;
+        return known && other.known && device == other.device && inode == other.inode &&
+               (bornNs < 0 || other.bornNs < 0 || bornNs == other.bornNs);
     }
     bool operator!=(const FileIdentity& other) const { return !(*this == other); }
 

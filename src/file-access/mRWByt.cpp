@@ -146,7 +146,7 @@ void mRWByt::OpenFileRW() {
     fd_ = fd;
     writable_ = !existedAtPath_;
     mayWrite_ = (fileAttr_ & 1) == 0;
-    openedIdentity_ = FileIdentity{std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), true};
+    openedIdentity_ = FileIdentity::ofDescriptor(fd);
     openedSize_ = info.st_size;
     if (window_.empty()) {
         window_.assign(kWindowSize, 0);

@@ -21,8 +21,8 @@ bool isBlank(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
 }
 
-// Only the Latin digits and letters count: QChar::isDigit would also take other scripts'
-// digits, which the user cannot have meant as an address.
+}  // namespace
+
 int hexDigitValue(QChar c) {
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9') return u - u'0';
@@ -30,8 +30,6 @@ int hexDigitValue(QChar c) {
     if (u >= u'a' && u <= u'f') return u - u'a' + 10;
     return -1;
 }
-
-}  // namespace
 
 // A negative value can only come from a caller's arithmetic gone wrong; it is shown as
 // its 64-bit two's complement rather than with a sign the field could not take.

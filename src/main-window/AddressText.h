@@ -15,6 +15,11 @@ QString funHexAdres(std::int64_t address);
 // the first six of the seven address digits; above, it keeps every digit.
 QString rowLabel(std::int64_t rowAddress);
 
+// The value of one hexadecimal digit, 0..15, or -1. Only the Latin digits and letters
+// count: other scripts' digits (full-width, Arabic-Indic) are not what the user can have
+// meant as hexadecimal.
+int hexDigitValue(QChar c);
+
 // Reads a typed hexadecimal field: blanks (space, tab, CR, LF) are skipped wherever they
 // stand, the leading run of hex digits of what remains is the value, the rest is ignored.
 // Empty or non-hex text reads 0. Never negative: a run too long for 63 bits saturates.

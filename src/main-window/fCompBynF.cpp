@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "ByteGrid.h"
 #include "GridColors.h"
 #include "HexCell.h"
@@ -24,10 +26,37 @@
 #include "UiServices.h"
 #include "frpAdress.h"
 
+void CommandSet::setEnabled(bool on) const {
+    for (QObject* command : commands_) {
+        if (auto* action = qobject_cast<QAction*>(command))
+            action->setEnabled(on);
+        else if (auto* widget = qobject_cast<QWidget*>(command))
+            widget->setEnabled(on);
+    }
+}
+
+CommandSet CommandSet::with(const CommandSet& other) const {
+    CommandSet sum = *this;
+    for (QObject* command : other.commands_)
+        if (std::find(commands_.begin(), commands_.end(), command) == commands_.end())
+            sum.commands_.push_back(command);
+    return sum;
+}
+
+CommandSet CommandSet::without(const CommandSet& other) const {
+    CommandSet rest;
+    for (QObject* command : commands_)
+        if (std::find(other.commands_.begin(), other.commands_.end(), command) == other.commands_.end())
+            rest.commands_.push_back(command);
+    return rest;
+}
+
 fCompBynF::fCompBynF(UiServices& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
     setObjectName(QStringLiteral("fCompBynF"));
+    setAcceptDrops(true);
     buildMenus();
     buildLayout();
+    buildCommandSets();
     Form_Load();
     // The window sees PageUp/PageDown and its own shortcuts before the focused control.
     qApp->installEventFilter(this);
@@ -131,12 +160,6 @@ void fCompBynF::buildMenus() {
                          &fCompBynF::mnuHelp_Click);
     mnuAbout = addCommand(mnuHelpMenu, "mnuAbout", QStringLiteral("О программе..."),
                           QKeySequence(Qt::Key_F2), &fCompBynF::mnuAbout_Click);
-
-    // Disabled until a file is loaded.
-    for (QAction* a : {mnuLoadFileB, mnuLoad, mnuSave, mnuSaveList, mnuSaveNoByt, mnuDelFileB,
-                       mnuDelAll, mnuRec, mnuCanscel, mnuReplace, mnuFill, mnuRefresh, mnuNext,
-                       mnuSearch, mnuChSearch, mnuSynchro, mnuEdit})
-        a->setEnabled(false);
 }
 
 namespace {
@@ -231,7 +254,6 @@ void fCompBynF::buildLayout() {
     viewButtons = new QButtonGroup(this);
     viewButtons->addButton(knViweOne);
     viewButtons->addButton(knViweTwo);
-    for (QRadioButton* b : {knViweOne, knViweTwo}) b->setEnabled(false);
     // Selected by the user or from code, the button runs its command.
     connect(knViweOne, &QRadioButton::toggled, this, [this](bool on) { if (on) knViweOne_Click(); });
     connect(knViweTwo, &QRadioButton::toggled, this, [this](bool on) { if (on) knViweTwo_Click(); });
@@ -299,6 +321,32 @@ void fCompBynF::buildLayout() {
     outer->addStretch(1);
 }
 
+void fCompBynF::buildCommandSets() {
+    fileCommands_ = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
+    twoFileCommands_ = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo};
+    writeCommands_ = {mnuLoad, mnuReplace, mnuFill};
+    loadedCommands_ = fileCommands_.with(twoFileCommands_).with(writeCommands_).with({mnuEdit, knUp, knDown});
+    recordCommands_ = {knRecord, mnuRec, mnuCanscel};
+    editLocks_ = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuSaveList,
+                  knNextScreen, mnuNext, mnuSearch, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuDOS};
+    // Given back by recording or cancelling, except:
+    //  - "Заменить" and "Заполнить", which return only when write permission is switched on again;
+    //  - paging, which the redraw enables by the file's size;
+    //  - the commands of two files, which come back only while two are loaded.
+    editUnlocks_ = editLocks_.without(writeCommands_).without({knUp, knDown}).without(twoFileCommands_);
+    loadedCommands_.with(recordCommands_).setEnabled(false);
+}
+
+fCompBynF::FileSlot fCompBynF::slot(int number) {
+    if (number == 1)
+        return {1, *fileOne_, curAdresOne, lbFile1, lbFileOne, lbSizeOne, lbDateTime1, knViweOne};
+    return {2, *fileTwo_, curAdresTwo, lbFile2, lbFileTwo, lbSizeTwo, lbDateTime2, knViweTwo};
+}
+
+fCompBynF::FileSlot fCompBynF::shorter() {
+    return slot(fileOne_->Size() < fileTwo_->Size() ? 1 : 2);
+}
+
 void fCompBynF::Form_Load() {
     fileOne_ = std::make_unique<mRWByt>(ui_);
     fileOne_->MsgTitle(QStringLiteral("Bivex"));
@@ -317,6 +365,8 @@ void fCompBynF::subInitScreen() {
     intLoadFile = 0;
     curAdresOne = 0;
     curAdresTwo = 0;
+    clearFileLabels(slot(1));
+    clearFileLabels(slot(2));
     subShowAdres(0);
     lbSynchro->setText(QString());
     setWindowTitle(QString());

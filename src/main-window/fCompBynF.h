@@ -6,6 +6,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,20 @@ class ByteGrid;
 class ProgressBarAdapter;
 class UiServices;
 class frpAdress;
+
+// A named group of commands (menu items and buttons) that are switched on or off together.
+class CommandSet {
+public:
+    CommandSet() = default;
+    CommandSet(std::initializer_list<QObject*> commands) : commands_(commands) {}
+    void setEnabled(bool on) const;
+    // This set with the commands of `other` added, or taken out.
+    CommandSet with(const CommandSet& other) const;
+    CommandSet without(const CommandSet& other) const;
+
+private:
+    std::vector<QObject*> commands_;
+};
 
 // The main window: owner of the two file slots, the screen of 256 bytes and every menu
 // command. Member functions are spread over files by concern:
@@ -45,6 +60,25 @@ public:
     // ---- Public state read by the dialogs ----
     mRWByt& FileAtributOne() { return *fileOne_; }
     mRWByt& FileAtributTwo() { return *fileTwo_; }
+
+    // One file slot as the window sees it: its file, its screen start and the controls
+    // that show it. A view over the window's own members, cheap to make.
+    struct FileSlot {
+        int number;  // 1 file A, 2 file B
+        mRWByt& file;
+        std::int64_t& screenStart;
+        QLabel* caption;  // "Файл А:" / "Файл В:", dark red while the file is in view
+        QLabel* path;
+        QLabel* size;
+        QLabel* dateTime;
+        QRadioButton* viewButton;
+    };
+    FileSlot slot(int number);  // 1 file A, any other value file B
+    FileSlot inView() { return slot(intShowFile); }
+    FileSlot other() { return slot(intShowFile == 1 ? 2 : 1); }
+    // The slot of the shorter file (file B when both are as long): paging together and
+    // comparing end with it.
+    FileSlot shorter();
     std::unique_ptr<mRWFile> FileTextRW;
     int intShowFile = 0;  // 0 none, 1 file A, 2 file B
     UiServices& ui() { return ui_; }
@@ -118,6 +152,8 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // construction
@@ -133,8 +169,11 @@ private:
     // opening
     void subOpenFile();
     bool openPath(const QString& path);
+    void openInFreeSlots(const QStringList& paths);
     void subRefreshCells();
-    void showFileLabels(int slot);
+    void showFileLabels(const FileSlot& slot);
+    void clearFileLabels(const FileSlot& slot);
+    void buildCommandSets();
     void showReadOnlyIndicator(const mRWByt& file);
     void selectViewButton(QRadioButton* button);
     void deselectViewButtons();
@@ -156,10 +195,9 @@ private:
     enum class RecordResult { Written, Failed, Refused };
     RecordResult subRwcordByt();
     bool refuseRecording(const mRWByt& file);
+    void endEditing();
     bool writePermission() const;
 
-    mRWByt& fileInView() { return intShowFile == 1 ? *fileOne_ : *fileTwo_; }
-    std::int64_t& screenStartInView() { return intShowFile == 1 ? curAdresOne : curAdresTwo; }
 
     UiServices& ui_;
     std::unique_ptr<mRWByt> fileOne_;
@@ -188,7 +226,20 @@ private:
     // the go-to dialog is created on first use and then only hidden
     frpAdress* goToDialog_ = nullptr;
 
+    // What each state of the window enables (see buildCommandSets).
+    CommandSet fileCommands_;      // a loaded file A
+    CommandSet twoFileCommands_;   // file B loaded beside it
+    CommandSet writeCommands_;     // write permission on a writable file
+    CommandSet loadedCommands_;    // everything off again with no file
+    CommandSet recordCommands_;    // edits wait to be recorded or cancelled
+    CommandSet editLocks_;         // what the first edit switches off
+    CommandSet editUnlocks_;       // what recording or cancelling gives back
+
 public:
+    // The window's progress bar, for the dialogs' long loops.
+    std::unique_ptr<ProgressBarAdapter> progress;
+
+private:
     // ---- Controls, named as their objectName ----
     ByteGrid* grid_ = nullptr;
     QMenu* mnuFile = nullptr;
@@ -239,7 +290,6 @@ public:
     QLabel* lbDateTime2 = nullptr;
     QLabel* lbProgressBar = nullptr;
     QProgressBar* conProgressBar = nullptr;
-    std::unique_ptr<ProgressBarAdapter> progress;
     QLabel* lbStatusBar = nullptr;
     QLabel* lbStatusBarText = nullptr;
     QLabel* lbSynchro = nullptr;

@@ -13,26 +13,20 @@
 #include "ProgressBarAdapter.h"
 
 void fCompBynF::mnuDelFileB_Click() {
-    GridColors::setTextColor(lbFile2, GridColors::black());
+    const FileSlot b = slot(2);
+    GridColors::setTextColor(b.caption, GridColors::black());
     intShowFile = 1;
     intLoadFile = 1;
-    curAdresTwo = 0;
+    b.screenStart = 0;
     lbInfo2->clear();
-    lbSizeTwo->setText(QStringLiteral("0 byte"));
-    lbDateTime2->clear();
-    lbFileTwo->setText(QStringLiteral("Не загружен"));
+    clearFileLabels(b);
     selectViewButton(knViweOne);
     knViweTwo->setChecked(false);
-    knViweOne->setEnabled(false);
-    knViweTwo->setEnabled(false);
-    fileTwo_->Path(QString());
-    mnuSaveNoByt->setEnabled(false);
+    b.file.Path(QString());
     mnuSynchro->setChecked(false);
-    mnuSynchro->setEnabled(false);
+    twoFileCommands_.setEnabled(false);
     mnuLoadFileB->setEnabled(true);
     mnuDelAll->setEnabled(true);
-    mnuDelFileB->setEnabled(false);
-    mnuChSearch->setEnabled(false);
     subLockByt();
     subShowDate(1);
 }
@@ -52,34 +46,19 @@ void fCompBynF::mnuDelAll_Click() {
     GridColors::setTextColor(lbFile2, GridColors::black());
     lbInfo2->clear();
     lbInvers->clear();
-    lbSizeOne->setText(QStringLiteral("0 byte"));
-    lbSizeTwo->setText(QStringLiteral("0 byte"));
-    lbDateTime1->clear();
-    lbDateTime2->clear();
-    lbFileOne->setText(QStringLiteral("Не загружен"));
-    lbFileTwo->setText(QStringLiteral("Не загружен"));
     lbStatusBarText->setText(QStringLiteral("1 из 1"));
     lbInfo1->clear();
     // With no file there is nothing read-only: the mark of the last file goes with it.
     lbOnlyRead->setVisible(false);
     lnOnlyRead->setVisible(false);
-    knUp->setEnabled(false);
-    knDown->setEnabled(false);
     deselectViewButtons();
-    knViweOne->setEnabled(false);
-    knViweTwo->setEnabled(false);
-    knNextScreen->setEnabled(false);
     subChangeMenu(false);
     fileOne_->Path(QString());
     fileTwo_->Path(QString());
     progress->setValue(0);
-    mnuNext->setEnabled(false);
-    mnuSearch->setEnabled(false);
     mnuSynchro->setChecked(false);
     mnuEdit->setChecked(false);
-    for (QAction* a : {mnuSaveNoByt, mnuSynchro, mnuEdit, mnuLoad, mnuLoadFileB, mnuDelAll,
-                       mnuDelFileB, mnuSaveList, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuSave})
-        a->setEnabled(false);
+    loadedCommands_.setEnabled(false);
     mnuLoadFileA->setEnabled(true);
     mnuDOS->setEnabled(true);
     discardSearchDialogs();

@@ -10,25 +10,11 @@
 #include "GridColors.h"
 #include "HexCell.h"
 #include "SymbolCell.h"
+#include "WindowRules.h"
 
 using namespace GridGeometry;
 
 namespace {
-
-// One or two hexadecimal digits, either case: a byte value 0..255; -1 otherwise.
-int cellValue(const QString& text) {
-    if (text.isEmpty() || text.size() > 2) return -1;
-    int value = 0;
-    for (QChar ch : text) {
-        const int digit = ch.isDigit() ? ch.digitValue()
-                          : (ch.toUpper() >= QLatin1Char('A') && ch.toUpper() <= QLatin1Char('F'))
-                              ? ch.toUpper().unicode() - 'A' + 10
-                              : -1;
-        if (digit < 0 || ch.unicode() > 127) return -1;
-        value = value * 16 + digit;
-    }
-    return value;
-}
 
 QString infoText(const QString& hex, int value) {
     return QStringLiteral("Hex[") + hex + QStringLiteral("] = Dec[") + QString::number(value) +
@@ -43,9 +29,7 @@ void fCompBynF::mnuEdit_Click() {
     mnuEdit->setChecked(!mnuEdit->isChecked());
     const bool on = mnuEdit->isChecked();
     lbInvers->setText(on ? QStringLiteral("Редакт.") : QString());
-    mnuLoad->setEnabled(on);
-    mnuReplace->setEnabled(on);
-    mnuFill->setEnabled(on);
+    writeCommands_.setEnabled(on);
     subLockByt();
     if (const int focused = grid_->focusedCell(); focused >= 0) {
         HexCell* cell = grid_->cell(focused);
@@ -71,25 +55,13 @@ void fCompBynF::subLockByt() {
 
 void fCompBynF::subChangeMenu(bool on) {
     if (!writePermission()) {
-        knRecord->setEnabled(false);
-        mnuRec->setEnabled(false);
-        mnuCanscel->setEnabled(false);
+        recordCommands_.setEnabled(false);
         return;
     }
-    if (on) {
-        mnuSaveNoByt->setEnabled(false);
-        mnuSynchro->setEnabled(false);
-        knRecord->setEnabled(true);
-        mnuRec->setEnabled(true);
-        mnuCanscel->setEnabled(true);
-    } else {
-        mnuSaveNoByt->setEnabled(intLoadFile == 2);
-        mnuSynchro->setEnabled(intLoadFile == 2);
-        knRecord->setEnabled(false);
-        mnuRec->setEnabled(false);
-        mnuCanscel->setEnabled(false);
-        bolChange = false;
-    }
+    mnuSaveNoByt->setEnabled(!on && intLoadFile == 2);
+    mnuSynchro->setEnabled(!on && intLoadFile == 2);
+    recordCommands_.setEnabled(on);
+    if (!on) bolChange = false;
 }
 
 void fCompBynF::plByt0_GotFocus(int index) {
@@ -103,7 +75,7 @@ void fCompBynF::plByt0_GotFocus(int index) {
     if (!cell->text().isEmpty()) {
         // The cell may have been locked while it was empty.
         cell->setReadOnly(!writePermission());
-        const int value = cellValue(cell->text());
+        const int value = WindowRules::typedByte(cell->text());
         if (value < 0) return;
         lbInfo1->setText(infoText(cell->text(), value));
     } else {
@@ -115,27 +87,11 @@ void fCompBynF::plByt0_GotFocus(int index) {
 }
 
 bool fCompBynF::plByt0_KeyPress(int index, int KeyAscii) {
-    auto filled = [this](int i) { return !grid_->cell(i)->text().isEmpty(); };
-    int target = -1;
-    switch (KeyAscii) {
-    case 13:
-        target = (index == kCells - 1 || !filled(index + 1)) ? 0 : index + 1;
-        break;
-    case 44: case 225:  // "," "б"
-        if (index >= 1) target = index - 1;
-        break;
-    case 46: case 254:  // "." "ю"
-        if (index <= kCells - 2 && filled(index + 1)) target = index + 1;
-        break;
-    case 75: case 107: case 203: case 235:  // "K" "k" "Л" "л"
-        if (index >= kColumns) target = index - kColumns;
-        break;
-    case 77: case 109: case 220: case 252:  // "M" "m" "Ь" "ь"
-        if (index <= kCells - 1 - kColumns && filled(index + kColumns)) target = index + kColumns;
-        break;
-    default:
-        return false;
-    }
+    // The cells with a byte come first; the focused one may have been emptied by typing.
+    int filled = kCells;
+    while (filled > 0 && grid_->cell(filled - 1)->text().isEmpty()) --filled;
+    const int target = WindowRules::navigationTarget(index, KeyAscii, filled);
+    if (target == WindowRules::kNotNavigation) return false;
     if (target == index) {
         // Enter on the only byte of the screen: the focus has nowhere to go, so the cell is
         // left and entered in place, and the value typed is checked as on any move.
@@ -155,7 +111,7 @@ void fCompBynF::plByt0_LostFocus(int index) {
 
 void fCompBynF::subCheckByt(int index) {
     HexCell* cell = grid_->cell(index);
-    const int value = cellValue(cell->text());
+    const int value = WindowRules::typedByte(cell->text());
     if (value < 0) {
         cell->setText(strOldByt);
         return;
@@ -167,15 +123,7 @@ void fCompBynF::subCheckByt(int index) {
     strOldByt = infoText(hex, value);
     if (!bolChange) {
         subChangeMenu(true);
-        for (QAction* a : {mnuLoadFileA, mnuLoadFileB, mnuEdit}) a->setEnabled(false);
-        knDown->setEnabled(false);
-        knUp->setEnabled(false);
-        knViweOne->setEnabled(false);
-        knViweTwo->setEnabled(false);
-        mnuSaveList->setEnabled(false);
-        knNextScreen->setEnabled(false);
-        for (QAction* a : {mnuNext, mnuSearch, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuDOS})
-            a->setEnabled(false);
+        editLocks_.setEnabled(false);
         bolChange = true;
     }
     lbInfo1->setText(strOldByt);

@@ -5,9 +5,12 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "ByteGrid.h"
 #include "HexCell.h"
 #include "UiServices.h"
+#include "WindowRules.h"
 #include "frpAdress.h"
 
 using GridGeometry::kScreenBytes;
@@ -19,49 +22,45 @@ std::int64_t fCompBynF::funScreenAdres(std::int64_t address) {
 void fCompBynF::subDown() {
     if (knRecord->isEnabled() || intLoadFile == 0) return;
     if (mnuSynchro->isChecked()) {
-        const bool aShorter = fileOne_->Size() < fileTwo_->Size();
-        const std::int64_t size = aShorter ? fileOne_->Size() : fileTwo_->Size();
-        const std::int64_t start = aShorter ? curAdresOne : curAdresTwo;
-        if (size - start < kScreenBytes + 1) return;
+        const FileSlot limit = shorter();
+        if (!WindowRules::hasNextScreen(limit.file.Size(), limit.screenStart)) return;
         curAdresOne += kScreenBytes;
         curAdresTwo += kScreenBytes;
     } else {
-        if (fileInView().Size() - screenStartInView() < kScreenBytes + 1) return;
-        screenStartInView() += kScreenBytes;
+        const FileSlot shown = inView();
+        if (!WindowRules::hasNextScreen(shown.file.Size(), shown.screenStart)) return;
+        shown.screenStart += kScreenBytes;
     }
     subShowDate(intShowFile);
 }
 
 void fCompBynF::subUp() {
     if (knRecord->isEnabled() || intLoadFile == 0) return;
-    if (!mnuSynchro->isChecked()) {
-        if (screenStartInView() <= 0) return;
-        screenStartInView() -= kScreenBytes;
-    } else {
-        const bool aShorter = fileOne_->Size() < fileTwo_->Size();
-        if ((aShorter ? curAdresOne : curAdresTwo) <= 0) return;
+    if (mnuSynchro->isChecked()) {
+        if (shorter().screenStart <= 0) return;
         curAdresOne -= kScreenBytes;
         curAdresTwo -= kScreenBytes;
+    } else {
+        const FileSlot shown = inView();
+        if (shown.screenStart <= 0) return;
+        shown.screenStart -= kScreenBytes;
     }
     subShowDate(intShowFile);
 }
 
 void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
-    if (mnuSynchro->isChecked()) {
-        const std::int64_t shorter = std::min(fileOne_->Size(), fileTwo_->Size());
-        if (AdresSearch > shorter) AdresSearch = shorter;
-    }
+    if (mnuSynchro->isChecked()) AdresSearch = std::min(AdresSearch, shorter().file.Size());
     const std::int64_t start = funScreenAdres(AdresSearch);
     const int cell = int(AdresSearch - start);
     // A negative address has no screen (it would show the one before address 0).
-    if (intShowFile == 0 || AdresSearch < 0 || start >= fileInView().Size()) {
+    if (intShowFile == 0 || AdresSearch < 0 || start >= inView().file.Size()) {
         reportMissingAddress(TypeSearch);
         return;
     }
     const int target = TypeSearch != 0 ? 0 : cell;
     grid_->cell(target)->setFocus();
-    screenStartInView() = start;
-    if (mnuSynchro->isChecked()) (intShowFile == 1 ? curAdresTwo : curAdresOne) = start;
+    inView().screenStart = start;
+    if (mnuSynchro->isChecked()) other().screenStart = start;
     // The cell takes the focus before the redraw, which then gives it the new byte.
     subShowDate(intShowFile);
 }

@@ -2,7 +2,11 @@
 #include "fCompBynF.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,16 +24,11 @@ namespace {
 
 QString sizeText(std::int64_t size) { return QString::number(size) + QStringLiteral(" byte"); }
 
-QString dateTimeText(const mRWByt& file) {
-    return file.DateText() + QStringLiteral(" / ") + file.TimeText();
-}
-
 }  // namespace
 
 void fCompBynF::mnuLoadFileA_Click() {
     if (intLoadFile < 1) {
         subOpenFile();
-        if (intLoadFile == 1) mnuSave->setEnabled(true);
     } else {
         ui_.message(QStringLiteral("Сообщение"), QStringLiteral("Файл А уже открыт."),
                     MessageIcon::Warning, MessageButtons::Ok);
@@ -39,7 +38,7 @@ void fCompBynF::mnuLoadFileA_Click() {
 void fCompBynF::mnuLoadFileB_Click() {
     if (intLoadFile < 2) {
         subOpenFile();
-        if (fileTwo_->Error() != -5) {
+        if (fileTwo_->Error() != FileErrors::EmptyFile) {
             subShowDate(1);
             subRefreshCells();
         }
@@ -81,61 +80,93 @@ bool fCompBynF::openPath(const QString& path) {
         FileLayer::close(fd);
     }
     BusyCursor busy;
-    if (intLoadFile == 0) {
-        fileOne_->Path(path);
-        if (fileOne_->Error() == -5) {
-            // An empty file A leaves the window as "Закрыть Всё" does in the no-file state.
-            fileOne_->Path(QString());
+    const FileSlot target = slot(intLoadFile == 0 ? 1 : 2);
+    target.file.Path(path);
+    if (target.file.Error() == FileErrors::EmptyFile) {
+        // An empty file A leaves the window as "Закрыть Всё" does in the no-file state;
+        // an empty file B leaves slot B unloaded.
+        if (target.number == 1) {
+            target.file.Path(QString());
             grid_->rowAddress(0)->setFocus();
-            return false;
         }
-        showReadOnlyIndicator(*fileOne_);
-        showFileLabels(1);
-        setWindowTitle(QStringLiteral("   «") + fileOne_->Name() + QStringLiteral("»"));
-        curAdresOne = 0;
-        intLoadFile = 1;
+        return false;
+    }
+    showReadOnlyIndicator(target.file);
+    showFileLabels(target);
+    target.screenStart = 0;
+    intLoadFile = target.number;
+    if (target.number == 1) {
         subShowDate(1);
         selectViewButton(knViweOne);
-        knViweOne->setEnabled(false);
-        knNextScreen->setEnabled(true);
-        for (QAction* a : {mnuLoadFileB, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh})
-            a->setEnabled(true);
-        return true;
+        fileCommands_.setEnabled(true);
+        knViweOne->setEnabled(false);  // the only file is in view: nothing to switch to
+    } else {
+        twoFileCommands_.setEnabled(true);
     }
-    fileTwo_->Path(path);
-    if (fileTwo_->Error() == -5) return false;  // slot B stays unloaded
-    showReadOnlyIndicator(*fileTwo_);
-    showFileLabels(2);
-    curAdresTwo = 0;
-    intLoadFile = 2;
-    knViweOne->setEnabled(true);
-    knViweTwo->setEnabled(true);
-    for (QAction* a : {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch}) a->setEnabled(true);
     return true;
 }
 
-void fCompBynF::showFileLabels(int slot) {
-    const mRWByt& file = slot == 1 ? *fileOne_ : *fileTwo_;
-    (slot == 1 ? lbFileOne : lbFileTwo)->setText(file.Path());
-    (slot == 1 ? lbSizeOne : lbSizeTwo)->setText(sizeText(file.Size()));
-    (slot == 1 ? lbDateTime1 : lbDateTime2)->setText(dateTimeText(file));
+void fCompBynF::showFileLabels(const FileSlot& slot) {
+    slot.path->setText(slot.file.Path());
+    slot.size->setText(sizeText(slot.file.Size()));
+    slot.dateTime->setText(slot.file.DateText() + QStringLiteral(" / ") + slot.file.TimeText());
+}
+
+void fCompBynF::clearFileLabels(const FileSlot& slot) {
+    slot.path->setText(QStringLiteral("Не загружен"));
+    slot.size->setText(sizeText(0));
+    slot.dateTime->clear();
 }
 
 void fCompBynF::subRefreshCells() {
     for (int i = 0; i < GridGeometry::kCells; ++i) grid_->cell(i)->repaint();
 }
 
-void fCompBynF::openFromCommandLine(const QStringList& paths) {
-    // Each path opens as the matching open command would.
-    for (int n = 0; n < paths.size() && n < 2; ++n) {
-        const QString full = QFileInfo(paths[n]).absoluteFilePath();
+void fCompBynF::openFromCommandLine(const QStringList& paths) { openInFreeSlots(paths.mid(0, 2)); }
+
+// Each path opens as the open command of the next free slot would: file A, then file B.
+void fCompBynF::openInFreeSlots(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const QString full = QFileInfo(path).absoluteFilePath();
         if (intLoadFile == 0) {
-            if (openPath(full)) mnuSave->setEnabled(true);
+            openPath(full);
         } else if (intLoadFile == 1) {
             if (openPath(full)) {
                 subShowDate(1);
                 subRefreshCells();
             }
+        } else {
+            ui_.message(QStringLiteral("Сообщение"), QStringLiteral("Файл B уже открыт."),
+                        MessageIcon::Warning, MessageButtons::Ok);
+            return;
         }
     }
+}
+
+namespace {
+
+// One or two local files, or nothing.
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) return {};
+        paths << url.toLocalFile();
+    }
+    return paths.size() <= 2 ? paths : QStringList();
+}
+
+}  // namespace
+
+// Files dropped on the window open as the open commands would, and only when those can
+// be chosen: not while edits wait.
+void fCompBynF::dragEnterEvent(QDragEnterEvent* event) {
+    if (!bolChange && !droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void fCompBynF::dropEvent(QDropEvent* event) {
+    const QStringList paths = droppedFiles(event->mimeData());
+    if (bolChange || paths.isEmpty()) return;
+    event->acceptProposedAction();
+    openInFreeSlots(paths);
 }

@@ -15,27 +15,19 @@ using namespace GridGeometry;
 void fCompBynF::knRecord_Click() {
     const RecordResult result = subRwcordByt();
     if (result == RecordResult::Refused) return;  // the edits stay, to be cancelled
-    if (intLoadFile == 2) {
-        mnuChSearch->setEnabled(true);
-        knViweOne->setEnabled(true);
-        knViweTwo->setEnabled(true);
-    }
-    for (QAction* a : {mnuLoadFileB, mnuLoadFileA, mnuEdit, mnuNext, mnuSaveList, mnuSearch,
-                       mnuRefresh, mnuDOS})
-        a->setEnabled(true);
-    knNextScreen->setEnabled(true);
-    subChangeMenu(false);
+    endEditing();
     // After a reported failure the redraw would only say the same again.
-    fileInView().MsgView(result == RecordResult::Written);
+    mRWByt& file = inView().file;
+    file.MsgView(result == RecordResult::Written);
     subShowDate(intShowFile);
-    fileInView().MsgView(true);
+    file.MsgView(true);
 }
 
 // Writes the edited cells, and only those: a byte another program changed on the screen
 // since it was drawn is not put back.
 fCompBynF::RecordResult fCompBynF::subRwcordByt() {
-    mRWByt& file = fileInView();
-    const std::int64_t base = screenStartInView() + 1;
+    mRWByt& file = inView().file;
+    const std::int64_t base = inView().screenStart + 1;
     file.OpenFileRW();
     if (file.Error() != 0) return RecordResult::Failed;  // reported by the file object
     if (refuseRecording(file)) {
@@ -64,7 +56,7 @@ bool fCompBynF::refuseRecording(const mRWByt& file) {
         why = QStringLiteral("» заменён другим файлом после того, как экран был прочитан.");
     } else {
         for (int i = 0; i < kCells; ++i) {
-            const std::int64_t address = screenStartInView() + i;
+            const std::int64_t address = inView().screenStart + i;
             if (editedCells_.test(std::size_t(i)) && address >= file.OpenedSize()) {
                 why = QStringLiteral("» стал короче после того, как экран был прочитан: изменённый байт по адресу ") +
                       AddressText::funHexAdres(address) + QStringLiteral(" лежит за его концом.");
@@ -82,15 +74,13 @@ bool fCompBynF::refuseRecording(const mRWByt& file) {
 
 void fCompBynF::mnuCanscel_Click() {
     bolChange = false;
-    for (QAction* a : {mnuLoadFileA, mnuLoadFileB, mnuSaveList, mnuEdit, mnuNext, mnuSearch, mnuRefresh})
-        a->setEnabled(true);
-    knNextScreen->setEnabled(true);
-    mnuDOS->setEnabled(true);
-    if (intLoadFile == 2) {
-        mnuChSearch->setEnabled(true);
-        knViweOne->setEnabled(true);
-        knViweTwo->setEnabled(true);
-    }
-    subChangeMenu(false);
+    endEditing();
     subShowDate(intShowFile);
+}
+
+// Recording or cancelling gives back what the first edit locked.
+void fCompBynF::endEditing() {
+    editUnlocks_.setEnabled(true);
+    if (intLoadFile == 2) twoFileCommands_.setEnabled(true);
+    subChangeMenu(false);
 }

@@ -14,10 +14,12 @@
 #include "AddressText.h"
 #include "ByteGrid.h"
 #include "CodePage.h"
+#include "FileErrors.h"
 #include "GridColors.h"
 #include "HexCell.h"
 #include "ProgressBarAdapter.h"
 #include "SymbolCell.h"
+#include "WindowRules.h"
 
 using namespace GridGeometry;
 
@@ -38,7 +40,7 @@ void fCompBynF::showReadOnlyIndicator(const mRWByt& file) {
         mnuEdit->setChecked(false);
         mnuEdit->setEnabled(false);
         lbInvers->setText(QString());
-        for (QAction* a : {mnuLoad, mnuReplace, mnuFill}) a->setEnabled(false);
+        writeCommands_.setEnabled(false);
         subLockByt();
         lbOnlyRead->setVisible(true);
         lnOnlyRead->setVisible(true);
@@ -50,18 +52,18 @@ void fCompBynF::showReadOnlyIndicator(const mRWByt& file) {
 }
 
 void fCompBynF::subShowDate(int NumberFile) {
-    const bool showA = NumberFile == 1;
-    mRWByt& file = showA ? *fileOne_ : *fileTwo_;
-    if (showA) showReadOnlyIndicator(file);
-    subShowAdres(showA ? curAdresOne : curAdresTwo);
+    const FileSlot shown = slot(NumberFile);
+    // The read-only mark follows file A before the drawing and file B after it.
+    if (shown.number == 1) showReadOnlyIndicator(shown.file);
+    subShowAdres(shown.screenStart);
     subCompare(NumberFile);
-    setWindowTitle(file.Name().isEmpty() ? QString()
-                                         : QStringLiteral("   «") + file.Name() + QStringLiteral("»"));
-    if (!showA) showReadOnlyIndicator(file);
-    GridColors::setTextColor(showA ? lbFile1 : lbFile2, GridColors::darkRed());
-    GridColors::setTextColor(showA ? lbFile2 : lbFile1, GridColors::black());
-    intShowFile = showA ? 1 : 2;
-    const bool pages = file.Size() > kScreenBytes;
+    setWindowTitle(shown.file.Name().isEmpty() ? QString()
+                                               : QStringLiteral("   «") + shown.file.Name() + QStringLiteral("»"));
+    if (shown.number != 1) showReadOnlyIndicator(shown.file);
+    GridColors::setTextColor(shown.caption, GridColors::darkRed());
+    GridColors::setTextColor(slot(shown.number == 1 ? 2 : 1).caption, GridColors::black());
+    intShowFile = shown.number;
+    const bool pages = shown.file.Size() > kScreenBytes;
     knUp->setEnabled(pages);
     knDown->setEnabled(pages);
     subProgressBarMoment();
@@ -87,10 +89,10 @@ void fCompBynF::subCompare(int NumberFile) {
     const int errorInView = showA ? errorA : errorB;
     drawnBytes_ = showA ? a : b;
     for (int i = 0; i < kCells; ++i) {
-        bolEqual = !two || a[i] == b[i] || a[i] == -1 || b[i] == -1;
+        bolEqual = !two || WindowRules::cellsEqual(a[i], b[i]);
         // A read refused by the file layer stops the drawing here; the object has said why,
         // and the rest of the screen keeps what it showed.
-        if (errorInView == 52 && (showA ? a[i] : b[i]) < 0) return;
+        if (errorInView == FileErrors::BadHandle && (showA ? a[i] : b[i]) < 0) return;
         subScreenByt(i, showA ? a[i] : b[i]);
     }
 }
@@ -151,10 +153,10 @@ void fCompBynF::subShowAdres(std::int64_t screenStart) {
 void fCompBynF::subProgressBarMoment() {
     if (intLoadFile == 0) return;
     lbProgressBar->setText(QStringLiteral("Позиция:"));
-    mRWByt& file = fileInView();
-    const std::int64_t size = file.Size();
+    const FileSlot shown = inView();
+    const std::int64_t size = shown.file.Size();
     lngBlockMax = GridGeometry::blockCount(size);
-    curBlock = GridGeometry::blockOf(screenStartInView());
+    curBlock = GridGeometry::blockOf(shown.screenStart);
     progress->setMaximum(double(lngBlockMax));
     progress->setValue(double(curBlock));
     lbSynchro->setText(QStringLiteral("Адрес Max. ") + AddressText::funHexAdres(size - 1));
@@ -171,17 +173,15 @@ void fCompBynF::mnuRefresh_Click() {
     if (intShowFile < 1) return;
     // The file may have been changed by another program: its size, date and attributes
     // are read again, as when it was opened, so a new end can be reached.
-    const int slot = intShowFile;
-    mRWByt& file = fileInView();
-    file.Path(file.Path());
-    showFileLabels(slot);
-    const std::int64_t lastScreen = funScreenAdres(std::max<std::int64_t>(file.Size() - 1, 0));
-    std::int64_t& start = screenStartInView();
-    if (start > lastScreen) {
-        start = lastScreen;
+    const FileSlot shown = inView();
+    shown.file.Path(shown.file.Path());
+    showFileLabels(shown);
+    const std::int64_t lastScreen = funScreenAdres(std::max<std::int64_t>(shown.file.Size() - 1, 0));
+    if (shown.screenStart > lastScreen) {
+        shown.screenStart = lastScreen;
         if (mnuSynchro->isChecked()) curAdresOne = curAdresTwo = lastScreen;
     }
-    subShowDate(slot);
+    subShowDate(shown.number);
 }
 
 void fCompBynF::knViweOne_Click() { subShowDate(1); }

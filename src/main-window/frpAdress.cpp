@@ -95,10 +95,7 @@ void frpAdress::buildLayout() {
 void frpAdress::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;  // restored from the task bar: keep where the user was
-    const int inView = main_.intShowFile;
-    const std::int64_t size = inView == 0   ? 0
-                              : inView == 1 ? main_.FileAtributOne().Size()
-                                            : main_.FileAtributTwo().Size();
+    const std::int64_t size = main_.intShowFile == 0 ? 0 : main_.inView().file.Size();
     plEnter->setMaxLength(AddressText::addressFieldDigits(size));
     plEnter->setFocus();
 }

@@ -1,17 +1,18 @@
 // Opening and closing files: the controls each state offers, the labels, shortcuts and the
 // refusals the user meets on the way.
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QUrl>
 
 #include <functional>
-
-#include "MainWindowHarness.h"
-
 #include <optional>
 
 #include "FileFaults.h"
+#include "MainWindowHarness.h"
 
 namespace {
 
@@ -227,6 +228,54 @@ TEST_F(FileStates, LabelsTitleAndPositionFollowTheFileInView) {
             EXPECT_TRUE(button("knUp")->isEnabled() == paging && button("knDown")->isEnabled() == paging) << size << file;
         }
     }
+}
+
+// Files dropped on the window go where the open commands would put them, through the same
+// checks; nothing is taken while edits wait.
+TEST_F(FileStates, DroppedFilesOpenAsTheOpenCommandsWould) {
+    const QString a = dir.pattern(QStringLiteral("a.bin"), 600), b = dir.pattern(QStringLiteral("b.bin"), 300);
+    const QString c = dir.pattern(QStringLiteral("c.bin"), 100);
+    auto drop = [this](const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &dropped);
+        return true;
+    };
+    const struct {
+        const char* what;
+        QStringList before, dropped;
+        bool taken;
+        QString fileA, fileB, message;
+    } rows[] = {
+        {"one file into no file", {}, {a}, true, a, "Не загружен", {}},
+        {"one file beside file A", {a}, {b}, true, a, b, {}},
+        {"two files", {}, {a, b}, true, a, b, {}},
+        {"two files beside file A", {a}, {b, c}, true, a, b, "Файл B уже открыт."},
+        {"both slots taken", {a, b}, {c}, true, a, b, "Файл B уже открыт."},
+        {"three files", {}, {a, b, c}, false, "Не загружен", "Не загружен", {}},
+        {"a folder", {}, {dir.path(QString())}, true, "Не загружен", "Не загружен", "не является обычным файлом"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        restart();
+        window->openFromCommandLine(row.before);
+        EXPECT_EQ(drop(row.dropped), row.taken);
+        EXPECT_EQ(labels({"lbFileOne", "lbFileTwo"}), row.fileA + '|' + row.fileB);
+        EXPECT_EQ(ui.messageTexts().join('|').contains(row.message), true) << ui.messageTexts().join('|').toStdString();
+        EXPECT_EQ(ui.messages.size(), row.message.isEmpty() ? 0u : 1u);
+    }
+    restart();
+    openA(a);
+    trigger("mnuEdit");
+    editCell(0, QStringLiteral("77"));
+    EXPECT_FALSE(drop({b})) << "refused while an edit waits";
+    EXPECT_EQ(label("lbFileTwo"), QStringLiteral("Не загружен"));
 }
 
 // However large the file, the block counter and the highest address are shown whole, and a

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -174,6 +175,7 @@ protected:
                   QStringLiteral("Не загружен|Не загружен|0 byte|0 byte|||||||1 из 1"));
         EXPECT_TRUE(labelColor("lbFile1") == GridColors::black() && labelColor("lbFile2") == GridColors::black());
         EXPECT_FALSE(child("lbOnlyRead")->isVisible() || child("lnOnlyRead")->isVisible());
+        EXPECT_EQ(child<QProgressBar>("conProgressBar")->value(), 0) << "the position bar is empty";
     }
 
     RecordingUiServices ui;

@@ -240,6 +240,20 @@ TEST_F(Screen, SynchronisedPagingMovesBothFilesAndStopsAtTheShorter) {
         EXPECT_EQ(focusedCell(), 0x58);
         EXPECT_TRUE(ui.messages.empty());
     }
+    // The shorter file ends exactly where a screen ends: its last screen is the last one.
+    const struct {
+        qint64 sizeA, sizeB, lastStart;
+    } exact[] = {{512, 1000, 256}, {1000, 768, 512}};
+    for (const auto& row : exact) {
+        SCOPED_TRACE(testing::Message() << row.sizeA << " " << row.sizeB);
+        restart();
+        openA(dir.write(QStringLiteral("a.bin"), screenBytes(row.sizeA)));
+        openB(dir.write(QStringLiteral("b.bin"), otherBytes(row.sizeB)));
+        trigger("mnuSynchro");
+        for (int i = 0; i < 5; ++i) button("knDown")->click();
+        EXPECT_TRUE(window->screenStartOne() == row.lastStart && window->screenStartTwo() == row.lastStart);
+        EXPECT_TRUE(showsScreen(screenBytes(row.sizeA), row.lastStart));
+    }
 }
 
 TEST_F(Screen, MismatchesAreDarkRedInBothViewsOnlyWhileSynchronised) {
@@ -253,15 +267,18 @@ TEST_F(Screen, MismatchesAreDarkRedInBothViewsOnlyWhileSynchronised) {
         const char* what;
         QByteArray b;
         std::vector<int> first, second;  // dark red on the first and second screen
+        qint64 sizeA = 600;
     } rows[] = {
         {"identical", a, {}, {}},
         {"bytes 10 and 300 differ", twoDiffer, {10}, {300 - 256}},
         {"B shorter, every byte differs", otherBytes(300), all, {all.begin(), all.begin() + 44}},
+        // The bytes of B past the end of A have nothing to differ from.
+        {"A shorter, every byte differs", otherBytes(600), all, {all.begin(), all.begin() + 44}, 300},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         restart();
-        openA(dir.write(QStringLiteral("a.bin"), a));
+        openA(dir.write(QStringLiteral("a.bin"), a.left(row.sizeA)));
         openB(dir.write(QStringLiteral("b.bin"), row.b));
         EXPECT_TRUE(red().empty());
         view(2);

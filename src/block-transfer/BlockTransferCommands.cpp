@@ -49,11 +49,9 @@ private:
     // they stand: a redraw would take their marks off the screen.
     void redrawIfLoaded(const QString& written) {
         if (written.isEmpty() || window_.intShowFile < 1 || window_.changesPending()) return;
-        mRWByt& inView = window_.intShowFile == 1 ? window_.FileAtributOne() : window_.FileAtributTwo();
-        mRWByt& other = window_.intShowFile == 1 ? window_.FileAtributTwo() : window_.FileAtributOne();
-        if (BlockTransfer::sameFile(written, inView.Path()))
+        if (BlockTransfer::sameFile(written, window_.inView().file.Path()))
             window_.mnuRefresh_Click();
-        else if (BlockTransfer::sameFile(written, other.Path()))
+        else if (BlockTransfer::sameFile(written, window_.other().file.Path()))
             window_.subShowDate(window_.intShowFile);
     }
 

@@ -12,7 +12,7 @@ frpLoad::frpLoad(fCompBynF& main, BlockState& state, QWidget* parent)
     setObjectName(QStringLiteral("frpLoad"));
     finishLayout(1);
 
-    mRWByt& inView = main.intShowFile == 1 ? main.FileAtributOne() : main.FileAtributTwo();
+    mRWByt& inView = main.inView().file;
     strPathTarget = inView.Path();
     lngSizeTarget = inView.Size();
     target_ = FileIdentity::ofPath(strPathTarget);

@@ -14,7 +14,7 @@ frpSave::frpSave(fCompBynF& main, BlockState& state, QWidget* parent)
     plAddresT = addField("plAddresT", rowTop(1), 7, 1050, false, &state_.lngAdresEnd);
     finishLayout(2);
 
-    mRWByt& inView = main.intShowFile == 1 ? main.FileAtributOne() : main.FileAtributTwo();
+    mRWByt& inView = main.inView().file;
     strPathSource = inView.Path();
     lngSizeSource = inView.Size();
     if (!strPathSource.isEmpty()) {

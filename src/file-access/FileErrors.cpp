@@ -1,5 +1,7 @@
 #include "FileErrors.h"
 
+#include "UiServices.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -67,14 +69,14 @@ QString description(int code, int err) {
 
 QString fixedMessage(int code) {
     switch (code) {
-    case -1:
+    case NoPath:
         return QStringLiteral("Файл не указан. Необходимо указать полный путь и полное имя файла.");
-    case -3:
+    case BadValue:
         return QStringLiteral("Недопустимое значение. Байт может принимать значение от 0 до 255.");
-    case -4:
+    case AlreadyOpen:
         // The wording ("Оди") is what users of the program have always seen.
         return QStringLiteral("Оди файл уже открыт. Нельзя открыть более одного файла.");
-    case -5:
+    case EmptyFile:
         return QStringLiteral("Файл пустой и не содержит ни одного байта данных.");
     case BadHandle:
         return QStringLiteral("Нет доступа к файлу. Возможно он ещё не открыт или недоступен.");
@@ -91,6 +93,22 @@ QString fixedMessage(int code) {
     default:
         return QString();
     }
+}
+
+QString messageText(Reporter reporter, int code, int err) {
+    if (reporter == Reporter::TextFile) {
+        if (code == NoPath) return QStringLiteral("Файл по указанному пути не найден.");
+        if (code == TextFileGone) return QStringLiteral("Файл не указан.");
+    }
+    const QString fixed = fixedMessage(code);
+    if (!fixed.isNull()) return fixed;
+    if (reporter == Reporter::TextFile) return description(code, err);
+    return QStringLiteral("Error №") + QString::number(code) + QStringLiteral(".     ") +
+           description(code, err);
+}
+
+void showFailure(UiServices& ui, const QString& title, Reporter reporter, int code, int err) {
+    ui.message(title, messageText(reporter, code, err), MessageIcon::Critical, MessageButtons::Ok);
 }
 
 }  // namespace FileErrors

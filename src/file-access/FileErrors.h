@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class UiServices;
+
 // The error numbers the file objects report for failures of the operating system, and
 // the texts that go with them. Everything that turns an errno into something the user
 // sees goes through here.
@@ -9,13 +11,13 @@ namespace FileErrors {
 
 enum Code : int {
     // The file objects' own codes.
-    NoPath = -1,        // no path, or the file is not there
-    OutOfRange = -2,    // a position outside the file, or its end
+    NoPath = -1,        // no path given (the text object: or, for reading, no file at it)
+    OutOfRange = -2,    // a position outside the file, or the end of the lines; never shown
     BadValue = -3,      // a byte value outside 0..255
-    AlreadyOpen = -4,
-    EmptyFile = -5,
-    TextFileGone = -6,
-    // The file layer's.
+    AlreadyOpen = -4,   // opening an object whose file is still open
+    EmptyFile = -5,     // the file holds no byte
+    TextFileGone = -6,  // the text object's file is no longer at its path
+    // The codes of the file layer's failures.
     TypeMismatch = 13,  // a stored date or time text that is not a date or time
     BadHandle = 52,
     FileNotFound = 53,
@@ -38,5 +40,17 @@ QString description(int code, int err = 0);
 // The fixed message a file object shows for one of its own codes or the common device
 // codes (-5, -4, -3, -1, 52, 55, 57, 61, 70, 71); a null string for any other code.
 QString fixedMessage(int code);
+
+// The two file objects word a few failures differently: the binary one puts "Error №"
+// and the number before a description, the text one shows the description alone and has
+// texts of its own for NoPath and TextFileGone.
+enum class Reporter { BinaryFile, TextFile };
+
+// The text `reporter` shows for `code`; `err` is the errno behind a file-layer code.
+QString messageText(Reporter reporter, int code, int err);
+
+// Shows a file object's failure: a critical message box with one OK button, titled
+// `title`. The one way both file objects report.
+void showFailure(UiServices& ui, const QString& title, Reporter reporter, int code, int err);
 
 }  // namespace FileErrors

@@ -43,6 +43,32 @@ int faultFor(Op op, std::int64_t* limit = nullptr) {
 
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
+// Makes `once(done, chunk)` write the next `chunk` bytes, after the `done` already
+// written, until all `count` have gone. A short write is continued, EINTR retried; an
+// armed write fault takes the place of the system call. Returns count or -errno.
+template <typename WriteOnce>
+std::int64_t writeAll(std::int64_t count, WriteOnce once) {
+    std::int64_t done = 0;
+    while (done < count) {
+        std::int64_t chunk = count - done;
+        ssize_t n;
+        if (int err = faultFor(Op::Write, &chunk)) {
+            n = -1;
+            errno = err;
+        } else {
+            n = once(done, chunk);
+        }
+        if (n > 0) {
+            done += n;
+        } else if (n == 0) {
+            return -EIO;  // no progress and no reason given: do not spin
+        } else if (errno != EINTR) {
+            return -errno;
+        }
+    }
+    return done;
+}
+
 }  // namespace
 
 void injectFault(const Fault& fault) { faultState = FaultState{true, fault, 0, false}; }
@@ -107,25 +133,9 @@ std::int64_t pread(int fd, void* buffer, std::int64_t count, std::int64_t offset
 
 std::int64_t pwrite(int fd, const void* buffer, std::int64_t count, std::int64_t offset) {
     const auto* in = static_cast<const char*>(buffer);
-    std::int64_t done = 0;
-    while (done < count) {
-        std::int64_t chunk = count - done;
-        ssize_t n;
-        if (int err = faultFor(Op::Write, &chunk)) {
-            n = -1;
-            errno = err;
-        } else {
-            n = ::pwrite(fd, in + done, size_t(chunk), off_t(offset + done));
-        }
-        if (n > 0) {
-            done += n;
-        } else if (n == 0) {
-            return -EIO;  // no progress and no reason given: do not spin
-        } else if (errno != EINTR) {
-            return -errno;
-        }
-    }
-    return done;
+    return writeAll(count, [&](std::int64_t done, std::int64_t chunk) {
+        return ::pwrite(fd, in + done, size_t(chunk), off_t(offset + done));
+    });
 }
 
 std::int64_t read(int fd, void* buffer, std::int64_t count) {
@@ -144,25 +154,9 @@ std::int64_t read(int fd, void* buffer, std::int64_t count) {
 
 std::int64_t write(int fd, const void* buffer, std::int64_t count) {
     const auto* in = static_cast<const char*>(buffer);
-    std::int64_t done = 0;
-    while (done < count) {
-        std::int64_t chunk = count - done;
-        ssize_t n;
-        if (int err = faultFor(Op::Write, &chunk)) {
-            n = -1;
-            errno = err;
-        } else {
-            n = ::write(fd, in + done, size_t(chunk));
-        }
-        if (n > 0) {
-            done += n;
-        } else if (n == 0) {
-            return -EIO;
-        } else if (errno != EINTR) {
-            return -errno;
-        }
-    }
-    return done;
+    return writeAll(count, [&](std::int64_t done, std::int64_t chunk) {
+        return ::write(fd, in + done, size_t(chunk));
+    });
 }
 
 int stat(const QString& path, struct stat& info) {

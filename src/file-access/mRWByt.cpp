@@ -75,7 +75,7 @@ void mRWByt::subFileInfo() {
     size_ = info.st_size;
     if (size_ == 0) {
         // Name, date, time and attributes keep what they held: only the length is new.
-        subErrMessage(-5);
+        subErrMessage(FileErrors::EmptyFile);
         return;
     }
     const QDateTime modified = FileStamp::modified(info);
@@ -103,13 +103,8 @@ std::uint8_t mRWByt::funAttrCode(const QString& path) {
 
 void mRWByt::subErrMessage(int code) {
     error_ = code;
-    if (!msgView_) return;
-    QString text = FileErrors::fixedMessage(code);
-    if (text.isNull()) {
-        text = QStringLiteral("Error №") + QString::number(code) + QStringLiteral(".     ") +
-               FileErrors::description(code, lastErrno_);
-    }
-    ui_.message(msgTitle_, text, MessageIcon::Critical, MessageButtons::Ok);
+    if (msgView_)
+        FileErrors::showFailure(ui_, msgTitle_, FileErrors::Reporter::BinaryFile, code, lastErrno_);
 }
 
 void mRWByt::reportLayerError(int err) {
@@ -120,11 +115,11 @@ void mRWByt::reportLayerError(int err) {
 void mRWByt::OpenFileRW() {
     error_ = 0;
     if (path_.isEmpty()) {
-        subErrMessage(-1);
+        subErrMessage(FileErrors::NoPath);
         return;
     }
     if (fd_ >= 0) {
-        subErrMessage(-4);
+        subErrMessage(FileErrors::AlreadyOpen);
         return;
     }
     // Reading never needs write access: a file that lost its write permission since it
@@ -216,15 +211,15 @@ int mRWByt::AddByt(int byt, std::int64_t item) {
 // The checks both byte writes make, in their order: path, position (1..last), value.
 int mRWByt::checkedWrite(int byt, std::int64_t item, std::int64_t last) {
     if (path_.isEmpty()) {
-        subErrMessage(-1);
+        subErrMessage(FileErrors::NoPath);
         return -1;
     }
     if (item < 1 || item > last) {
-        error_ = -2;
+        error_ = FileErrors::OutOfRange;
         return -1;
     }
     if (byt < 0 || byt > 255) {
-        subErrMessage(-3);
+        subErrMessage(FileErrors::BadValue);
         return -1;
     }
     return writeByte(std::uint8_t(byt), item - 1);
@@ -309,15 +304,16 @@ int mRWByt::FillSpan(std::int64_t item, std::int64_t count, std::uint8_t value) 
     return writeSpan(item, count, nullptr, value);
 }
 
-// Writes `data`, or `count` copies of `fill` when data is null.
+// Writes `data`, or `count` copies of `fill` when data is null: into the window when the
+// span lies inside one, else straight to the file.
 int mRWByt::writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t* data,
                       std::uint8_t fill) {
     if (path_.isEmpty()) {
-        subErrMessage(-1);
+        subErrMessage(FileErrors::NoPath);
         return -1;
     }
     if (item < 1 || count > std::numeric_limits<std::int64_t>::max() - item) {
-        error_ = -2;
+        error_ = FileErrors::OutOfRange;
         return -1;
     }
     if (count <= 0) {
@@ -332,40 +328,57 @@ int mRWByt::writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t*
     const std::int64_t offset = item - 1;
     const std::int64_t end = offset + count;
     const bool oneWindow = (offset & ~(kWindowSize - 1)) == ((end - 1) & ~(kWindowSize - 1));
-    if (writable_ && count < kWindowSize && oneWindow) {
-        if (!ensureWindow(offset)) return -1;
-        const std::int64_t at = offset - windowOffset_;
-        if (data)
-            std::memcpy(window_.data() + at, data, std::size_t(count));
-        else
-            std::memset(window_.data() + at, fill, std::size_t(count));
-        markDirty(at, at + count);
-        windowLength_ = std::max(windowLength_, at + count);
-        error_ = 0;
-        return 0;
-    }
-
-    // Pending bytes go first, so the file sees the writes in the order they were made.
-    if (!flushWindow()) return -1;
-    if (windowOffset_ >= 0 && offset < windowOffset_ + kWindowSize && end > windowOffset_)
-        dropWindow();
-    std::int64_t r = 0;
-    if (data) {
-        r = FileLayer::pwrite(fd_, data, count, offset);
-    } else {
-        std::vector<std::uint8_t> chunk(std::size_t(std::min(count, kFillChunk)), fill);
-        for (std::int64_t done = 0; done < count && r >= 0;) {
-            const std::int64_t n = std::min(count - done, std::int64_t(chunk.size()));
-            r = FileLayer::pwrite(fd_, chunk.data(), n, offset + done);
-            done += n;
-        }
-    }
-    if (r < 0) {
-        reportLayerError(int(-r));
-        return -1;
-    }
+    bool written;
+    if (writable_ && count < kWindowSize && oneWindow)
+        written = writeCached(offset, count, data, fill);
+    else if (data)
+        written = writeDirect(offset, data, count);
+    else
+        written = fillDirect(offset, count, fill);
+    if (!written) return -1;
     error_ = 0;
     return 0;
+}
+
+// The span lies inside one window: it waits there, with the single-byte writes, for the
+// next flush.
+bool mRWByt::writeCached(std::int64_t offset, std::int64_t count, const std::uint8_t* data,
+                         std::uint8_t fill) {
+    if (!ensureWindow(offset)) return false;
+    const std::int64_t at = offset - windowOffset_;
+    if (data)
+        std::memcpy(window_.data() + at, data, std::size_t(count));
+    else
+        std::memset(window_.data() + at, fill, std::size_t(count));
+    markDirty(at, at + count);
+    windowLength_ = std::max(windowLength_, at + count);
+    return true;
+}
+
+// Writes the span to the file at once. Pending bytes go first, so the file sees the writes
+// in the order they were made; a window the span overlaps is dropped, to be read again.
+bool mRWByt::writeDirect(std::int64_t offset, const std::uint8_t* data, std::int64_t count) {
+    if (!flushWindow()) return false;
+    const bool overlapsWindow = windowOffset_ >= 0 && offset < windowOffset_ + kWindowSize &&
+                                offset + count > windowOffset_;
+    if (overlapsWindow) dropWindow();
+    if (const std::int64_t r = FileLayer::pwrite(fd_, data, count, offset); r < 0) {
+        reportLayerError(int(-r));
+        return false;
+    }
+    return true;
+}
+
+// A fill too large for the window, written a chunk at a time; the last chunk is cut to
+// what is left of the span.
+bool mRWByt::fillDirect(std::int64_t offset, std::int64_t count, std::uint8_t fill) {
+    const std::vector<std::uint8_t> chunk(std::size_t(std::min(count, kFillChunk)), fill);
+    for (std::int64_t done = 0; done < count;) {
+        const std::int64_t n = std::min(count - done, std::int64_t(chunk.size()));
+        if (!writeDirect(offset + done, chunk.data(), n)) return false;
+        done += n;
+    }
+    return true;
 }
 
 // The first write: the file is opened again, for writing, and used only when it is still

@@ -80,6 +80,10 @@ private:
     bool reopenForWriting();
     int writeSpan(std::int64_t item, std::int64_t count, const std::uint8_t* data,
                   std::uint8_t fill);
+    bool writeCached(std::int64_t offset, std::int64_t count, const std::uint8_t* data,
+                     std::uint8_t fill);
+    bool writeDirect(std::int64_t offset, const std::uint8_t* data, std::int64_t count);
+    bool fillDirect(std::int64_t offset, std::int64_t count, std::uint8_t fill);
     bool ensureWindow(std::int64_t offset);
     bool flushWindow();
     void dropWindow();

@@ -15,10 +15,12 @@ namespace {
 constexpr qsizetype kInputChunk = 64 * 1024;
 const QString kZeroText = QStringLiteral("0");  // date and time of an emptied object
 
-// 0 when a regular file is at the path, -6 when none is, else -errno of the lookup.
+// 0 when a regular file is at the path, TextFileGone when none is, else -errno of the
+// lookup.
 int lookUp(const QString& path, struct stat& info) {
     const int r = FileLayer::stat(path, info);
-    if (r == -ENOENT || r == -ENOTDIR || (r == 0 && !S_ISREG(info.st_mode))) return -6;
+    if (r == -ENOENT || r == -ENOTDIR || (r == 0 && !S_ISREG(info.st_mode)))
+        return FileErrors::TextFileGone;
     return r;
 }
 
@@ -40,14 +42,16 @@ void mRWFile::MsgView(bool messageView) { msgView_ = messageView; }
 void mRWFile::MsgTitle(const QString& title) { msgTitle_ = title; }
 
 QDate mRWFile::DateFile() {
-    if (path_.isEmpty() || error_ == -6 || dateText_ == kZeroText) return QDate();
+    if (path_.isEmpty() || error_ == FileErrors::TextFileGone || dateText_ == kZeroText)
+        return QDate();
     const QDate date = FileStamp::toDate(dateText_);
     if (!date.isValid()) subErrMessage(FileErrors::TypeMismatch);
     return date;
 }
 
 QTime mRWFile::TimeFile() {
-    if (path_.isEmpty() || error_ == -6 || timeText_ == kZeroText) return QTime();
+    if (path_.isEmpty() || error_ == FileErrors::TextFileGone || timeText_ == kZeroText)
+        return QTime();
     const QTime time = FileStamp::toTime(timeText_);
     if (!time.isValid()) subErrMessage(FileErrors::TypeMismatch);
     return time;
@@ -57,7 +61,7 @@ void mRWFile::OpenFileRW(const QString& pathName, std::uint8_t regime) {
     // Refused before anything is touched: the file that is open keeps its path, mode
     // and line count.
     if (fd_ >= 0) {
-        subErrMessage(-4);
+        subErrMessage(FileErrors::AlreadyOpen);
         return;
     }
     regime_ = regime;
@@ -65,7 +69,7 @@ void mRWFile::OpenFileRW(const QString& pathName, std::uint8_t regime) {
     item_ = 0;
     path_ = pathName;
     if (path_.isEmpty() || (regime == 0 && !isExistingFile(path_))) {
-        subErrMessage(-1);
+        subErrMessage(FileErrors::NoPath);
         return;
     }
     int flags;
@@ -107,12 +111,12 @@ int mRWFile::readByte(std::uint8_t& byte) {
 
 QString mRWFile::GetString() {
     if (regime_ == 0 && !path_.isEmpty() && !isExistingFile(path_)) {
-        error_ = -6;
+        error_ = FileErrors::TextFileGone;
         path_.clear();
         return QString();
     }
     if (path_.isEmpty()) {
-        subErrMessage(-6);
+        subErrMessage(FileErrors::TextFileGone);
         return QString();
     }
     if (fd_ < 0) {
@@ -122,7 +126,7 @@ QString mRWFile::GetString() {
     std::uint8_t byte = 0;
     int r = readByte(byte);
     if (r == 0) {
-        error_ = -2;
+        error_ = FileErrors::OutOfRange;
         return QString();
     }
     QString line;
@@ -148,7 +152,7 @@ QString mRWFile::GetString() {
 
 void mRWFile::PutString(const QString& lineString) {
     if (path_.isEmpty()) {
-        subErrMessage(-1);
+        subErrMessage(FileErrors::NoPath);
         return;
     }
     if (fd_ < 0) {
@@ -193,8 +197,8 @@ void mRWFile::subFileInfo() {
     }
     struct stat info;
     const int r = lookUp(path_, info);
-    if (r == -6) {
-        error_ = -6;
+    if (r == FileErrors::TextFileGone) {
+        error_ = FileErrors::TextFileGone;
         return;
     }
     if (r < 0) {
@@ -203,7 +207,7 @@ void mRWFile::subFileInfo() {
     }
     size_ = info.st_size;
     if (size_ == 0) {
-        subErrMessage(-5);
+        subErrMessage(FileErrors::EmptyFile);
         return;
     }
     const QDateTime modified = FileStamp::modified(info);
@@ -214,7 +218,7 @@ void mRWFile::subFileInfo() {
 
 void mRWFile::Delete() {
     if (path_.isEmpty()) {
-        subErrMessage(-1);
+        subErrMessage(FileErrors::NoPath);
         return;
     }
     // Deleting an open file would leave its descriptor behind.
@@ -237,17 +241,8 @@ void mRWFile::Delete() {
 
 void mRWFile::subErrMessage(int code) {
     error_ = code;
-    if (!msgView_) return;
-    QString text;
-    if (code == -1)
-        text = QStringLiteral("Файл по указанному пути не найден.");
-    else if (code == -6)
-        text = QStringLiteral("Файл не указан.");
-    else
-        text = FileErrors::fixedMessage(code);
-    // Any other code: the description alone, without the number in front.
-    if (text.isNull()) text = FileErrors::description(code, lastErrno_);
-    ui_.message(msgTitle_, text, MessageIcon::Critical, MessageButtons::Ok);
+    if (msgView_)
+        FileErrors::showFailure(ui_, msgTitle_, FileErrors::Reporter::TextFile, code, lastErrno_);
 }
 
 void mRWFile::reportLayerError(int err) {

@@ -96,9 +96,13 @@ public:
     // Opens FILE_A [FILE_B] given on the command line as the open commands would.
     void openFromCommandLine(const QStringList& paths);
 
-    // Folder in which the help command looks for its files (the binary's by default).
+    // Folder in which the help command looks for its files (helpFolder of the binary's
+    // folder by default).
     void setProgramFolder(const QString& folder) { programFolder_ = folder; }
     QString programFolder() const;
+    // Where a binary in `binaryFolder` keeps its help: ../share/bivex when installed,
+    // else the binary's own folder (the build tree).
+    static QString helpFolder(const QString& binaryFolder);
 
     // Dialogs that keep a continued search; the go-to dialog and "Закрыть Всё" discard them.
     void discardSearchDialogs();

@@ -6,6 +6,7 @@
 #include "frpAbout.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -20,8 +21,16 @@ QString inFolder(const QString& folder, const QString& name) {
 
 }  // namespace
 
+QString fCompBynF::helpFolder(const QString& binaryFolder) {
+    const QString installed = QDir::cleanPath(inFolder(binaryFolder, QStringLiteral("../share/bivex")));
+    for (const QString& folder : {installed, binaryFolder})
+        if (isHelpComponent(inFolder(folder, QStringLiteral("Bivex.cnt")))) return folder;
+    // Neither holds the help: name the folder it belongs in, so the message points there.
+    return QFileInfo(installed).isDir() ? installed : binaryFolder;
+}
+
 QString fCompBynF::programFolder() const {
-    return programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
+    return programFolder_.isEmpty() ? helpFolder(QCoreApplication::applicationDirPath()) : programFolder_;
 }
 
 // The contents file is checked first, so with both files missing only its message shows.

@@ -145,41 +145,51 @@ void frpAdress::lb2_Click() { chScreen->setChecked(true); }
 void frpAdress::reject() {}
 
 bool frpAdress::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == plEnter) {
-        if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event))) {
-            knOk->setFocus(Qt::TabFocusReason);
-            return true;
-        }
-        if (event->type() == QEvent::FocusOut) {
-            const QString upper = plEnter->text().toUpper();
-            if (upper != plEnter->text()) plEnter->setText(upper);
-        }
-        return false;
-    }
-    // Qt presses a focused button on Enter only when it is a default button; ours are not,
-    // yet Enter on a focused button must press it.
-    if ((watched == knOk || watched == knCancel) && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (isEnter(key) && !key->isAutoRepeat()) {
-            static_cast<QPushButton*>(watched)->click();
-            return true;
-        }
-        return false;
-    }
-    const bool press = event->type() == QEvent::MouseButtonPress;
-    const bool release = event->type() == QEvent::MouseButtonRelease;
-    if ((watched == lb1 || watched == lb2) && (press || release)) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton) return false;
-        // Taking the press makes the label receive the release; a click ends inside it.
-        auto* label = static_cast<QLabel*>(watched);
-        if (release && label->rect().contains(mouse->position().toPoint())) {
-            if (label == lb1) lb1_Click();
-            else lb2_Click();
-        }
+    if (watched == plEnter) return filterField(event);
+    if (watched == knOk || watched == knCancel)
+        return filterButton(static_cast<QPushButton*>(watched), event);
+    if (watched == lb1 || watched == lb2) return filterLabel(static_cast<QLabel*>(watched), event);
+    return QDialog::eventFilter(watched, event);
+}
+
+// Enter in the field moves on to "Ok"; leaving the field shows its digits in capitals.
+bool frpAdress::filterField(QEvent* event) {
+    if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event))) {
+        knOk->setFocus(Qt::TabFocusReason);
         return true;
     }
-    return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusOut) {
+        const QString upper = plEnter->text().toUpper();
+        if (upper != plEnter->text()) plEnter->setText(upper);
+    }
+    return false;
+}
+
+// Qt presses a focused button on Enter only when it is a default button; ours are not,
+// yet Enter on a focused button must press it.
+bool frpAdress::filterButton(QPushButton* button, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(button, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (isEnter(key) && !key->isAutoRepeat()) {
+        button->click();
+        return true;
+    }
+    return false;
+}
+
+// A label clicks its option: taking the press makes the label receive the release, and a
+// click ends inside it.
+bool frpAdress::filterLabel(QLabel* label, QEvent* event) {
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    if (!press && !release) return QDialog::eventFilter(label, event);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton) return false;
+    if (release && label->rect().contains(mouse->position().toPoint())) {
+        if (label == lb1) lb1_Click();
+        else lb2_Click();
+    }
+    return true;
 }
 
 void frpAdress::keyPressEvent(QKeyEvent* event) {

@@ -50,6 +50,10 @@ protected:
 
 private:
     void buildLayout();
+    // eventFilter's share for each watched control; true when the event is taken.
+    bool filterField(QEvent* event);
+    bool filterButton(QPushButton* button, QEvent* event);
+    bool filterLabel(QLabel* label, QEvent* event);
 
     fCompBynF& main_;
     bool discarded_ = false;

@@ -44,3 +44,6 @@ struct BinaryFileTest : ::testing::Test {
         expectOnlyMessage(ui, QStringLiteral("Bivex"), text);
     }
 };
+
+// Failures show the texts themselves rather than their UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }

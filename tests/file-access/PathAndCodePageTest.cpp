@@ -28,6 +28,7 @@ TEST_F(PathSplit, SplitsExistingFiles) {
         {d + "a.b.c", d, "a.b", "c"},
         {d + ".hidden.bin", d, ".hidden", "bin"},
         {"dump.bin", "", "dump", "bin"},
+        {"dump", "", "dump", ""},  // neither a folder nor a dot
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path.toStdString());

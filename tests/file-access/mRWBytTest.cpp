@@ -17,7 +17,9 @@
 
 #include <sys/wait.h>
 
+#include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -80,12 +82,13 @@ TEST(BinaryFileFailures, EachShowsOneMessage) {
     // A read-only file reads, and refuses each write at once rather than at the flush.
     const auto readOnly = [&](mRWByt& f) { f.Path(ro); f.OpenFileRW(); EXPECT_EQ(f.GetByt(3), 2 * 7 + 3); };
     const std::uint8_t data[2] = {1, 2};
-    const struct {
-        const char* name;
+    struct Row {
+        std::string name;
         std::function<void(mRWByt&)> call;
         int code;
         QString text;
-    } rows[] = {
+    };
+    std::vector<Row> rows = {
         {"GetByt without path", [](mRWByt& f) { EXPECT_EQ(f.GetByt(1), -1); }, -1, noPath},
         {"PutByt without path", [](mRWByt& f) { EXPECT_EQ(f.PutByt(1, 1), -1); }, -1, noPath},
         {"AddByt without path", [](mRWByt& f) { EXPECT_EQ(f.AddByt(1, 1), -1); }, -1, noPath},
@@ -120,9 +123,39 @@ TEST(BinaryFileFailures, EachShowsOneMessage) {
         {"read-only WriteSpan", [&](mRWByt& f) { readOnly(f); EXPECT_EQ(f.WriteSpan(1, data, 2), -1); }, 52, kBadHandle},
         {"read-only FillSpan", [&](mRWByt& f) { readOnly(f); EXPECT_EQ(f.FillSpan(1, 10, 0), -1); }, 52, kBadHandle},
     };
+    // Every errno the system may give, met at the opening, and the code and text it shows.
+    const QString busy = QStringLiteral("Нет доступа к файлу. Нельзя произвести запись в открытый файл.");
+    const QString broken = QStringLiteral("Диск в дисководе повреждён или не отформатирован.");
+    const QString protectedDisk = QStringLiteral("Диск защищён от записи. Снимите защиту и повторите попытку.");
+    const QString noDisk = QStringLiteral("Диск в дисководе отсутствует или повреждён.");
+    const QString notFound = QStringLiteral("Error №53.     Файл не найден");
+    const QString noFolder = QStringLiteral("Error №76.     Путь не найден");
+    const QString access = QStringLiteral("Error №75.     Ошибка доступа к пути или файлу");
+    const struct {
+        int err, code;
+        QString text;
+    } errnos[] = {
+        {EBADF, 52, kBadHandle},   {ENOENT, 53, notFound},      {ETXTBSY, 55, busy},
+        {EBUSY, 55, busy},         {EIO, 57, broken},           {ENOSPC, 61, kDiskFull},
+        {EDQUOT, 61, kDiskFull},   {EFBIG, 61, kDiskFull},      {EACCES, 70, protectedDisk},
+        {EPERM, 70, protectedDisk}, {EROFS, 70, protectedDisk}, {ENXIO, 71, noDisk},
+        {ENODEV, 71, noDisk},      {ENOMEDIUM, 71, noDisk},     {ENOTDIR, 76, noFolder},
+        {ELOOP, 76, noFolder},     {ENAMETOOLONG, 76, noFolder}, {EISDIR, 75, access},
+        {EINVAL, 75, access},      {ESTALE, 75, access},
+    };
+    for (const auto& e : errnos) {
+        const auto openFails = [&, err = e.err](mRWByt& f) {
+            ScopedFileFault fault({FileLayer::Op::Open, 1, err});
+            f.Path(ten);
+            f.OpenFileRW();
+            EXPECT_FALSE(f.IsOpen());
+        };
+        const std::string name = std::string("open fails with ") + ::strerrorname_np(e.err);
+        rows.push_back({name, openFails, e.code, e.text});
+    }
     for (const bool shown : {true, false}) {
         for (const auto& row : rows) {
-            SCOPED_TRACE(std::string(row.name) + (shown ? "" : ", MsgView off"));
+            SCOPED_TRACE(row.name + (shown ? "" : ", MsgView off"));
             RecordingUiServices ui;
             mRWByt file{ui};
             file.MsgView(shown);
@@ -147,6 +180,9 @@ TEST_F(BinaryFile, PositionsAndAppendingAlsoToANewFile) {
     outside(file.PutByt(1, 0));
     outside(file.PutByt(1, 301));
     outside(file.AddByt(1, 0));
+    const std::uint8_t two[2] = {1, 2};
+    outside(file.WriteSpan(0, two, 2));
+    outside(file.FillSpan(0, 2, 0x55));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(file.AddByt(-1, 301), -1);
     EXPECT_EQ(file.Error(), -3);
@@ -163,6 +199,15 @@ TEST_F(BinaryFile, PositionsAndAppendingAlsoToANewFile) {
     EXPECT_EQ(file.AddByt(0x41, 1), 0);
     file.CloseFile();
     EXPECT_EQ(TempDir::read(fresh), QByteArray("A"));
+    // Cut short by another program after the opening: past the new end there is no byte,
+    // in the window that holds the end or in one beyond it, rather than an invented one.
+    const QString cut = open(dir.pattern(QStringLiteral("cut.bin"), 3 * Window));
+    ASSERT_EQ(::truncate(QFile::encodeName(cut).constData(), Window + 5), 0);
+    EXPECT_EQ(file.GetByt(Window + 5), quint8(TempDir::patternBytes(Window + 5).back()));
+    for (const std::int64_t item : {Window + 6, 2 * Window, 2 * Window + 1, 3 * Window})
+        outside(file.GetByt(item));
+    file.CloseFile();
+    EXPECT_EQ(TempDir::read(cut), TempDir::patternBytes(Window + 5));
 }
 
 // Positions beyond 2 GiB and 4 GiB: the length and the last byte are the true ones.
@@ -324,6 +369,42 @@ TEST_F(CachedFile, InterruptedCallsAreRetriedAndAReadFailureIsReportedOnce) {
     }
     expectFailure(57, QStringLiteral("Диск в дисководе повреждён или не отформатирован."));
     EXPECT_EQ(file.GetByt(1), 0);  // the next call reads again
+}
+
+// A span writes its bytes and nothing else, however it lies across windows and the
+// chunks of a large fill; a byte on either side and the length show it.
+TEST_F(CachedFile, SpansWriteExactlyTheirRange) {
+    constexpr std::int64_t MiB = 1024 * KiB, size = 3 * MiB;
+    const struct {
+        const char* name;
+        std::int64_t item, count;
+        bool fill;
+    } rows[] = {
+        {"fill of 1 MiB + 3 inside the file", 2, MiB + 3, true},
+        {"fill of 1 MiB + 3 ending at the end", size - MiB - 2, MiB + 3, true},
+        {"fill of 1 MiB + 3 past the end", size - 5, MiB + 3, true},
+        {"fill of 2 MiB + 1 from a window edge", Window + 1, 2 * MiB + 1, true},
+        {"write of 1 MiB + 3 inside the file", 2, MiB + 3, false},
+        {"cached fill up to a window edge", Window - 9, 10, true},
+        {"fill across a window edge", Window - 1, 3, true},
+    };
+    const QByteArray original = TempDir::patternBytes(size);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = open(dir.write(QStringLiteral("data.bin"), original));
+        const QByteArray bytes =
+            row.fill ? QByteArray(row.count, '\xC3') : TempDir::patternBytes(row.count + 1).mid(1);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+        EXPECT_EQ(row.fill ? file.FillSpan(row.item, row.count, 0xC3)
+                           : file.WriteSpan(row.item, data, row.count),
+                  0);
+        file.CloseFile();
+        QByteArray expected = original;
+        expected.resize(std::max(size, row.item - 1 + row.count));
+        expected.replace(row.item - 1, row.count, bytes);
+        EXPECT_EQ(TempDir::read(path), expected);
+    }
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace

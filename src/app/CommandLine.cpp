@@ -1,0 +1,159 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QHash>
+
+#include <array>
+
+namespace {
+
+// The options the toolkit reads from argv itself. They are accepted and handed on as
+// they came, so that session restore (-session) and the usual -platform / -style keep
+// working; everything else that begins with a dash is refused.
+struct ToolkitOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr std::array<ToolkitOption, 21> kToolkitOptions{{
+    {"platform", true},     {"platformpluginpath", true}, {"platformtheme", true},
+    {"plugin", true},       {"qmljsdebugger", true},      {"qwindowgeometry", true},
+    {"qwindowicon", true},  {"qwindowtitle", true},       {"session", true},
+    {"display", true},      {"geometry", true},           {"name", true},
+    {"title", true},        {"visual", true},             {"style", true},
+    {"stylesheet", true},   {"reverse", false},           {"nograb", false},
+    {"dograb", false},      {"sync", false},              {"widgetcount", false},
+}};
+
+const ToolkitOption* toolkitOption(const QString& name) {
+    for (const ToolkitOption& option : kToolkitOptions)
+        if (name == QLatin1String(option.name)) return &option;
+    return nullptr;
+}
+
+const QString kSeeHelp = QStringLiteral("\nСправка о параметрах: bivex --help");
+
+// The argument as the user typed it for an option the parser names without its dashes.
+QString typedOption(const QStringList& arguments, const QString& name) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--")) break;
+        if (!argument.startsWith(QLatin1Char('-'))) continue;
+        QString bare = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        bare = bare.section(QLatin1Char('='), 0, 0);
+        if (bare == name) return argument.section(QLatin1Char('='), 0, 0);
+    }
+    return QStringLiteral("--") + name;
+}
+
+CommandLine refuse(const QString& message) {
+    CommandLine command;
+    command.action = CommandLine::Action::Refuse;
+    command.error = QStringLiteral("bivex: ") + message + kSeeHelp;
+    return command;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    // Long option names with one dash, as the toolkit spells its own (-platform); the
+    // short forms of ours are single letters, so nothing is lost.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption dump(QStringLiteral("dump"));
+    const QCommandLineOption dumpMismatch(QStringLiteral("dump-mismatch"));
+    const QCommandLineOption dos(QStringLiteral("dos"));
+    for (const QCommandLineOption& option : {help, version, dump, dumpMismatch, dos}) parser.addOption(option);
+    for (const ToolkitOption& option : kToolkitOptions) {
+        QCommandLineOption toolkit(QString::fromLatin1(option.name));
+        if (option.takesValue) toolkit.setValueName(QStringLiteral("value"));
+        parser.addOption(toolkit);
+    }
+
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            return refuse(QStringLiteral("неизвестный параметр «%1».")
+                              .arg(typedOption(arguments, unknown.first())));
+        // The only other failure: an option that takes a value came last.
+        return refuse(QStringLiteral("после «%1» нужно значение.").arg(arguments.last()));
+    }
+
+    CommandLine command;
+    if (parser.isSet(help)) {
+        command.action = CommandLine::Action::Help;
+        return command;
+    }
+    if (parser.isSet(version)) {
+        command.action = CommandLine::Action::Version;
+        return command;
+    }
+
+    const QStringList files = parser.positionalArguments();
+    if (parser.isSet(dump) && parser.isSet(dumpMismatch))
+        return refuse(QStringLiteral("«--dump» и «--dump-mismatch» не задаются вместе."));
+    if (parser.isSet(dump) || parser.isSet(dumpMismatch)) {
+        const bool mismatch = parser.isSet(dumpMismatch);
+        if (files.size() != (mismatch ? 3 : 2))
+            return refuse(mismatch ? QStringLiteral("«--dump-mismatch» ждёт три имени: ФАЙЛ_А ФАЙЛ_В ВЫХОД.")
+                                   : QStringLiteral("«--dump» ждёт два имени: ФАЙЛ ВЫХОД."));
+        command.action = mismatch ? CommandLine::Action::DumpMismatch : CommandLine::Action::Dump;
+        command.files = files;
+        command.dos = parser.isSet(dos);
+        return command;
+    }
+    if (parser.isSet(dos))
+        return refuse(QStringLiteral("«--dos» задаётся только вместе с «--dump» или «--dump-mismatch»."));
+    if (files.size() > 2)
+        return refuse(
+            QStringLiteral("можно открыть не больше двух файлов (файл А и файл В), указано %1.")
+                .arg(files.size()));
+    command.files = files;
+
+    command.toolkitArguments << (arguments.isEmpty() ? QStringLiteral("bivex") : arguments.first());
+    QHash<QString, int> seen;  // how many values of each option have been handed on
+    for (const QString& name : parser.optionNames()) {
+        const ToolkitOption* option = toolkitOption(name);
+        if (option == nullptr) continue;
+        command.toolkitArguments << QLatin1Char('-') + name;
+        if (option->takesValue) command.toolkitArguments << parser.values(name).value(seen[name]++);
+    }
+    return command;
+}
+
+QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
+    QString text = QStringLiteral(
+        "Использование: bivex [ПАРАМЕТРЫ] [--] [ФАЙЛ_А [ФАЙЛ_В]]\n"
+        "       bivex [--dos] --dump ФАЙЛ ВЫХОД\n"
+        "       bivex [--dos] --dump-mismatch ФАЙЛ_А ФАЙЛ_В ВЫХОД\n"
+        "\n"
+        "Bivex — побайтовый просмотр, сравнение и правка двух файлов.\n"
+        "ФАЙЛ_А открывается как командой «Открыть файла А», ФАЙЛ_В — как командой\n"
+        "«Открыть файла B»; на экране остаётся файл А. Без файлов окно открывается пустым.\n"
+        "\n"
+        "Параметры:\n"
+        "  -h, --help       показать эту справку и выйти\n"
+        "  -v, --version    показать версию программы и выйти\n"
+        "  --               дальше только имена файлов (для имён, начинающихся с «-»)\n"
+        "\n"
+        "Дампы без окна (как «Сохранить как ...» → «Файл» и «Несовпадения»):\n"
+        "  --dump ФАЙЛ ВЫХОД                    дамп всего файла\n"
+        "  --dump-mismatch ФАЙЛ_А ФАЙЛ_В ВЫХОД  строки, в которых файлы А и В различаются\n"
+        "                                       (показаны байты файла А)\n"
+        "  --dos                                символы, как при «Формат файла - DOS»\n"
+        "ВЫХОД «-» — стандартный вывод. Входной файл в ВЫХОД не записывается.\n"
+        "\n"
+        "Принимаются и стандартные параметры Qt: -platform, -style, -session и другие.\n"
+        "\n"
+        "Код выхода: 0 — успешно, 1 — дамп не записан (сообщение в стандартном потоке\n"
+        "ошибок), 2 — ошибка в командной строке.\n"
+        "\n");
+    text += helpFileFound ? QStringLiteral("Справка программы (F1): ")
+                          : QStringLiteral("Справка программы (F1) не найдена: ");
+    return text + helpFile + QLatin1Char('\n');
+}
+
+QString commandLineVersion() {
+    return QStringLiteral("Bivex ") + QStringLiteral(BIVEX_VERSION) + QLatin1Char('\n');
+}

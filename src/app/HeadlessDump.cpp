@@ -1,0 +1,62 @@
+#include "HeadlessDump.h"
+
+#include "CommandLine.h"
+#include "DumpSink.h"
+#include "DumpWriters.h"
+#include "FileErrors.h"
+#include "FileLayer.h"
+#include "UiServices.h"
+#include "mRWByt.h"
+
+#include <QFileInfo>
+
+#include <fcntl.h>
+
+namespace {
+
+// Standard output as a path, so that a redirection into an input file is caught by the
+// same identity check as a named target.
+const QString kStandardOutput = QStringLiteral("/proc/self/fd/1");
+
+// The input as the window would open it: an existing regular file that can be read and
+// is not empty. Checked before the target is touched, so a dump that cannot be made
+// empties nothing.
+bool isDumpableInput(const QString& path, UiServices& ui) {
+    const QString file = QStringLiteral("Файл «") + path + QStringLiteral("» ");
+    if (!QFileInfo(path).isFile()) {
+        ui.message(QStringLiteral("Ошибка"), file + QStringLiteral("не найден или не является обычным файлом."),
+                   MessageIcon::Warning, MessageButtons::Ok);
+        return false;
+    }
+    if (const int fd = FileLayer::open(path, O_RDONLY); fd < 0) {
+        ui.message(QStringLiteral("Ошибка"),
+                   file + QStringLiteral("не удаётся прочитать (") +
+                       FileErrors::description(FileErrors::codeForErrno(-fd), -fd) + QStringLiteral(")."),
+                   MessageIcon::Warning, MessageButtons::Ok);
+        return false;
+    } else {
+        FileLayer::close(fd);
+    }
+    // The file object reports an empty file itself, as it does when the window opens one.
+    mRWByt probe(ui);
+    probe.MsgTitle(QStringLiteral("Bivex"));
+    probe.Path(path);
+    return probe.Error() == 0;
+}
+
+}  // namespace
+
+int runHeadlessDump(const CommandLine& command, UiServices& ui) {
+    const bool mismatch = command.action == CommandLine::Action::DumpMismatch;
+    const QStringList inputs = command.files.mid(0, mismatch ? 2 : 1);
+    const QString output = command.files.last();
+    for (const QString& input : inputs)
+        if (!isDumpableInput(input, ui)) return 1;
+    if (output == QLatin1String("-") && isLoadedFile(kStandardOutput, inputs)) {
+        ui.message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
+        return 1;
+    }
+    const bool written =
+        writeDumpOfFiles(ui, inputs.first(), mismatch ? inputs.last() : QString(), output, command.dos);
+    return written ? 0 : 1;
+}

@@ -1,0 +1,173 @@
+#include "DumpCommands.h"
+
+#include "AddressText.h"
+#include "BusyCursor.h"
+#include "ByteGrid.h"
+#include "DumpSink.h"
+#include "DumpWriters.h"
+#include "FileLayer.h"
+#include "GridGeometry.h"
+#include "HexCell.h"
+#include "ProgressBarAdapter.h"
+#include "UiServices.h"
+#include "fCompBynF.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+
+#include <sys/stat.h>
+
+using DumpFormat::Kind;
+
+namespace {
+
+const QString kCancelName = QStringLiteral("Dump");
+
+bool dosView(fCompBynF& window) {
+    auto* dos = window.findChild<QAction*>(QStringLiteral("mnuDOS"));
+    return dos && dos->isChecked();
+}
+
+// Both slots: a dump into either would empty a file the window shows or compares.
+QStringList loadedPaths(fCompBynF& window) {
+    return {window.FileAtributOne().Path(), window.FileAtributTwo().Path()};
+}
+
+bool isExistingFile(const QString& path) {
+    struct stat info;
+    return FileLayer::stat(path, info) == 0 && S_ISREG(info.st_mode);
+}
+
+void refuseLoadedFile(fCompBynF& window) {
+    window.ui().message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
+}
+
+// The progress bar and its caption serve the dump while it runs, and the position
+// indicator again afterwards, on every way out.
+class PrintingProgress {
+public:
+    explicit PrintingProgress(fCompBynF& window, std::int64_t maximum)
+        : window_(window), caption_(window.findChild<QLabel*>(QStringLiteral("lbProgressBar"))) {
+        if (caption_) {
+            caption_->setText(QStringLiteral("Печать"));
+            caption_->repaint();
+        }
+        window.progress->setMaximum(double(maximum));
+        window.progress->setValue(0);
+    }
+    ~PrintingProgress() {
+        window_.progress->setMaximum(double(window_.blockCount()));
+        window_.progress->setValue(double(window_.currentBlock()));
+        if (caption_) caption_->setText(QStringLiteral("Позиция"));
+    }
+    PrintingProgress(const PrintingProgress&) = delete;
+    PrintingProgress& operator=(const PrintingProgress&) = delete;
+
+    // Moves the bar and lets the window repaint. Input waits until the dump is over: no
+    // command may close or change a file the dump is reading.
+    DumpProgress callback() {
+        return [this](std::int64_t position) {
+            window_.progress->setValue(double(position));
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        };
+    }
+
+private:
+    fCompBynF& window_;
+    QLabel* caption_;
+};
+
+}  // namespace
+
+void installDumpCommands(fCompBynF& window) {
+    const auto connect = [&window](const char* name, void (*command)(fCompBynF&)) {
+        if (auto* action = window.findChild<QAction*>(QString::fromLatin1(name)))
+            QObject::connect(action, &QAction::triggered, &window, [&window, command] { command(window); });
+    };
+    connect("mnuSaveBlock", subSaveBlock);
+    connect("mnuSaveFile", subSaveFile);
+    connect("mnuSaveNoByt", subSaveIncompatible);
+}
+
+bool funFileCap(fCompBynF& window, Kind kind, DumpFile& target) {
+    FileDialogRequest request;
+    request.fileName = kCancelName;
+    request.defaultExtension = QStringLiteral("%AppPath%");
+    // The screen is offered as plain text first, the long dumps as Word text first.
+    request.filter = kind == Kind::Block
+                         ? QStringLiteral("Как текст (*.txt)|*.txt|Как текст Word (*.doc)|*.doc")
+                         : QStringLiteral("Как текст Word (*.doc)|*.doc|Как текст (*.txt)|*.txt");
+    window.ui().chooseSaveFile(request);
+    if (request.fileName == kCancelName) {
+        window.grid().update();
+        return false;
+    }
+    const QString path = request.fileName;
+    const QStringList loaded = loadedPaths(window);
+    if (isExistingFile(path)) {
+        if (window.ui().message(QStringLiteral("Сохранение"), QStringLiteral("Файл уже существует. Перезаписать?"),
+                                MessageIcon::None, MessageButtons::OkCancel) == MessageAnswer::Cancel)
+            return false;
+        if (isLoadedFile(path, loaded)) {
+            refuseLoadedFile(window);
+            return false;
+        }
+    }
+    bool ok = false;
+    switch (target.open(path, loaded)) {
+    case DumpFile::OpenResult::Opened:
+        ok = writeDumpHeader(target, kind, window.currentBlock(), window.inView().file.Name());
+        break;
+    case DumpFile::OpenResult::LoadedFile:
+        // Became a loaded file since the question (a link made meanwhile): still refused.
+        refuseLoadedFile(window);
+        break;
+    case DumpFile::OpenResult::Failed:
+        break;
+    }
+    window.grid().update();
+    return ok;
+}
+
+void subSaveBlock(fCompBynF& window) {
+    if (window.intShowFile == 0) return;
+    DumpFile target(window.ui());
+    if (!funFileCap(window, Kind::Block, target)) return;
+    const DumpFormat::CharTable chars(dosView(window));
+    const ByteGrid& grid = window.grid();
+    const std::int64_t start = window.inView().screenStart;
+    QByteArray text;
+    for (int r = 0; r < GridGeometry::kRows; ++r) {
+        // The screen ends before a row whose first cell is empty; row 0 is always written.
+        if (r >= 1 && grid.cell(GridGeometry::cellAt(r, 0))->text().isEmpty()) break;
+        QStringList cells;
+        for (int c = 0; c < GridGeometry::kColumns; ++c) cells << grid.cell(GridGeometry::cellAt(r, c))->text();
+        text += DumpFormat::cellRow(AddressText::rowLabel(GridGeometry::rowAddress(start, r)), cells, chars);
+    }
+    target.write(text.constData(), text.size());
+    target.close();
+}
+
+void subSaveFile(fCompBynF& window) {
+    if (window.intShowFile == 0) return;
+    BusyCursor busy;
+    DumpFile target(window.ui());
+    if (!funFileCap(window, Kind::File, target)) return;
+    mRWByt& file = window.inView().file;
+    PrintingProgress progress(window, file.Size());
+    writeFileDump(file, dosView(window), target, progress.callback());
+    target.close();
+}
+
+void subSaveIncompatible(fCompBynF& window) {
+    if (window.loadedFileCount() < 2) return;
+    BusyCursor busy;
+    DumpFile target(window.ui());
+    if (!funFileCap(window, Kind::Mismatch, target)) return;
+    mRWByt& a = window.FileAtributOne();
+    mRWByt& b = window.FileAtributTwo();
+    PrintingProgress progress(window, std::min(a.Size(), b.Size()));
+    writeMismatchDump(a, b, window.intShowFile == 1, dosView(window), target, progress.callback());
+    target.close();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "DumpFormat.h"
+
+class DumpFile;
+class fCompBynF;
+
+// The three dumps of "Сохранить как ...": "Блок" (the screen as shown), "Файл" (the whole
+// file in view) and "Несовпадения" (the rows in which files A and B differ).
+
+// Connects the window's menu items mnuSaveBlock, mnuSaveFile and mnuSaveNoByt.
+void installDumpCommands(fCompBynF& window);
+
+// Asks for the dump file, refuses a file the window has loaded, asks before overwriting,
+// and leaves `target` open, emptied and holding the five header lines. False when the user
+// cancelled, the file was refused, or the file failed (reported).
+bool funFileCap(fCompBynF& window, DumpFormat::Kind kind, DumpFile& target);
+
+void subSaveBlock(fCompBynF& window);
+void subSaveFile(fCompBynF& window);
+void subSaveIncompatible(fCompBynF& window);

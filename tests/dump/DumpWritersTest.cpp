@@ -1,0 +1,189 @@
+// The whole-file and mismatch dumps written into real files, byte for byte, and what a
+// dump does when a file or the disk fails.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRandomGenerator>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <optional>
+
+#include "DumpSink.h"
+#include "DumpTestUtil.h"
+#include "DumpWriters.h"
+#include "FileFaults.h"
+#include "RecordingUiServices.h"
+#include "TempDir.h"
+#include "mRWByt.h"
+
+namespace {
+
+QByteArray randomBytes(qint64 size, quint32 seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator gen(seed);
+    for (char& c : bytes) c = char(gen.bounded(256));
+    return bytes;
+}
+
+class DumpWriters : public ::testing::Test {
+protected:
+    void SetUp() override { fileA.MsgTitle(QStringLiteral("Bivex")); }
+    // Header and data lines of `a` (or of the mismatch of `a` and `b`) dumped into a file.
+    QByteArray dump(const QByteArray& a, bool dos = false, const QByteArray* b = nullptr, bool showA = true) {
+        fileA.Path(dir.write(QStringLiteral("a.bin"), a));
+        if (b) fileB.Path(dir.write(QStringLiteral("b.bin"), *b));
+        DumpFile out(ui);
+        EXPECT_EQ(out.open(dir.path(QStringLiteral("out.txt")), {}), DumpFile::OpenResult::Opened);
+        EXPECT_TRUE(writeDumpHeader(out, b ? DumpFormat::Kind::Mismatch : DumpFormat::Kind::File, 0, fileA.Name()));
+        const auto progress = [this](std::int64_t position) { lastProgress = position; };
+        EXPECT_TRUE(b ? writeMismatchDump(fileA, fileB, showA, dos, out, progress) : writeFileDump(fileA, dos, out, progress));
+        EXPECT_TRUE(out.close());
+        EXPECT_FALSE(fileA.IsOpen() || fileB.IsOpen());
+        EXPECT_EQ(lastProgress, b ? std::min(a.size(), b->size()) : a.size());
+        return TempDir::read(dir.path(QStringLiteral("out.txt")));
+    }
+
+    RecordingUiServices ui;
+    TempDir dir;
+    mRWByt fileA{ui};
+    mRWByt fileB{ui};
+    std::int64_t lastProgress = -1;
+};
+
+}  // namespace
+
+TEST_F(DumpWriters, WholeFileDumpsMatchTheirTextByteForByte) {
+    const struct {
+        QByteArray bytes;
+        bool dos;
+    } rows[] = {{TempDir::patternBytes(17), false}, {TempDir::patternBytes(31), false}, {TempDir::patternBytes(32), false},
+                {TempDir::patternBytes(800), true}, {QByteArray("\x00\x09\x0A\x0B\x0C\x0D\x1B\x41\x7F\x98", 10), false},
+                {randomBytes(1024 * 1024 + 37, 7), false}};
+    for (const auto& row : rows) {
+        QByteArray data;
+        EXPECT_EQ(ExpectedDump::header(dump(row.bytes, row.dos), &data), ExpectedDump::header(DumpFormat::Kind::File, "a.bin"));
+        EXPECT_EQ(data, ExpectedDump::lines(row.bytes, row.dos)) << row.bytes.size() << " bytes";
+    }
+    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(u'|').toStdString();
+    EXPECT_TRUE(dump(rows[0].bytes).endsWith("\r\n000001     73 " + QByteArray(45, ' ') + "|s\r\n"));
+}
+
+TEST_F(DumpWriters, MismatchDumpsListTheDifferingRowsOfTheCommonLength) {
+    const QByteArray base = TempDir::patternBytes(64);
+    QByteArray byte5 = base;
+    byte5[4] = char(0xC0);
+    const QByteArray random = randomBytes(1024 * 1024 + 300, 1);
+    QByteArray sprinkled = random;
+    for (qint64 at : {0, 17, 1024 * 1024 - 1, 1024 * 1024, 1024 * 1024 + 299}) sprinkled[at] = char(~sprinkled[at]);
+    const struct {
+        QByteArray a, b;
+        bool showA;
+        int lines;
+    } rows[] = {
+        {base, base, true, 0},  {base.left(37), base.left(37), true, 1}, {base, byte5, true, 1}, {base, byte5, false, 1},
+        {base.left(20), TempDir::patternBytes(300), true, 1}, {byte5 + base, base.left(20), false, 2},
+        {random, sprinkled, true, 5},
+    };
+    for (const auto& row : rows) {
+        QByteArray data;
+        EXPECT_EQ(ExpectedDump::header(dump(row.a, false, &row.b, row.showA), &data),
+                  ExpectedDump::header(DumpFormat::Kind::Mismatch, "a.bin"));
+        EXPECT_EQ(data, ExpectedDump::lines(row.a, false, &row.b, row.showA)) << row.a.size() << " and " << row.b.size();
+        EXPECT_EQ(data.count('\n'), row.lines);
+    }
+    const QByteArray tail = ".. .. .. .. .. .. .. .. .. .. .. |    ";
+    EXPECT_TRUE(dump(base, false, &byte5, true).endsWith("000000     .. .. .. .. 1F " + tail + "\x1F" + QByteArray(11, ' ') + "\r\n"));
+    EXPECT_TRUE(dump(base, false, &byte5, false).endsWith("000000     .. .. .. .. C0 " + tail + "\xC0" + QByteArray(11, ' ') + "\r\n"));
+}
+
+// A full disk, a file-size limit, a device error or an unreadable file: one message, the
+// dump keeps its header and the whole lines written before, the file is closed.
+TEST_F(DumpWriters, FailuresStopAfterOneMessageKeepingWholeLines) {
+    const QByteArray bytes = randomBytes(512 * 1024, 3);
+    const QString input = dir.write(QStringLiteral("a.bin"), bytes);
+    const QByteArray lines = ExpectedDump::lines(bytes, false);
+    const qint64 headerSize = ExpectedDump::header(DumpFormat::Kind::File, "a.bin").size();
+    const struct {
+        FileLayer::Fault fault;
+        qint64 limit;  // a file-size limit instead of a fault
+        int code;
+        qint64 keptLines;  // -1: any whole number
+    } rows[] = {
+        {{FileLayer::Op::Write, 1, ENOSPC, 78 * 100 + 30, true}, 0, 61, 100},
+        {{}, 20000, 61, (20000 - headerSize) / 78},
+        {{FileLayer::Op::Write, 3, EIO}, 0, 57, -1},
+        {{FileLayer::Op::Read, 1, EIO}, 0, 57, 0},
+    };
+    for (const auto& row : rows) {
+        ui.clear();
+        fileA.Path(input);
+        DumpFile out(ui);
+        ASSERT_EQ(out.open(dir.path(QStringLiteral("out.txt")), {}), DumpFile::OpenResult::Opened);
+        ASSERT_TRUE(writeDumpHeader(out, DumpFormat::Kind::File, 0, fileA.Name()));
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const auto savedSignal = ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(row.limit), saved.rlim_max};
+        std::optional<ScopedFileFault> fault;
+        if (row.limit) {
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        } else {
+            fault.emplace(row.fault);
+        }
+        EXPECT_FALSE(writeFileDump(fileA, false, out));
+        fault.reset();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        ::signal(SIGXFSZ, savedSignal);
+        out.close();
+        EXPECT_EQ(ui.messageTexts(), QStringList{FileErrors::fixedMessage(row.code)}) << row.code;
+        EXPECT_EQ(ui.messages[0].title, QStringLiteral("Bivex"));
+        EXPECT_FALSE(fileA.IsOpen());
+        QByteArray data;
+        EXPECT_EQ(ExpectedDump::header(TempDir::read(dir.path(QStringLiteral("out.txt"))), &data),
+                  ExpectedDump::header(DumpFormat::Kind::File, "a.bin"));
+        EXPECT_TRUE(lines.startsWith(data) && (data.isEmpty() || data.endsWith("\r\n")));
+        if (row.keptLines >= 0) {
+            EXPECT_EQ(data.size(), 78 * row.keptLines) << row.code;
+        }
+    }
+    EXPECT_EQ(TempDir::read(input), bytes);
+}
+
+// A target that is a loaded file under any name is neither emptied nor written.
+TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
+    const QString loaded = dir.write(QStringLiteral("loaded.bin"), "keep me");
+    QDir().mkdir(dir.path(QStringLiteral("sub")));
+    ASSERT_EQ(::link(QFile::encodeName(loaded).constData(), QFile::encodeName(dir.path("hard.bin")).constData()), 0);
+    ASSERT_TRUE(QFile::link(loaded, dir.path(QStringLiteral("soft.bin"))));
+    using R = DumpFile::OpenResult;
+    for (const char* name : {"loaded.bin", "sub/../loaded.bin", "hard.bin", "soft.bin", "new.txt", "sub"}) {
+        const R expected = QByteArray(name) == "new.txt" ? R::Opened : QByteArray(name) == "sub" ? R::Failed : R::LoadedFile;
+        ui.clear();
+        DumpFile out(ui);
+        EXPECT_EQ(out.open(dir.path(QString::fromLatin1(name)), {QString(), loaded}), expected) << name;
+        EXPECT_EQ(ui.messages.size(), expected == R::Failed ? 1u : 0u) << name;
+    }
+    EXPECT_EQ(TempDir::read(loaded), "keep me");
+    // The dumps of the command line: into a file, and never into an input.
+    const QByteArray a = TempDir::patternBytes(300), b = QByteArray(300, '\x41');
+    const QString pathA = dir.write(QStringLiteral("a.bin"), a), pathB = dir.write(QStringLiteral("b.bin"), b);
+    for (bool mismatch : {false, true}) {
+        ui.clear();
+        ASSERT_TRUE(writeDumpOfFiles(ui, pathA, mismatch ? pathB : QString(), dir.path(QStringLiteral("cli.txt")), true));
+        QByteArray data;
+        EXPECT_EQ(ExpectedDump::header(TempDir::read(dir.path(QStringLiteral("cli.txt"))), &data),
+                  ExpectedDump::header(mismatch ? DumpFormat::Kind::Mismatch : DumpFormat::Kind::File, "a.bin"));
+        EXPECT_EQ(data, ExpectedDump::lines(a, true, mismatch ? &b : nullptr));
+        EXPECT_FALSE(writeDumpOfFiles(ui, pathA, pathB, dir.path(QString::fromLatin1(mismatch ? "b.bin" : "sub/../a.bin")), false));
+        EXPECT_EQ(ui.messageTexts(), QStringList{loadedTargetMessage()});
+    }
+    ui.clear();
+    EXPECT_FALSE(writeDumpOfFiles(ui, dir.path(QStringLiteral("missing.bin")), QString(), dir.path("cli.txt"), false));
+    EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Файл не найден")});
+    EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("missing.bin"))));
+    EXPECT_TRUE(TempDir::read(dir.path(QStringLiteral("cli.txt"))).endsWith(ExpectedDump::lines(a, true, &b)));
+    EXPECT_TRUE(TempDir::read(pathA) == a && TempDir::read(pathB) == b);
+}

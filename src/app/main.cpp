@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BlockTransferCommands.h"
 #include "CommandLine.h"
 #include "DumpCommands.h"
 #include "FileLayer.h"
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
     QtUiServices ui;
     fCompBynF window(ui);
     installRangeCommands(window);
+    installBlockTransferCommands(window);
     installDumpCommands(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -1,0 +1,66 @@
+#include "BlockTransferCommands.h"
+
+#include <QAction>
+
+#include "BlockDialog.h"
+#include "fCompBynF.h"
+#include "frpLoad.h"
+#include "frpNew.h"
+#include "frpSave.h"
+
+namespace {
+
+// Owns what the three dialogs remember; each use builds a dialog afresh and throws it
+// away when it closes.
+class BlockTransferCommands : public QObject {
+public:
+    explicit BlockTransferCommands(fCompBynF& window) : QObject(&window), window_(window) {
+        connectAction("mnuSave", &BlockTransferCommands::mnuSave_Click);
+        connectAction("mnuLoad", &BlockTransferCommands::mnuLoad_Click);
+        connectAction("mnuNew", &BlockTransferCommands::mnuNew_Click);
+    }
+
+private:
+    void connectAction(const char* name, void (BlockTransferCommands::*handler)()) {
+        if (auto* action = window_.findChild<QAction*>(QString::fromLatin1(name)))
+            connect(action, &QAction::triggered, this, handler);
+    }
+
+    void mnuSave_Click() {
+        if (window_.intShowFile < 1) return;
+        frpSave dialog(window_, saveState_, &window_);
+        dialog.exec();
+        redrawIfLoaded(dialog.writtenFile());
+    }
+    void mnuLoad_Click() {
+        if (window_.intShowFile < 1) return;
+        frpLoad dialog(window_, loadState_, &window_);
+        dialog.exec();  // the load redraws the window itself
+    }
+    void mnuNew_Click() {
+        frpNew dialog(window_.ui(), newState_, &window_);
+        dialog.exec();
+        redrawIfLoaded(dialog.writtenFile());
+    }
+
+    // A block saved or a file filled into one of the loaded files (under whatever name)
+    // shows on the screen at once rather than at the next redraw; the file in view is read
+    // afresh, as "Обновить" does, since it may have grown. Pending cell edits are left as
+    // they stand: a redraw would take their marks off the screen.
+    void redrawIfLoaded(const QString& written) {
+        if (written.isEmpty() || window_.intShowFile < 1 || window_.changesPending()) return;
+        if (BlockTransfer::sameFile(written, window_.inView().file.Path()))
+            window_.mnuRefresh_Click();
+        else if (BlockTransfer::sameFile(written, window_.other().file.Path()))
+            window_.subShowDate(window_.intShowFile);
+    }
+
+    fCompBynF& window_;
+    BlockState saveState_;
+    BlockState loadState_;
+    BlockState newState_;
+};
+
+}  // namespace
+
+void installBlockTransferCommands(fCompBynF& window) { new BlockTransferCommands(window); }

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "BlockDialog.h"
+
+class fCompBynF;
+
+// "Сохранить блок": copies a range of the file in view into a block file.
+class frpSave : public BlockDialog {
+    Q_OBJECT
+
+public:
+    frpSave(fCompBynF& main, BlockState& state, QWidget* parent);
+
+    void bnSelect_Click();
+    void knOk_Click();
+
+    QLabel* lb2 = nullptr;
+    BlockField* plAddresT = nullptr;
+
+private:
+    QString strPathSource;
+    std::int64_t lngSizeSource = 0;
+};

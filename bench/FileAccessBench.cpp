@@ -1,6 +1,7 @@
 // Cases of the binary file object, and the plain system calls they are measured against.
 #include "BenchRegistry.h"
 
+#include "StderrUi.h"
 #include "UiServices.h"
 #include "mRWByt.h"
 
@@ -10,21 +11,6 @@
 #include <vector>
 
 namespace {
-
-// Messages have no one to answer them here: print them and count them as failure.
-class StderrUi : public UiServices {
-public:
-    int shown = 0;
-    MessageAnswer message(const QString& title, const QString& text, MessageIcon,
-                          MessageButtons) override {
-        ++shown;
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        return MessageAnswer::Ok;
-    }
-    bool chooseOpenFile(FileDialogRequest&) override { return false; }
-    bool chooseSaveFile(FileDialogRequest&) override { return false; }
-    void openHelp(const QString&, const QString&) override {}
-};
 
 // Results go here so the compiler cannot drop the loops that produce them.
 volatile std::uint64_t sink = 0;

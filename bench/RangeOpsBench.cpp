@@ -2,6 +2,7 @@
 #include "BenchRegistry.h"
 
 #include "RangeScanners.h"
+#include "StderrUi.h"
 #include "UiServices.h"
 #include "mRWByt.h"
 
@@ -10,20 +11,6 @@
 #include <cstdio>
 
 namespace {
-
-// Messages have no one to answer them here: print them and count them as failure.
-class StderrUi : public UiServices {
-public:
-    int shown = 0;
-    MessageAnswer message(const QString& title, const QString& text, MessageIcon, MessageButtons) override {
-        ++shown;
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-        return MessageAnswer::Ok;
-    }
-    bool chooseOpenFile(FileDialogRequest&) override { return false; }
-    bool chooseSaveFile(FileDialogRequest&) override { return false; }
-    void openHelp(const QString&, const QString&) override {}
-};
 
 bool needArgs(const QStringList& args, int count, const char* usage) {
     if (args.size() >= count) return true;

@@ -36,25 +36,6 @@ protected:
         ui.clear();
         return path;
     }
-    // Runs `command` and plays `steps` on its dialog while it is shown modally. Returns
-    // whether it was still open afterwards; it is then cancelled so that the command returns.
-    template <typename Dialog>
-    bool play(const char* command, const std::function<void(Dialog&)>& steps) {
-        bool ran = false, stillOpen = false;
-        QTimer::singleShot(0, window.get(), [&] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return;
-            ran = true;
-            QApplication::setActiveWindow(dialog);  // the offscreen platform leaves it with the owner
-            steps(*dialog);
-            stillOpen = dialog->isVisible();
-            if (stillOpen) dialog->knCancel_Click();
-        });
-        trigger(command);
-        EXPECT_TRUE(ran) << command << " showed no dialog";
-        QApplication::setActiveWindow(window.get());
-        return stillOpen;
-    }
     // Replaces the text of a field as the user would: entering it, selecting all, typing.
     static void enter(QLineEdit* field, const QString& text) {
         field->setFocus(Qt::TabFocusReason);

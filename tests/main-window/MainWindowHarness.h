@@ -8,9 +8,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,6 +100,27 @@ protected:
                                 QString(ch), Qt::NoModifier);
     }
     void editCell(int i, const QString& text) { focusCell(i); typeKeys(text); pressKey(Qt::Key_Return); }
+    // Runs the menu command and plays `steps` on its modal dialog while it is shown.
+    // Returns whether the dialog was still shown afterwards; it is then cancelled, so that
+    // the command returns. The busy pointer must be back by then.
+    template <typename Dialog>
+    bool play(const char* command, const std::function<void(Dialog&)>& steps) {
+        bool ran = false, stillOpen = false;
+        QTimer::singleShot(0, window.get(), [&] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            ran = true;
+            QApplication::setActiveWindow(dialog);  // the offscreen platform leaves it with the owner
+            steps(*dialog);
+            stillOpen = dialog->isVisible();
+            if (stillOpen) dialog->knCancel_Click();
+        });
+        trigger(command);
+        EXPECT_TRUE(ran) << command << ": no dialog was shown";
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy pointer stayed";
+        QApplication::setActiveWindow(window.get());
+        return stillOpen;
+    }
     // Shows the screen holding `address` (type 0) or the block starting there (type -1), as
     // the go-to dialog does.
     void goTo(std::int64_t address, int type = 0) { window->subSearchAddr(address, type); }

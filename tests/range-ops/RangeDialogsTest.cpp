@@ -44,26 +44,6 @@ protected:
         ui.clear();
     }
 
-    // Runs the menu command and plays `steps` on its dialog while it is shown. Returns
-    // whether the dialog was still shown afterwards; it is then cancelled.
-    template <typename Dialog>
-    bool play(const char* command, const std::function<void(Dialog&)>& steps) {
-        bool ran = false, stillOpen = false;
-        QTimer::singleShot(0, window.get(), [&] {
-            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return;
-            ran = true;
-            QApplication::setActiveWindow(dialog);  // the offscreen platform leaves it with the owner
-            steps(*dialog);
-            stillOpen = dialog->isVisible();
-            if (stillOpen) dialog->knCancel_Click();
-        });
-        trigger(command);
-        EXPECT_TRUE(ran) << command << ": no dialog was shown";
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy pointer stayed";
-        QApplication::setActiveWindow(window.get());
-        return stillOpen;
-    }
     // Types into a field as the user would after moving to it; the field it leaves is left.
     static void type(RangeField* field, const QString& text) {
         field->setFocus(Qt::TabFocusReason);

@@ -23,10 +23,8 @@ frpLoad::frpLoad(fCompBynF& main, BlockState& state, QWidget* parent)
     }
     plAddresO->fitAddressDigits(lngSizeTarget);
 
-    plAddresO->setNextInChain(knOk);
-    setTabOrder(bnSelect, plAddresO);
-    setTabOrder(plAddresO, knOk);
-    setTabOrder(knOk, knCancel);
+    RangeFields::chainEnter({plAddresO}, knOk);
+    RangeFields::orderTabs({bnSelect, plAddresO, knOk, knCancel});
     bnSelect->setFocus();
     connect(bnSelect, &QPushButton::clicked, this, &frpLoad::bnSelect_Click);
     connect(knOk, &QPushButton::clicked, this, &frpLoad::knOk_Click);

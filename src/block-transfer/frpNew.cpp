@@ -14,14 +14,8 @@ frpNew::frpNew(UiServices& ui, BlockState& state, QWidget* parent)
     plByt = addField("plByt", rowTop(2), 2, 435, false);
     finishLayout(3);
 
-    plAddresO->setNextInChain(plAddresT);
-    plAddresT->setNextInChain(plByt);
-    plByt->setNextInChain(knOk);
-    setTabOrder(bnSelect, plAddresO);
-    setTabOrder(plAddresO, plAddresT);
-    setTabOrder(plAddresT, plByt);
-    setTabOrder(plByt, knOk);
-    setTabOrder(knOk, knCancel);
+    RangeFields::chainEnter({plAddresO, plAddresT, plByt}, knOk);
+    RangeFields::orderTabs({bnSelect, plAddresO, plAddresT, plByt, knOk, knCancel});
     bnSelect->setFocus();
     connect(bnSelect, &QPushButton::clicked, this, &frpNew::bnSelect_Click);
     connect(knOk, &QPushButton::clicked, this, &frpNew::knOk_Click);

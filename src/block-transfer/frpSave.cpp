@@ -26,12 +26,8 @@ frpSave::frpSave(fCompBynF& main, BlockState& state, QWidget* parent)
     plAddresO->fitAddressDigits(lngSizeSource);
     plAddresT->fitAddressDigits(lngSizeSource);
 
-    plAddresO->setNextInChain(plAddresT);
-    plAddresT->setNextInChain(knOk);
-    setTabOrder(bnSelect, plAddresO);
-    setTabOrder(plAddresO, plAddresT);
-    setTabOrder(plAddresT, knOk);
-    setTabOrder(knOk, knCancel);
+    RangeFields::chainEnter({plAddresO, plAddresT}, knOk);
+    RangeFields::orderTabs({bnSelect, plAddresO, plAddresT, knOk, knCancel});
     bnSelect->setFocus();
     connect(bnSelect, &QPushButton::clicked, this, &frpSave::bnSelect_Click);
     connect(knOk, &QPushButton::clicked, this, &frpSave::knOk_Click);

@@ -9,6 +9,7 @@
 #include "ByteGrid.h"
 #include "HexCell.h"
 #include "UiServices.h"
+#include "WindowRules.h"
 
 using namespace GridGeometry;
 
@@ -37,10 +38,9 @@ fCompBynF::RecordResult fCompBynF::subRwcordByt() {
     bool failed = false;
     for (int i = 0; i < kCells && !failed; ++i) {
         if (!editedCells_.test(std::size_t(i))) continue;
-        bool ok = false;
-        const int value = grid_->cell(i)->text().toInt(&ok, 16);
+        const int value = WindowRules::typedByte(grid_->cell(i)->text());
+        if (value < 0 || value == drawnBytes_[std::size_t(i)]) continue;  // changed back: nothing to write
         // One failed write is reported once; the rest of the screen is not attempted.
-        if (!ok || value == drawnBytes_[std::size_t(i)]) continue;  // changed back: nothing to write
         failed = file.PutByt(value, base + i) != 0;
     }
     file.CloseFile();  // the cached bytes reach the file here; a failure is reported

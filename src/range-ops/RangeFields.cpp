@@ -209,3 +209,20 @@ void ProgressPacer::finish() {
     // Nothing else paints while the loop runs: show the bar now.
     if (bar_) bar_->repaint();
 }
+
+void RangeFields::chainEnter(std::initializer_list<RangeField*> fields, QWidget* last) {
+    RangeField* previous = nullptr;
+    for (RangeField* field : fields) {
+        if (previous) previous->setNextInChain(field);
+        previous = field;
+    }
+    if (previous) previous->setNextInChain(last);
+}
+
+void RangeFields::orderTabs(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous) QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}

@@ -76,6 +76,15 @@ private:
     int baseWidth_ = -1;
 };
 
+namespace RangeFields {
+
+// Enter in each field moves the focus to the next one, and from the last field to `last`.
+void chainEnter(std::initializer_list<RangeField*> fields, QWidget* last);
+// Tab visits the controls in this order.
+void orderTabs(std::initializer_list<QWidget*> controls);
+
+}  // namespace RangeFields
+
 // A dialog button that is never a default button: Enter in a field does not press it,
 // Enter (or Space) on the focused button does.
 class RangeButton : public QPushButton {

@@ -69,6 +69,14 @@ RangeCheck RangeOpDialog::readRange(bool keepStart) {
     return checkRange(range_.curAdresStart, range_.curAdresEnd, plAddresT, fileInView().Size(), main_.ui());
 }
 
+void RangeOpDialog::showHit(std::int64_t address) {
+    if (range_.curAdresStart <= range_.curAdresEnd)
+        hideKeeping();
+    else
+        discard();
+    handBack(address);
+}
+
 void RangeOpDialog::handBack(std::int64_t address) {
     // The window may lower the address it is given; ours stays as it is.
     std::int64_t shown = address;

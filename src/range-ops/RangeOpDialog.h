@@ -45,6 +45,9 @@ protected:
     RangeCheck readRange(bool keepStart);
     // Shows `address` in the main window; the dialog has closed or hidden itself first.
     void handBack(std::int64_t address);
+    // A search's hit: the dialog stays, hidden, while the range goes on behind it, and the
+    // window shows the hit.
+    void showHit(std::int64_t address);
 
     fCompBynF& main_;
     RangeState& range_;

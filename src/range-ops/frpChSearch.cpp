@@ -18,11 +18,8 @@ frpChSearch::frpChSearch(fCompBynF& main, SearchState& state, QWidget* parent)
     addProgressBar(840, 2655);
     setClientTwips(3375, 1035);
 
-    plAddresO->setNextInChain(plAddresT);
-    plAddresT->setNextInChain(knOk);
-    setTabOrder(knOk, knCancel);
-    setTabOrder(knCancel, plAddresO);
-    setTabOrder(plAddresO, plAddresT);
+    RangeFields::chainEnter({plAddresO, plAddresT}, knOk);
+    RangeFields::orderTabs({knOk, knCancel, plAddresO, plAddresT});
     knOk->setFocus();
     connect(knOk, &QPushButton::clicked, this, &frpChSearch::knOk_Click);
 }
@@ -43,11 +40,7 @@ void frpChSearch::knOk_Click() {
         return;
     }
     state_.bolFound = true;
-    if (state_.curAdresStart <= state_.curAdresEnd)
-        hideKeeping();
-    else
-        discard();
-    handBack(state_.curAdresFound);
+    showHit(state_.curAdresFound);
 }
 
 // The first mismatch, or -1.

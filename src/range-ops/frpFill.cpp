@@ -15,13 +15,8 @@ frpFill::frpFill(fCompBynF& main, ByteState& state, QWidget* parent)
     placeTwips(knCancel, 2280, 600, 990, 330);
     setClientTwips(3375, 1095);
 
-    plAddresO->setNextInChain(plAddresT);
-    plAddresT->setNextInChain(plByt);
-    plByt->setNextInChain(knOk);
-    setTabOrder(plAddresO, plAddresT);
-    setTabOrder(plAddresT, plByt);
-    setTabOrder(plByt, knOk);
-    setTabOrder(knOk, knCancel);
+    RangeFields::chainEnter({plAddresO, plAddresT, plByt}, knOk);
+    RangeFields::orderTabs({plAddresO, plAddresT, plByt, knOk, knCancel});
     plAddresO->setFocus();
 
     connect(plByt, &RangeField::left, this, [this] {

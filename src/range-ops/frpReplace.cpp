@@ -19,15 +19,8 @@ frpReplace::frpReplace(fCompBynF& main, ByteState& state, QWidget* parent)
     placeTwips(knCancel, 2280, 585, 990, 330);
     setClientTwips(3375, 1095);
 
-    plAddresO->setNextInChain(plAddresT);
-    plAddresT->setNextInChain(plByt);
-    plByt->setNextInChain(plBytD);
-    plBytD->setNextInChain(knOk);
-    setTabOrder(plAddresO, plAddresT);
-    setTabOrder(plAddresT, plByt);
-    setTabOrder(plByt, plBytD);
-    setTabOrder(plBytD, knOk);
-    setTabOrder(knOk, knCancel);
+    RangeFields::chainEnter({plAddresO, plAddresT, plByt, plBytD}, knOk);
+    RangeFields::orderTabs({plAddresO, plAddresT, plByt, plBytD, knOk, knCancel});
     plAddresO->setFocus();
 
     connect(plByt, &RangeField::left, this, [this] {

@@ -36,13 +36,8 @@ frpSearch::frpSearch(fCompBynF& main, SearchState& state, QWidget* parent)
     addProgressBar(1110, 2640);
     setClientTwips(3375, 1335);
 
-    plAddresO->setNextInChain(plAddresT);
-    plAddresT->setNextInChain(plByt);
-    plByt->setNextInChain(knOk);
-    setTabOrder(plByt, knOk);
-    setTabOrder(knOk, knCancel);
-    setTabOrder(knCancel, plAddresO);
-    setTabOrder(plAddresO, plAddresT);
+    RangeFields::chainEnter({plAddresO, plAddresT, plByt}, knOk);
+    RangeFields::orderTabs({plByt, knOk, knCancel, plAddresO, plAddresT});
     plByt->setFocus();
 
     // A new pattern is a new search, from the start field.
@@ -71,11 +66,7 @@ void frpSearch::knOk_Click() {
                            MessageIcon::Information, MessageButtons::Ok);
         return;
     }
-    if (state_.curAdresStart <= state_.curAdresEnd)
-        hideKeeping();
-    else
-        discard();
-    handBack(state_.curAdresFound);
+    showHit(state_.curAdresFound);
 }
 
 // The hit, or -1.

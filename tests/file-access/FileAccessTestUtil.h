@@ -45,5 +45,3 @@ struct BinaryFileTest : ::testing::Test {
     }
 };
 
-// Failures show the texts themselves rather than their UTF-16 code units.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }

@@ -17,7 +17,6 @@
 #include "frpReplace.h"
 #include "frpSearch.h"
 
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -7,7 +7,11 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
+
+// Failing assertions show texts as the user reads them rather than as UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 // UiServices for tests: records every message box and answers every question from a
 // script, so a test asserts exactly what the user would have seen.

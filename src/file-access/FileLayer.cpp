@@ -74,6 +74,9 @@ std::int64_t writeAll(std::int64_t count, WriteOnce once) {
 void injectFault(const Fault& fault) { faultState = FaultState{true, fault, 0, false}; }
 void clearFault() { faultState = FaultState{}; }
 int faultCallsSeen() { return faultState.seen; }
+bool readFaultArmed() {
+    return faultState.armed && (faultState.fault.op == Op::Read || faultState.fault.op == Op::Any);
+}
 
 int open(const QString& path, int flags, mode_t mode) {
     const QByteArray name = encoded(path);

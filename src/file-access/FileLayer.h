@@ -53,5 +53,8 @@ void injectFault(const Fault& fault);
 void clearFault();
 // Matching system calls made since the fault was armed.
 int faultCallsSeen();
+// A fault is armed for reads. Mapped bytes are read without a read call, so the file
+// objects read through the calls instead while one is armed.
+bool readFaultArmed();
 
 }  // namespace FileLayer

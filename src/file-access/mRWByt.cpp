@@ -296,6 +296,13 @@ std::int64_t mRWByt::ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t
     return done;
 }
 
+MappedBytes mRWByt::MapSpan(std::int64_t item, std::int64_t count) const {
+    const bool pendingWrites = dirtyLastWord_ >= dirtyFirstWord_;
+    if (fd_ < 0 || pendingWrites || item < 1 || count <= 0 || count > std::min(size_, openedSize_) - item + 1)
+        return {};
+    return MappedBytes::map(fd_, item - 1, count);
+}
+
 int mRWByt::WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count) {
     return writeSpan(item, count, data, 0);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FileIdentity.h"
+#include "MappedBytes.h"
 
 class UiServices;
 
@@ -84,6 +85,11 @@ public:
     // WriteSpan / FillSpan write anywhere from position 1 on, like AddByt; 0 or -1.
     int WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count);
     int FillSpan(std::int64_t item, std::int64_t count, std::uint8_t value);
+    // The `count` bytes from `item`, mapped for reading through MappedBytes::read, when all
+    // of them lie inside 1..Size and inside the file as it was opened and none waits in the
+    // window to be written; otherwise an empty view, and ReadSpan reads them. Quiet: a
+    // mapping that cannot be made is no failure.
+    MappedBytes MapSpan(std::int64_t item, std::int64_t count) const;
 
 private:
     void subFileInfo();

@@ -153,23 +153,34 @@ ScanResult findMismatch(mRWByt& fileA, mRWByt& fileB, std::int64_t start, std::i
         return result;
     }
     const std::int64_t last = std::min({end, fileA.Size() - 1, fileB.Size() - 1});
-    std::vector<std::uint8_t> bytesA(static_cast<std::size_t>(kChunkBytes));
-    std::vector<std::uint8_t> bytesB(static_cast<std::size_t>(kChunkBytes));
+    std::vector<std::uint8_t> bytesA, bytesB;
     for (std::int64_t pos = start; pos <= last;) {
         const std::int64_t span = std::min(kChunkBytes, last - pos + 1);
-        const std::int64_t gotA = fileA.ReadSpan(pos + 1, bytesA.data(), span);
-        if (gotA < 0) {
-            result.failed = true;
-            return result;
+        std::int64_t compared = span, at = -1;
+        // Compared where they lie in the page cache when both stretches can be mapped...
+        const MappedBytes mapA = fileA.MapSpan(pos + 1, span);
+        const MappedBytes mapB = mapA ? fileB.MapSpan(pos + 1, span) : MappedBytes();
+        auto compareMapped = [&] {
+            if (std::memcmp(mapA.data(), mapB.data(), std::size_t(span)) != 0)
+                at = firstDifference(mapA.data(), mapB.data(), span);
+        };
+        if (!mapB || !MappedBytes::read({&mapA, &mapB}, compareMapped)) {
+            // ...otherwise read; a file cut short since it was opened ends here.
+            if (bytesA.empty()) {
+                bytesA.resize(std::size_t(kChunkBytes));
+                bytesB.resize(std::size_t(kChunkBytes));
+            }
+            const std::int64_t gotA = fileA.ReadSpan(pos + 1, bytesA.data(), span);
+            const std::int64_t gotB = gotA < 0 ? -1 : fileB.ReadSpan(pos + 1, bytesB.data(), span);
+            if (gotB < 0) {
+                result.failed = true;
+                return result;
+            }
+            compared = std::min({span, gotA, gotB});
+            if (std::memcmp(bytesA.data(), bytesB.data(), std::size_t(compared)) != 0)
+                at = firstDifference(bytesA.data(), bytesB.data(), compared);
         }
-        const std::int64_t gotB = fileB.ReadSpan(pos + 1, bytesB.data(), span);
-        if (gotB < 0) {
-            result.failed = true;
-            return result;
-        }
-        const std::int64_t compared = std::min({span, gotA, gotB});
-        if (std::memcmp(bytesA.data(), bytesB.data(), std::size_t(compared)) != 0) {
-            const std::int64_t at = firstDifference(bytesA.data(), bytesB.data(), compared);
+        if (at >= 0) {
             steps.count(at);
             result.found = pos + at;
             return result;

@@ -515,4 +515,48 @@ TEST_F(BinaryFile, WritingPastTheFileSizeLimitIsADiskFullNotTheEnd) {
     EXPECT_EQ(TempDir::read(path), expected);
 }
 
+// Bytes mapped for a look are the file's bytes, offered only where the file certainly holds
+// them; a file cut short under a mapping makes the look fail instead of ending the program.
+TEST_F(BinaryFile, MappedBytesAreTheFilesAndACutUnderThemFailsTheLookOnly) {
+    const std::int64_t page = ::sysconf(_SC_PAGESIZE), size = 3 * page + 10;
+    const QString path = openPattern(size);
+    const QByteArray bytes = TempDir::patternBytes(size);
+    MappedBytes view = file.MapSpan(5, size - 4);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(view.data()), qsizetype(view.size())), bytes.mid(4));
+    EXPECT_FALSE(file.MapSpan(5, size - 3)) << "past the end";
+    {
+        ScopedFileFault unreadable({FileLayer::Op::Read, 1, EIO});
+        EXPECT_FALSE(file.MapSpan(1, 10)) << "reads made to fail go through the read calls";
+    }
+    ASSERT_EQ(file.PutByt(0x11, 2), 0);
+    EXPECT_FALSE(file.MapSpan(1, 10)) << "a byte not yet written";
+
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), page), 0);
+    std::uint8_t seen = 0;
+    auto first = [&] { seen = view.data()[0]; };
+    auto last = [&] { seen = view.data()[view.size() - 1]; };
+    EXPECT_TRUE(MappedBytes::read({&view}, first));
+    EXPECT_EQ(seen, std::uint8_t(bytes.at(4)));
+    EXPECT_FALSE(MappedBytes::read({&view}, last));
+    EXPECT_TRUE(MappedBytes::read({&view}, first)) << "the next look works again";
+    view = MappedBytes();
+    file.CloseFile();
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A SIGBUS that no look expects still ends the process.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        auto nothing = [] {};
+        MappedBytes::read({}, nothing);
+        ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);  // the sanitizer's report of it
+        ::raise(SIGBUS);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 }  // namespace

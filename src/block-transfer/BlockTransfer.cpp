@@ -15,6 +15,10 @@ namespace {
 
 constexpr std::int64_t kProgressGroup = 257;  // bytes between two updates of the bar
 constexpr std::int64_t kPage = 4096;
+// Disk space for a target that grows is set aside this far ahead of the copy: the file
+// system then places the block in large pieces, and a copy that stops early leaves at most
+// this much set aside past the target's end.
+constexpr std::int64_t kReserveAhead = 64 * 1024 * 1024;
 
 const QString kErrorTitle = QStringLiteral("Ошибка");
 
@@ -85,7 +89,13 @@ bool copySpan(UiServices& ui, mRWByt& source, mRWByt& target, std::int64_t from,
     std::uint8_t* const buffer =
         storage.data() + (kPage - std::int64_t(reinterpret_cast<std::uintptr_t>(storage.data()) % kPage)) % kPage;
     Pacer pacer(progress, progressBase, pace.interval);
+    std::int64_t reserved = 0;
     for (std::int64_t done = 0; done < count;) {
+        if (done >= reserved) {
+            const std::int64_t ahead = std::min(count - done, kReserveAhead);
+            target.Reserve(to + done, ahead);
+            reserved = done + ahead;
+        }
         const std::int64_t want = std::min(count - done, chunk);
         const std::int64_t got = source.ReadSpan(from + done, buffer, want);
         if (got < 0) return false;

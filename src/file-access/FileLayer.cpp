@@ -162,6 +162,13 @@ std::int64_t write(int fd, const void* buffer, std::int64_t count) {
     });
 }
 
+int reserve(int fd, std::int64_t offset, std::int64_t count) {
+    for (;;) {
+        if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, off_t(offset), off_t(count)) == 0) return 0;
+        if (errno != EINTR) return -errno;
+    }
+}
+
 int stat(const QString& path, struct stat& info) {
     const QByteArray name = encoded(path);
     for (;;) {

@@ -28,6 +28,10 @@ std::int64_t pwrite(int fd, const void* buffer, std::int64_t count, std::int64_t
 // write writes everything or fails.
 std::int64_t read(int fd, void* buffer, std::int64_t count);
 std::int64_t write(int fd, const void* buffer, std::int64_t count);
+// Sets disk space aside for [offset, offset + count) without changing the file's size, so
+// that a large write past the end finds it in one piece. 0 or -errno (a file system may not
+// offer it). Not seen by the failure injection below: it writes no byte.
+int reserve(int fd, std::int64_t offset, std::int64_t count);
 int stat(const QString& path, struct stat& info);
 int fstat(int fd, struct stat& info);
 int access(const QString& path, int mode);

@@ -296,6 +296,14 @@ std::int64_t mRWByt::ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t
     return done;
 }
 
+void mRWByt::Reserve(std::int64_t item, std::int64_t count) {
+    const std::int64_t from = std::max(item - 1, openedSize_);
+    const std::int64_t end = item - 1 + count;
+    // Until the first write has reopened the file for writing there is nothing to ask with.
+    if (fd_ < 0 || !writable_ || item < 1 || end <= from) return;
+    FileLayer::reserve(fd_, from, end - from);
+}
+
 MappedBytes mRWByt::MapSpan(std::int64_t item, std::int64_t count) const {
     const bool pendingWrites = dirtyLastWord_ >= dirtyFirstWord_;
     if (fd_ < 0 || pendingWrites || item < 1 || count <= 0 || count > std::min(size_, openedSize_) - item + 1)

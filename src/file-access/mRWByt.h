@@ -85,6 +85,10 @@ public:
     // WriteSpan / FillSpan write anywhere from position 1 on, like AddByt; 0 or -1.
     int WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count);
     int FillSpan(std::int64_t item, std::int64_t count, std::uint8_t value);
+    // Sets disk space aside for the `count` bytes from `item` that are about to be written,
+    // where they lie past the file's end as opened and the file is open for writing; the
+    // size stays. Quiet: it only helps the writes that follow, which report what they meet.
+    void Reserve(std::int64_t item, std::int64_t count);
     // The `count` bytes from `item`, mapped for reading through MappedBytes::read, when all
     // of them lie inside 1..Size and inside the file as it was opened and none waits in the
     // window to be written; otherwise an empty view, and ReadSpan reads them. Quiet: a

@@ -435,6 +435,23 @@ TEST_F(CachedFile, SpansWriteExactlyTheirRange) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// Space set aside for a copy that is coming is no part of the file: a copy that stops early
+// leaves just the bytes it wrote.
+TEST_F(CachedFile, SpaceSetAsideAddsNoByte) {
+    const QString path = dir.path(QStringLiteral("new.bin"));
+    open(path);
+    file.Reserve(1, 4 * Window);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_size, 0);
+    EXPECT_GE(std::int64_t(info.st_blocks) * 512, 4 * Window) << "the space is set aside";
+    const std::uint8_t bytes[] = {1, 2, 3};
+    EXPECT_EQ(file.WriteSpan(1, bytes, 3), 0);
+    file.CloseFile();
+    EXPECT_EQ(TempDir::read(path), QByteArray("\x01\x02\x03", 3));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 }  // namespace
 
 namespace {

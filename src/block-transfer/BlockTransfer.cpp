@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::int64_t kProgressGroup = 257;  // bytes between two updates of the bar
 constexpr std::int64_t kPage = 4096;
-// Disk space for a target that grows is set aside this far ahead of the copy: the file
-// system then places the block in large pieces, and a copy that stops early leaves at most
-// this much set aside past the target's end.
-constexpr std::int64_t kReserveAhead = 64 * 1024 * 1024;
 
 const QString kErrorTitle = QStringLiteral("Ошибка");
 
@@ -46,6 +42,30 @@ private:
     std::int64_t base_;
     std::chrono::milliseconds interval_;
     Clock::time_point last_;
+};
+
+// Sets disk space aside for a target that grows, a stretch ahead of the writes: the file
+// system then places the bytes in large pieces, and a transfer that stops early leaves at
+// most one stretch set aside past the target's end (no byte of it is part of the file).
+class SpaceAhead {
+public:
+    // For `count` bytes written to `target` from position `first` on.
+    SpaceAhead(mRWByt& target, std::int64_t first, std::int64_t count)
+        : target_(target), first_(first), count_(count) {}
+
+    // Before the bytes from `done` on are written.
+    void before(std::int64_t done) {
+        if (done < reserved_) return;
+        const std::int64_t ahead = std::min(count_ - done, kStretch);
+        target_.Reserve(first_ + done, ahead);
+        reserved_ = done + ahead;
+    }
+
+private:
+    static constexpr std::int64_t kStretch = 64 * 1024 * 1024;
+    mRWByt& target_;
+    std::int64_t first_, count_;
+    std::int64_t reserved_ = 0;
 };
 
 // A file that has to be there and is not: said once, as the file objects say it.
@@ -89,13 +109,9 @@ bool copySpan(UiServices& ui, mRWByt& source, mRWByt& target, std::int64_t from,
     std::uint8_t* const buffer =
         storage.data() + (kPage - std::int64_t(reinterpret_cast<std::uintptr_t>(storage.data()) % kPage)) % kPage;
     Pacer pacer(progress, progressBase, pace.interval);
-    std::int64_t reserved = 0;
+    SpaceAhead space(target, to, count);
     for (std::int64_t done = 0; done < count;) {
-        if (done >= reserved) {
-            const std::int64_t ahead = std::min(count - done, kReserveAhead);
-            target.Reserve(to + done, ahead);
-            reserved = done + ahead;
-        }
+        space.before(done);
         const std::int64_t want = std::min(count - done, chunk);
         const std::int64_t got = source.ReadSpan(from + done, buffer, want);
         if (got < 0) return false;
@@ -213,8 +229,10 @@ Outcome subFillNewFile(UiServices& ui, const QString& path, std::int64_t start,
     const std::int64_t count = end - start + 1;
     const std::int64_t chunk = std::max<std::int64_t>(pace.fillBytes, 1);
     Pacer pacer(progress, start, pace.interval);
+    SpaceAhead space(file, start + 1, count);
     bool filled = true;
     for (std::int64_t done = 0; done < count && filled;) {
+        space.before(done);
         const std::int64_t n = std::min(count - done, chunk);
         filled = file.FillSpan(start + 1 + done, n, value) == 0;
         done += n;

@@ -113,9 +113,14 @@ bool copySpan(UiServices& ui, mRWByt& source, mRWByt& target, std::int64_t from,
     for (std::int64_t done = 0; done < count;) {
         space.before(done);
         const std::int64_t want = std::min(count - done, chunk);
-        const std::int64_t got = source.ReadSpan(from + done, buffer, want);
-        if (got < 0) return false;
-        if (got > 0 && target.WriteSpan(to + done, buffer, got) != 0) return false;
+        // Inside the kernel where it can be; through the buffer what could not.
+        std::int64_t got = source.CopyTo(target, to + done, from + done, want);
+        if (got < want) {
+            const std::int64_t read = source.ReadSpan(from + done + got, buffer, want - got);
+            if (read < 0) return false;
+            if (read > 0 && target.WriteSpan(to + done + got, buffer, read) != 0) return false;
+            got += read;
+        }
         done += got;
         if (got < want) {
             // The source has become shorter since its length was taken: what it still

@@ -11,7 +11,8 @@ class UiServices;
 
 // The three block transfers: a range of one file into another, a whole file into a file
 // at an address, a range of a file filled with one byte. They work chunk by chunk over
-// the file objects' span members and leave exactly the bytes a byte-at-a-time copy would.
+// the file objects' span members (a copy inside the kernel where it can be made) and leave
+// exactly the bytes a byte-at-a-time copy would.
 //
 // Addresses are 0-based. A failure of the file layer is reported once, by the file object
 // that meets it, under its title "mRWByt"; the transfer then stops and the target keeps

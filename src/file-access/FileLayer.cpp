@@ -74,9 +74,7 @@ std::int64_t writeAll(std::int64_t count, WriteOnce once) {
 void injectFault(const Fault& fault) { faultState = FaultState{true, fault, 0, false}; }
 void clearFault() { faultState = FaultState{}; }
 int faultCallsSeen() { return faultState.seen; }
-bool readFaultArmed() {
-    return faultState.armed && (faultState.fault.op == Op::Read || faultState.fault.op == Op::Any);
-}
+bool faultArmed(Op op) { return faultState.armed && (faultState.fault.op == op || faultState.fault.op == Op::Any); }
 
 int open(const QString& path, int flags, mode_t mode) {
     const QByteArray name = encoded(path);
@@ -167,6 +165,22 @@ int reserve(int fd, std::int64_t offset, std::int64_t count) {
         if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, off_t(offset), off_t(count)) == 0) return 0;
         if (errno != EINTR) return -errno;
     }
+}
+
+std::int64_t copyRange(int in, std::int64_t inOffset, int out, std::int64_t outOffset, std::int64_t count) {
+    loff_t from = inOffset, to = outOffset;
+    std::int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::copy_file_range(in, &from, out, &to, std::size_t(count - done), 0);
+        if (n > 0) {
+            done += n;
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            return done > 0 ? done : -errno;
+        }
+    }
+    return done;
 }
 
 int stat(const QString& path, struct stat& info) {

@@ -32,6 +32,10 @@ std::int64_t write(int fd, const void* buffer, std::int64_t count);
 // that a large write past the end finds it in one piece. 0 or -errno (a file system may not
 // offer it). Not seen by the failure injection below: it writes no byte.
 int reserve(int fd, std::int64_t offset, std::int64_t count);
+// Copies up to `count` bytes inside the kernel, from `inOffset` of `in` to `outOffset` of
+// `out`, until the source ends; returns the bytes copied, or -errno when it failed before
+// copying any (EXDEV, EINVAL and the like: the caller copies through a buffer instead).
+std::int64_t copyRange(int in, std::int64_t inOffset, int out, std::int64_t outOffset, std::int64_t count);
 int stat(const QString& path, struct stat& info);
 int fstat(int fd, struct stat& info);
 int access(const QString& path, int mode);
@@ -57,8 +61,8 @@ void injectFault(const Fault& fault);
 void clearFault();
 // Matching system calls made since the fault was armed.
 int faultCallsSeen();
-// A fault is armed for reads. Mapped bytes are read without a read call, so the file
-// objects read through the calls instead while one is armed.
-bool readFaultArmed();
+// A fault is armed for `op` (or for any call). Mapped bytes and copies inside the kernel
+// take no read or write call, so the file objects use the calls instead while one is armed.
+bool faultArmed(Op op);
 
 }  // namespace FileLayer

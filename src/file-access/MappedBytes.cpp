@@ -92,7 +92,7 @@ void MappedBytes::release() {
 MappedBytes MappedBytes::map(int fd, std::int64_t offset, std::int64_t count) {
     MappedBytes view;
     // A test that makes read calls fail wants every byte to go through them.
-    if (fd < 0 || offset < 0 || count <= 0 || FileLayer::readFaultArmed()) return view;
+    if (fd < 0 || offset < 0 || count <= 0 || FileLayer::faultArmed(FileLayer::Op::Read)) return view;
     static const std::int64_t page = sysconf(_SC_PAGESIZE);
     const std::int64_t aligned = offset - offset % page;
     const auto length = std::size_t(offset - aligned + count);

@@ -304,9 +304,24 @@ void mRWByt::Reserve(std::int64_t item, std::int64_t count) {
     FileLayer::reserve(fd_, from, end - from);
 }
 
+std::int64_t mRWByt::CopyTo(mRWByt& target, std::int64_t to, std::int64_t item, std::int64_t count) {
+    const bool faulted = FileLayer::faultArmed(FileLayer::Op::Read) || FileLayer::faultArmed(FileLayer::Op::Write);
+    if (faulted || &target == this || fd_ < 0 || target.fd_ < 0 || !target.writable_ || hasPendingWrites() ||
+        target.hasPendingWrites() || item < 1 || to < 1)
+        return 0;
+    count = std::min(count, std::min(size_, openedSize_) - item + 1);
+    if (count <= 0) return 0;
+    const std::int64_t n = FileLayer::copyRange(fd_, item - 1, target.fd_, to - 1, count);
+    if (n <= 0) return 0;
+    // A window over the bytes just copied holds what was there before.
+    const std::int64_t begin = to - 1;
+    if (target.windowOffset_ >= 0 && begin < target.windowOffset_ + kWindowSize && begin + n > target.windowOffset_)
+        target.dropWindow();
+    return n;
+}
+
 MappedBytes mRWByt::MapSpan(std::int64_t item, std::int64_t count) const {
-    const bool pendingWrites = dirtyLastWord_ >= dirtyFirstWord_;
-    if (fd_ < 0 || pendingWrites || item < 1 || count <= 0 || count > std::min(size_, openedSize_) - item + 1)
+    if (fd_ < 0 || hasPendingWrites() || item < 1 || count <= 0 || count > std::min(size_, openedSize_) - item + 1)
         return {};
     return MappedBytes::map(fd_, item - 1, count);
 }
@@ -453,7 +468,7 @@ void mRWByt::markDirty(std::int64_t begin, std::int64_t end) {
 // between two changes, the zeros past the end of the file) is never written. A failure
 // is reported once; the bytes not yet written are dropped with the window.
 bool mRWByt::flushWindow() {
-    if (dirtyLastWord_ < dirtyFirstWord_) return true;
+    if (!hasPendingWrites()) return true;
     const std::int64_t limit = (dirtyLastWord_ + 1) * 64;
     // The next position from i whose dirty bit equals `set`, or limit.
     auto nextWith = [&](std::int64_t i, bool set) -> std::int64_t {
@@ -485,7 +500,7 @@ bool mRWByt::flushWindow() {
 }
 
 void mRWByt::dropWindow() {
-    if (dirtyLastWord_ >= dirtyFirstWord_)
+    if (hasPendingWrites())
         std::fill(dirtyBits_.begin() + dirtyFirstWord_, dirtyBits_.begin() + dirtyLastWord_ + 1, 0);
     dirtyFirstWord_ = 0;
     dirtyLastWord_ = -1;

@@ -89,6 +89,13 @@ public:
     // where they lie past the file's end as opened and the file is open for writing; the
     // size stays. Quiet: it only helps the writes that follow, which report what they meet.
     void Reserve(std::int64_t item, std::int64_t count);
+    // Copies up to `count` bytes from `item` of this file to position `to` of `target` inside
+    // the kernel, with no buffer of ours: only bytes inside 1..Size and inside the file as it
+    // was opened, only into a target already open for writing, and only while neither object
+    // holds bytes waiting to be written. Returns the bytes copied; what it could not copy
+    // (all of them, when it declined) the caller copies through a buffer, which meets and
+    // reports whatever stopped the kernel. Quiet.
+    std::int64_t CopyTo(mRWByt& target, std::int64_t to, std::int64_t item, std::int64_t count);
     // The `count` bytes from `item`, mapped for reading through MappedBytes::read, when all
     // of them lie inside 1..Size and inside the file as it was opened and none waits in the
     // window to be written; otherwise an empty view, and ReadSpan reads them. Quiet: a
@@ -111,6 +118,7 @@ private:
     bool writeDirect(std::int64_t offset, const std::uint8_t* data, std::int64_t count);
     bool fillDirect(std::int64_t offset, std::int64_t count, std::uint8_t fill);
     bool ensureWindow(std::int64_t offset);
+    bool hasPendingWrites() const { return dirtyLastWord_ >= dirtyFirstWord_; }
     bool flushWindow();
     void dropWindow();
     void markDirty(std::int64_t begin, std::int64_t end);

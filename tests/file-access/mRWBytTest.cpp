@@ -435,6 +435,36 @@ TEST_F(CachedFile, SpansWriteExactlyTheirRange) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// A copy inside the kernel moves exactly the bytes asked for, leaves no stale window behind,
+// and declines (copying nothing) where the buffer's way must be taken.
+TEST_F(CachedFile, KernelCopyIsExactAndDeclinesWhatItMustNot) {
+    const QByteArray source = TempDir::patternBytes(3 * Window);
+    const QByteArray before(2 * Window, '\x5A');
+    open(dir.write(QStringLiteral("source.bin"), source));
+    mRWByt target(ui);
+    target.Path(dir.write(QStringLiteral("target.bin"), before));
+    target.OpenFileRW();
+    EXPECT_EQ(target.GetByt(Window + 1), 0x5A);
+    EXPECT_EQ(file.CopyTo(target, 11, 1, Window), 0) << "not yet open for writing";
+    ASSERT_EQ(target.PutByt(0x5A, 1), 0);
+    EXPECT_EQ(file.CopyTo(target, 11, 1, Window), 0) << "a byte waits in the target's window";
+    target.CloseFile();
+    target.OpenFileRW();
+    ASSERT_EQ(target.WriteSpan(1, reinterpret_cast<const std::uint8_t*>(before.constData()), Window), 0);
+    EXPECT_EQ(target.GetByt(Window + 1), 0x5A);
+    {
+        ScopedFileFault full({FileLayer::Op::Write, 1, ENOSPC});
+        EXPECT_EQ(file.CopyTo(target, 11, 1, Window), 0) << "a write made to fail";
+    }
+    // Past the source's end it copies what there is; the target grows by just that.
+    EXPECT_EQ(file.CopyTo(target, Window + 11, 2 * Window + 1, 2 * Window), Window);
+    EXPECT_EQ(target.GetByt(Window + 11), quint8(source.at(2 * Window))) << "the window read again";
+    target.CloseFile();
+    file.CloseFile();
+    EXPECT_EQ(TempDir::read(target.Path()), before.left(Window + 10) + source.mid(2 * Window));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 // Space set aside for a copy that is coming is no part of the file: a copy that stops early
 // leaves just the bytes it wrote.
 TEST_F(CachedFile, SpaceSetAsideAddsNoByte) {

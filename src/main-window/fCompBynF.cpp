@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTimer>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFrame>
@@ -395,6 +396,10 @@ bool fCompBynF::isOurShortcut(const QKeySequence& sequence) const {
 
 bool fCompBynF::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Hide) {
+        handBackKeyboard(watched);
+        return false;
+    }
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
@@ -408,6 +413,26 @@ bool fCompBynF::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     return Form_KeyDown(key->key());
+}
+
+// Without a window manager nobody hands the keyboard on when a dialog or message box of ours
+// closes: X gives it to the root window and keys go nowhere. So the window below it, the
+// modal one still open or else this one, takes it back. With a window manager this only
+// asks for what the manager does anyway; a window closing while another program has the
+// keyboard asks for nothing.
+void fCompBynF::handBackKeyboard(QObject* hidden) {
+    auto* window = qobject_cast<QWidget*>(hidden);
+    if (!window || !window->isWindow() || window == this || window->windowType() == Qt::Popup ||
+        window->windowType() == Qt::ToolTip)
+        return;
+    // The window that closes has usually given up the keyboard already.
+    if (QApplication::activeWindow() != nullptr && QApplication::activeWindow() != window) return;
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::activeWindow() && QApplication::activeWindow()->isVisible()) return;
+        QWidget* next = QApplication::activeModalWidget();
+        if (!next) next = this;
+        if (next->isVisible()) next->activateWindow();
+    });
 }
 
 bool fCompBynF::Form_KeyDown(int key) {

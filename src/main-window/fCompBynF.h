@@ -160,6 +160,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void handBackKeyboard(QObject* hidden);
     // construction
     void buildMenus();
     void buildLayout();

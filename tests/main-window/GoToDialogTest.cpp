@@ -85,7 +85,7 @@ TEST_F(GoToDialog, KeysLeadThroughOkAndEscapeIsIgnored) {
     });
     EXPECT_FALSE(stillOpen);
     EXPECT_EQ(window->screenStartOne(), 0x100);
-    EXPECT_EQ(focusedName(), QStringLiteral("plByt0_165"));
+    EXPECT_EQ(focusedName().toStdString(), "plByt0_165");
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -132,6 +132,23 @@ TEST_F(GoToDialog, AddressOrBlockShowsItsScreenOrIsReported) {
         EXPECT_TRUE(refused ? shownOnce("Ошибка", row.block ? noBlock : noAddress) : testing::AssertionResult(ui.messages.empty()));
         EXPECT_TRUE(!row.focus || refused || focusedName() == row.focus) << focusedName().toStdString();
     }
+}
+
+// With no window manager to hand the keyboard on, the window takes it back from a dialog
+// that closes, so the keys reach the cell the dialog put the focus on.
+TEST_F(GoToDialog, TheWindowTakesTheKeyboardBackWhenTheDialogCloses) {
+    openFile(1024);
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* dialog = qobject_cast<frpAdress*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        QApplication::setActiveWindow(dialog);
+        QTest::keyClicks(dialog->plEnter, QStringLiteral("1a5"));
+        QTest::mouseClick(dialog->knOk, Qt::LeftButton);
+        if (dialog->isVisible()) dialog->knCancel_Click();
+    });
+    trigger("mnuNext");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); }, 1000));
+    EXPECT_EQ(focusedName().toStdString(), "plByt0_165");
 }
 
 // Hidden, the dialog keeps its mode and forgets its text; closed by the title bar it is

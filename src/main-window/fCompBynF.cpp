@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTimer>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFrame>
@@ -14,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -418,14 +418,14 @@ bool fCompBynF::eventFilter(QObject* watched, QEvent* event) {
 // Without a window manager nobody hands the keyboard on when a dialog or message box of ours
 // closes: X gives it to the root window and keys go nowhere. So the window below it, the
 // modal one still open or else this one, takes it back. With a window manager this only
-// asks for what the manager does anyway; a window closing while another program has the
-// keyboard asks for nothing.
+// asks for what the manager does anyway.
 void fCompBynF::handBackKeyboard(QObject* hidden) {
     auto* window = qobject_cast<QWidget*>(hidden);
     if (!window || !window->isWindow() || window == this || window->windowType() == Qt::Popup ||
         window->windowType() == Qt::ToolTip)
         return;
-    // The window that closes has usually given up the keyboard already.
+    // The window that closes has usually given up the keyboard already; when another window
+    // of ours holds it, it stays there.
     if (QApplication::activeWindow() != nullptr && QApplication::activeWindow() != window) return;
     QTimer::singleShot(0, this, [this] {
         if (QApplication::activeWindow() && QApplication::activeWindow()->isVisible()) return;

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     clock.restart();
     const int result = found->second.run(args, clock);
     const double seconds = clock.seconds();
+    if (result == 2) std::fprintf(stderr, "arguments: %s\n", qPrintable(found->second.usage));
     if (result != 0) return result;
     std::printf("%.6f\n", seconds);
     return 0;

@@ -36,8 +36,9 @@ private:
     double reported_ = -1;
 };
 
-// A case gets its arguments (after the case name) and returns 0 on success; anything it
-// wants to say goes to stderr, so stdout holds only the time.
+// A case gets its arguments (after the case name) and returns 0 on success, 2 when they
+// are too few (the dispatcher then prints its usage); anything it wants to say goes to
+// stderr, so stdout holds only the time.
 using BenchFunction = std::function<int(const QStringList& args, BenchClock& clock)>;
 
 struct BenchCase {

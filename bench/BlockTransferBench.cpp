@@ -17,19 +17,13 @@ struct NoProgress : BlockTransfer::Progress {
     void advance(double) override {}
 };
 
-bool needArgs(const QStringList& args, int count, const char* usage) {
-    if (args.size() >= count) return true;
-    std::fprintf(stderr, "arguments: %s\n", usage);
-    return false;
-}
-
 int result(BlockTransfer::Outcome outcome, const StderrUi& ui) {
     return outcome == BlockTransfer::Outcome::Done && ui.shown == 0 ? 0 : 1;
 }
 
 // The whole of SOURCE saved as a block into TARGET (a new file).
 BenchRegistration saveBlock("save-block", "SOURCE TARGET", [](const QStringList& args, BenchClock&) {
-    if (!needArgs(args, 2, "SOURCE TARGET")) return 2;
+    if (args.size() < 2) return 2;
     StderrUi ui;
     NoProgress progress;
     const qint64 size = QFileInfo(args[0]).size();
@@ -38,7 +32,7 @@ BenchRegistration saveBlock("save-block", "SOURCE TARGET", [](const QStringList&
 
 // The whole of SOURCE loaded into TARGET at address 0.
 BenchRegistration loadBlock("load-block", "SOURCE TARGET", [](const QStringList& args, BenchClock&) {
-    if (!needArgs(args, 2, "SOURCE TARGET")) return 2;
+    if (args.size() < 2) return 2;
     StderrUi ui;
     NoProgress progress;
     const qint64 size = QFileInfo(args[1]).size();
@@ -49,7 +43,7 @@ BenchRegistration loadBlock("load-block", "SOURCE TARGET", [](const QStringList&
 
 // A new file TARGET of MIB mebibytes, every byte VALUE (hexadecimal).
 BenchRegistration createFile("create-file", "TARGET MIB VALUE", [](const QStringList& args, BenchClock&) {
-    if (!needArgs(args, 3, "TARGET MIB VALUE")) return 2;
+    if (args.size() < 3) return 2;
     StderrUi ui;
     NoProgress progress;
     const qint64 size = args[1].toLongLong() * 1024 * 1024;

@@ -314,9 +314,7 @@ std::int64_t mRWByt::CopyTo(mRWByt& target, std::int64_t to, std::int64_t item, 
     const std::int64_t n = FileLayer::copyRange(fd_, item - 1, target.fd_, to - 1, count);
     if (n <= 0) return 0;
     // A window over the bytes just copied holds what was there before.
-    const std::int64_t begin = to - 1;
-    if (target.windowOffset_ >= 0 && begin < target.windowOffset_ + kWindowSize && begin + n > target.windowOffset_)
-        target.dropWindow();
+    target.dropWindowOver(to - 1, n);
     return n;
 }
 
@@ -390,9 +388,7 @@ bool mRWByt::writeCached(std::int64_t offset, std::int64_t count, const std::uin
 // in the order they were made; a window the span overlaps is dropped, to be read again.
 bool mRWByt::writeDirect(std::int64_t offset, const std::uint8_t* data, std::int64_t count) {
     if (!flushWindow()) return false;
-    const bool overlapsWindow = windowOffset_ >= 0 && offset < windowOffset_ + kWindowSize &&
-                                offset + count > windowOffset_;
-    if (overlapsWindow) dropWindow();
+    dropWindowOver(offset, count);
     if (const std::int64_t r = FileLayer::pwrite(fd_, data, count, offset); r < 0) {
         reportLayerError(int(-r));
         return false;
@@ -497,6 +493,12 @@ bool mRWByt::flushWindow() {
     dirtyFirstWord_ = 0;
     dirtyLastWord_ = -1;
     return true;
+}
+
+// Forgets the window when it holds any of the `count` bytes from `offset`, which are
+// written to the file without it (its pending bytes have gone first).
+void mRWByt::dropWindowOver(std::int64_t offset, std::int64_t count) {
+    if (windowOffset_ >= 0 && offset < windowOffset_ + kWindowSize && offset + count > windowOffset_) dropWindow();
 }
 
 void mRWByt::dropWindow() {

@@ -121,6 +121,7 @@ private:
     bool hasPendingWrites() const { return dirtyLastWord_ >= dirtyFirstWord_; }
     bool flushWindow();
     void dropWindow();
+    void dropWindowOver(std::int64_t offset, std::int64_t count);
     void markDirty(std::int64_t begin, std::int64_t end);
     void syncReadable();
 

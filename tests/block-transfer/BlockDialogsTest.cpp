@@ -101,8 +101,9 @@ TEST_F(BlockDialogs, OpenWithTheirCaptionsFieldsAndFocusOnTheFileButton) {
         EXPECT_TRUE(d.knCancel->isEnabled());
         EXPECT_EQ(d.findChild<QProgressBar*>(QStringLiteral("conProgress"))->value(), 0);
         for (QWidget* control : d.findChildren<QWidget*>())
-            if (control->parentWidget() == &d)
+            if (control->parentWidget() == &d) {
                 EXPECT_TRUE(d.rect().contains(control->geometry())) << control->objectName().toStdString();
+            }
         QStringList texts{d.Label1->text(), d.plPath->text(), d.bnSelect->text(), d.lb1->text(), d.plAddresO->text()};
         if (end) texts << end->text();
         if (byte) texts << byte->text();
@@ -175,7 +176,9 @@ TEST_P(OkChecks, RefuseInTheirOrderOrTransfer) {
         if (end && !row.end.isNull()) enter(end, row.end);
         if (byte && !row.byte.isNull()) enter(byte, row.byte);
         QTest::mouseClick(d.knOk, Qt::LeftButton);
-        if (d.isVisible()) EXPECT_EQ(focused(), row.focus);
+        if (d.isVisible()) {
+            EXPECT_EQ(focused(), row.focus);
+        }
     };
     bool open = true;
     if (load)
@@ -185,15 +188,19 @@ TEST_P(OkChecks, RefuseInTheirOrderOrTransfer) {
     else
         open = play<frpSave>(row.command, [&](frpSave& d) { steps(d, d.plAddresT, nullptr); });
     EXPECT_EQ(!open, row.closes || row.written);
-    if (row.message.isEmpty())
+    if (row.message.isEmpty()) {
         EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join(QLatin1Char('|')).toStdString();
-    else
+    } else {
         EXPECT_TRUE(shownOnce(QStringLiteral("Ошибка"), row.message, MessageIcon::Warning));
-    if (row.written)
+    }
+    if (row.written) {
         EXPECT_EQ(TempDir::read(load ? inView : chosen), row.written());
-    else if (!load)
+    } else if (!load) {
         EXPECT_FALSE(QFile::exists(chosen));
-    if (!load || !row.written) EXPECT_EQ(TempDir::read(inView), viewBefore);
+    }
+    if (!load || !row.written) {
+        EXPECT_EQ(TempDir::read(inView), viewBefore);
+    }
     // The file dialogs with their filters: the save dialog for save and create, the open
     // dialog for load.
     if (row.target != Target::None) {

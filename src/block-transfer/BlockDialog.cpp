@@ -109,7 +109,9 @@ void BlockDialog::finishLayout(int rows) {
 void BlockDialog::choosePath(bool save, const QString& filter) {
     FileDialogRequest request;
     request.fileName = plPath->text();
-    request.filter = filter;
+    // The block's own types come first; any other file can be a block's source or target,
+    // and a filter of types alone would hide it.
+    request.filter = filter + QStringLiteral("|Все файлы (*)|*");
     if (save)
         ui_.chooseSaveFile(request);
     else

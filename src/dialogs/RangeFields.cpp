@@ -92,7 +92,7 @@ void RangeField::focusOutEvent(QFocusEvent* event) {
 
 void RangeField::keyPressEvent(QKeyEvent* event) {
     if (isEnter(event)) {
-        if (next_) next_->setFocus(Qt::TabFocusReason);
+        if (next_) RangeFields::focusAsByTab(next_);
         event->accept();
         return;
     }
@@ -225,4 +225,9 @@ void RangeFields::orderTabs(std::initializer_list<QWidget*> controls) {
         if (previous) QWidget::setTabOrder(previous, control);
         previous = control;
     }
+}
+
+void RangeFields::focusAsByTab(QWidget* next) {
+    next->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    next->setFocus(Qt::TabFocusReason);
 }

@@ -82,6 +82,9 @@ namespace RangeFields {
 void chainEnter(std::initializer_list<RangeField*> fields, QWidget* last);
 // Tab visits the controls in this order.
 void orderTabs(std::initializer_list<QWidget*> controls);
+// Moves the focus to `next` as Tab would, focus frame included: Qt shows the frame only
+// when its own Tab handling moved the focus, whatever reason a program passes.
+void focusAsByTab(QWidget* next);
 
 }  // namespace RangeFields
 

@@ -128,5 +128,6 @@ void DumpFile::dropPartialLine(const char* data) {
             keep = i + 1;
             break;
         }
-    (void)::ftruncate(fd_, written_ + keep);
+    // Should this fail too, the partial line stays: the failed write is reported already.
+    if (::ftruncate(fd_, written_ + keep) != 0) return;
 }

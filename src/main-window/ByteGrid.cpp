@@ -301,7 +301,7 @@ void ByteGrid::setScreenStart(std::int64_t start) {
 void ByteGrid::copyFocusedByte() const {
     const int focused = focusedCell();
     if (focused >= 0 && !cells_[focused]->text().isEmpty())
-        QApplication::clipboard()->setText(GridClipboard::byteText(*this, focused));
+        QApplication::clipboard()->setMimeData(GridClipboard::byteData(*this, focused));
 }
 
 // The copy commands live here rather than on shortcuts: Ctrl+C and Ctrl+A are the window's.
@@ -311,15 +311,15 @@ void ByteGrid::contextMenuEvent(QContextMenuEvent* event) {
     const bool onByte = index >= 0 && !cells_[index]->text().isEmpty();
     if (!onByte && cells_[0]->text().isEmpty()) return;  // no file: nothing to copy
     QMenu menu(this);
-    auto add = [&](const char* name, const QString& caption, bool enabled, auto text) {
-        QAction* action = menu.addAction(caption, [text] { QApplication::clipboard()->setText(text()); });
+    auto add = [&](const char* name, const QString& caption, bool enabled, auto data) {
+        QAction* action = menu.addAction(caption, [data] { QApplication::clipboard()->setMimeData(data()); });
         action->setObjectName(QString::fromLatin1(name));
         action->setEnabled(enabled);
     };
-    add("copyByte", QStringLiteral("Копировать байт"), onByte, [this, index] { return GridClipboard::byteText(*this, index); });
-    add("copyScreenHex", QStringLiteral("Копировать экран (hex)"), true, [this] { return GridClipboard::screenHex(*this); });
-    add("copyScreenText", QStringLiteral("Копировать экран (текст)"), true, [this] { return GridClipboard::screenText(*this); });
-    add("copyAddress", QStringLiteral("Копировать адрес"), onByte, [this, index] { return GridClipboard::addressText(*this, index); });
+    add("copyByte", QStringLiteral("Копировать байт"), onByte, [this, index] { return GridClipboard::byteData(*this, index); });
+    add("copyScreenHex", QStringLiteral("Копировать экран (hex)"), true, [this] { return GridClipboard::screenHexData(*this); });
+    add("copyScreenText", QStringLiteral("Копировать экран (текст)"), true, [this] { return GridClipboard::textData(GridClipboard::screenText(*this)); });
+    add("copyAddress", QStringLiteral("Копировать адрес"), onByte, [this, index] { return GridClipboard::textData(GridClipboard::addressText(*this, index)); });
     menu.exec(event->globalPos());
 }
 

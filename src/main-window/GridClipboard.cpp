@@ -1,5 +1,7 @@
 #include "GridClipboard.h"
 
+#include <QMimeData>
+
 #include "AddressText.h"
 #include "ByteGrid.h"
 #include "HexCell.h"
@@ -29,6 +31,15 @@ QString rows(const ByteGrid& grid, const QString& separator, Pick pick) {
     return out;
 }
 
+// The byte a cell shows; a cell being typed into may hold a single digit.
+char shownByte(const ByteGrid& grid, int index) { return char(grid.cell(index)->text().toUInt(nullptr, 16)); }
+
+QMimeData* withBytes(const QString& text, const QByteArray& bytes) {
+    QMimeData* data = textData(text);
+    data->setData(QStringLiteral("application/octet-stream"), bytes);
+    return data;
+}
+
 }  // namespace
 
 QString byteText(const ByteGrid& grid, int index) { return grid.cell(index)->text(); }
@@ -46,6 +57,25 @@ QString screenText(const ByteGrid& grid) {
 
 QString addressText(const ByteGrid& grid, int index) {
     return AddressText::funHexAdres(address(grid.screenStart(), index));
+}
+
+QMimeData* byteData(const ByteGrid& grid, int index) {
+    return withBytes(byteText(grid, index), QByteArray(1, shownByte(grid, index)));
+}
+
+QMimeData* screenHexData(const ByteGrid& grid) {
+    QByteArray bytes;
+    for (int i = 0; i < kCells; ++i) {
+        if (grid.cell(i)->text().isEmpty()) break;
+        bytes += shownByte(grid, i);
+    }
+    return withBytes(screenHex(grid), bytes);
+}
+
+QMimeData* textData(const QString& text) {
+    auto* data = new QMimeData;
+    data->setText(text);
+    return data;
 }
 
 }  // namespace GridClipboard

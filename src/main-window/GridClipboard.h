@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class ByteGrid;
+class QMimeData;
 
 // What the grid's copy commands put on the clipboard, taken from the screen as shown
 // (edited cells included). Rows end in "\n"; cells past the end of the file are left out.
@@ -18,5 +19,12 @@ QString screenHex(const ByteGrid& grid);
 QString screenText(const ByteGrid& grid);
 // The address of cell `index` as the fields show addresses ("0001A35").
 QString addressText(const ByteGrid& grid, int index);
+
+// What the copy commands hand to the clipboard (which takes ownership). The hex copies
+// carry the bytes themselves as well, as application/octet-stream, for programs that
+// paste binary data; the other copies are plain text.
+QMimeData* byteData(const ByteGrid& grid, int index);
+QMimeData* screenHexData(const ByteGrid& grid);
+QMimeData* textData(const QString& text);
 
 }  // namespace GridClipboard

@@ -81,6 +81,15 @@ void frpAdress::buildLayout() {
     grid->addWidget(knCancel, 1, 1);
     grid->setColumnStretch(0, 1);
 
+    // A click on an option leaves the focus where it was, and goes on to the field, so
+    // the digits typed next land there; Tab still reaches the options.
+    for (QRadioButton* option : {chAdress, chScreen}) {
+        option->setFocusPolicy(Qt::TabFocus);
+        connect(option, &QRadioButton::clicked, this, [this, option] {
+            if (!option->hasFocus()) plEnter->setFocus(Qt::OtherFocusReason);
+        });
+    }
+
     setTabOrder(plEnter, chAdress);
     setTabOrder(chAdress, chScreen);
     setTabOrder(chScreen, knOk);
@@ -138,9 +147,15 @@ void frpAdress::knCancel_Click() {
     hide();
 }
 
-void frpAdress::lb1_Click() { chAdress->setChecked(true); }
+void frpAdress::lb1_Click() {
+    chAdress->setChecked(true);
+    plEnter->setFocus(Qt::OtherFocusReason);
+}
 
-void frpAdress::lb2_Click() { chScreen->setChecked(true); }
+void frpAdress::lb2_Click() {
+    chScreen->setChecked(true);
+    plEnter->setFocus(Qt::OtherFocusReason);
+}
 
 void frpAdress::reject() {}
 
@@ -155,6 +170,8 @@ bool frpAdress::eventFilter(QObject* watched, QEvent* event) {
 // Enter in the field moves on to "Ok"; leaving the field shows its digits in capitals.
 bool frpAdress::filterField(QEvent* event) {
     if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event))) {
+        // Qt draws the focus frame only after its own Tab handling; this step is one too.
+        setAttribute(Qt::WA_KeyboardFocusChange);
         knOk->setFocus(Qt::TabFocusReason);
         return true;
     }

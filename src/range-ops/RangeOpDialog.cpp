@@ -69,6 +69,11 @@ RangeCheck RangeOpDialog::readRange(bool keepStart) {
     return checkRange(range_.curAdresStart, range_.curAdresEnd, plAddresT, fileInView().Size(), main_.ui());
 }
 
+void RangeOpDialog::restartProgress(std::int64_t& counter) {
+    counter = 0;
+    progress_->setValue(0);
+}
+
 void RangeOpDialog::showHit(std::int64_t address) {
     if (range_.curAdresStart <= range_.curAdresEnd)
         hideKeeping();

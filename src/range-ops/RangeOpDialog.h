@@ -43,6 +43,8 @@ protected:
     void addProgressBar(int top, int width);
     // Reads start (unless keepStart) and end, and checks them against the file in view.
     RangeCheck readRange(bool keepStart);
+    // A search that starts afresh, not behind a hit, starts from an empty bar.
+    void restartProgress(std::int64_t& counter);
     // Shows `address` in the main window; the dialog has closed or hidden itself first.
     void handBack(std::int64_t address);
     // A search's hit: the dialog stays, hidden, while the range goes on behind it, and the

@@ -45,6 +45,7 @@ void frpChSearch::knOk_Click() {
 
 // The first mismatch, or -1.
 std::int64_t frpChSearch::funChSearch() {
+    if (!state_.bolNext) restartProgress(state_.curProgress);
     BusyCursor busy;
     ProgressPacer::beginRun(*progress_, state_.curAdresStart, state_.curAdresEnd);
     ProgressPacer pacer(*progress_, conProgress);

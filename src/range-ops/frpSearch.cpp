@@ -78,6 +78,7 @@ std::int64_t frpSearch::funSearch() {
     // the file object stays quiet meanwhile.
     mRWByt& file = fileInView();
     RangeScanners::ScanResult result;
+    if (!state_.bolNext) restartProgress(state_.curProgress);
     {
         BusyCursor busy;
         ProgressPacer::beginRun(*progress_, state_.curAdresStart, state_.curAdresEnd);

@@ -61,10 +61,12 @@ TEST(Install, PutsEachFileInItsPlaceAndTheBinaryFindsItsHelp) {
         "bin/bivex",
         "share/bivex/Bivex.hlp",
         "share/bivex/Bivex.cnt",
-        "share/applications/bivex.desktop",
-        "share/icons/hicolor/scalable/apps/bivex.svg",
-        "share/man/man1/bivex.1",
+        "share/applications/" BIVEX_APP_ID ".desktop",
+        "share/icons/hicolor/scalable/apps/" BIVEX_APP_ID ".svg",
+        "share/man/man1/bivex.1.gz",
         "share/metainfo/" BIVEX_APP_ID ".metainfo.xml",
+        "share/doc/bivex/copyright",
+        "share/doc/bivex/changelog.gz",
     };
     for (const char* file : installed)
         EXPECT_TRUE(QFileInfo(usr + QLatin1Char('/') + QLatin1String(file)).isFile()) << file;
@@ -79,20 +81,27 @@ TEST(Install, PutsEachFileInItsPlaceAndTheBinaryFindsItsHelp) {
                     .endsWith(QStringLiteral("Справка программы (F1): ") + usr + QStringLiteral("/share/bivex/Bivex.hlp\n")))
         << help.out.constData();
 
-    // The manual page and the description carry the project's version, filled in.
-    const QByteArray manual = TempDir::read(usr + QStringLiteral("/share/man/man1/bivex.1"));
+    // The manual page, the change log and the description carry the project's version,
+    // filled in; the menu entry, the description and the icon one id.
+    const auto unzipped = [&](const char* file) {
+        return runProgram(QStringLiteral("gzip"), {"-dc", usr + QLatin1String(file)}).out;
+    };
+    const QByteArray manual = unzipped("/share/man/man1/bivex.1.gz");
     EXPECT_TRUE(manual.contains("\"Bivex " BIVEX_VERSION "\"")) << manual.left(200).constData();
+    EXPECT_TRUE(unzipped("/share/doc/bivex/changelog.gz").startsWith("bivex (" BIVEX_VERSION ") "));
     const QByteArray metainfo = TempDir::read(usr + QStringLiteral("/share/metainfo/" BIVEX_APP_ID ".metainfo.xml"));
     EXPECT_TRUE(metainfo.contains("version=\"" BIVEX_VERSION "\""));
+    EXPECT_TRUE(metainfo.contains("<id>" BIVEX_APP_ID "</id>"));
     EXPECT_FALSE(metainfo.contains('@'));
+    EXPECT_TRUE(TempDir::read(usr + QStringLiteral("/share/applications/" BIVEX_APP_ID ".desktop")).contains("\nIcon=" BIVEX_APP_ID "\n"));
 
     // The desktop's own checkers accept the menu entry and the description.
     const struct {
         const char* tool;
         QStringList arguments;
     } checks[] = {
-        {"desktop-file-validate", {usr + QStringLiteral("/share/applications/bivex.desktop")}},
-        {"appstreamcli", {"validate", "--no-net", usr + QStringLiteral("/share/metainfo/" BIVEX_APP_ID ".metainfo.xml")}},
+        {"desktop-file-validate", {usr + QStringLiteral("/share/applications/" BIVEX_APP_ID ".desktop")}},
+        {"appstreamcli", {"validate", "--pedantic", "--no-net", usr + QStringLiteral("/share/metainfo/" BIVEX_APP_ID ".metainfo.xml")}},
     };
     for (const auto& check : checks) {
         const QString tool = QStandardPaths::findExecutable(QString::fromLatin1(check.tool));

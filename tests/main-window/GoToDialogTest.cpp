@@ -2,6 +2,7 @@
 #include "frpAdress.h"
 
 #include <QLineEdit>
+#include <QStyleOption>
 #include <QTimer>
 #include <QWindow>
 
@@ -87,6 +88,35 @@ TEST_F(GoToDialog, KeysLeadThroughOkAndEscapeIsIgnored) {
     EXPECT_EQ(window->screenStartOne(), 0x100);
     EXPECT_EQ(focusedName().toStdString(), "plByt0_165");
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// Enter moves to Ok with the focus frame Tab would show (unframed is marked "?"); after a
+// click on an option or its label the digits typed next go into the field.
+TEST_F(GoToDialog, TheFocusShowsWhereEnterOrAClickPutsIt) {
+    openFile(1024);
+    const struct {
+        const char* step;
+        QWidget* (*clicked)(frpAdress&);  // after Enter in the field; none: just Enter
+        const char* result;               // where the focus is, the field's text
+    } rows[] = {
+        {"Enter", nullptr, "knOk|"},
+        {"option Блок", [](frpAdress& d) -> QWidget* { return d.chScreen; }, "plEnter|12"},
+        {"label Адрес", [](frpAdress& d) -> QWidget* { return d.lb1; }, "plEnter|12"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.step);
+        goToDialog([&](frpAdress& d) {
+            QTest::keyClick(d.plEnter, Qt::Key_Return);
+            if (row.clicked) {
+                QTest::mouseClick(row.clicked(d), Qt::LeftButton);
+                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("12"));
+            }
+            QStyleOption look;
+            look.initFrom(QApplication::focusWidget());
+            const bool framed = row.clicked || look.state & QStyle::State_KeyboardFocusChange;
+            EXPECT_EQ(focusedName() + (framed ? "" : "?") + "|" + d.plEnter->text(), QString::fromUtf8(row.result));
+        });
+    }
 }
 
 TEST_F(GoToDialog, AddressOrBlockShowsItsScreenOrIsReported) {

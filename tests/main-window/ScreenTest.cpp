@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTimer>
 #include <QToolTip>
@@ -441,10 +442,14 @@ TEST_F(Screen, CellsTellTheirAddressAndCopyWhatTheyShow) {
     QApplication::clipboard()->clear();
     pressKey(Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), cellText(7));
+    // The hex copies carry the bytes too, for programs that paste binary data.
+    const auto raw = [] { return QApplication::clipboard()->mimeData()->data(QStringLiteral("application/octet-stream")); };
+    EXPECT_EQ(raw(), bytes.mid(256 + 7, 1));
     const struct {
         const char* action;
         QString copied;
-    } rows[] = {{"copyByte", cellText(5)}, {"copyAddress", "0000105"}, {"copyScreenHex", hex}};
+        QByteArray raw;
+    } rows[] = {{"copyByte", cellText(5), bytes.mid(256 + 5, 1)}, {"copyAddress", "0000105", {}}, {"copyScreenHex", hex, bytes.mid(256)}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.action);
         QApplication::clipboard()->clear();
@@ -457,6 +462,7 @@ TEST_F(Screen, CellsTellTheirAddressAndCopyWhatTheyShow) {
         QContextMenuEvent click(QContextMenuEvent::Mouse, grid.symbolPlace(5).center(), grid.mapToGlobal(grid.symbolPlace(5).center()));
         QApplication::sendEvent(&grid, &click);
         EXPECT_EQ(QApplication::clipboard()->text(), row.copied);
+        EXPECT_EQ(raw(), row.raw);
     }
 }
 

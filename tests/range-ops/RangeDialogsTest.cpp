@@ -1,6 +1,7 @@
 // The four range dialogs as the user works them in the real window: typing, keys, what the
 // window shows afterwards, and the bytes of the files, one byte beyond each end included.
 #include <QProgressBar>
+#include <QStyleOption>
 #include <QTimer>
 #include <QWindow>
 
@@ -173,14 +174,19 @@ TEST_F(RangeDialogs, ByteFieldsShowTheByteTheyRead) {
     }
 }
 
-// Enter walks the fields to OK; Enter on OK runs it. Escape does nothing.
+// Enter walks the fields to OK, each step showing the focus as Tab does (a control the
+// focus reached without its frame is marked "?"); Enter on OK runs it. Escape does nothing.
 TEST_F(RangeDialogs, EnterLeadsThroughTheFieldsToOk) {
     openWritable(QByteArray(64, '\x33'));
+    QByteArray b(64, '\x33');
+    b[5] = 0;
+    openB(fileB(b));
     const struct {
         const char* command;
         const char* chain;
     } rows[] = {{"mnuFill", "plAddresO plAddresT plByt knOk"},
                 {"mnuReplace", "plAddresO plAddresT plByt plBytD knOk"},
+                {"mnuChSearch", "plAddresO plAddresT knOk"},
                 {"mnuSearch", "plAddresO plAddresT plByt knOk"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.command);
@@ -193,7 +199,9 @@ TEST_F(RangeDialogs, EnterLeadsThroughTheFieldsToOk) {
                 if (field->text().isEmpty()) QTest::keyClicks(field, QStringLiteral("33"));
                 QTest::keyClick(field, Qt::Key_Escape);
                 QTest::keyClick(field, Qt::Key_Return);
-                visited << focusedName();
+                QStyleOption look;
+                look.initFrom(QApplication::focusWidget());
+                visited << focusedName() + (look.state & QStyle::State_KeyboardFocusChange ? "" : "?");
             }
             EXPECT_EQ(visited.join(' '), QString::fromLatin1(row.chain));
             EXPECT_TRUE(d.isVisible());
@@ -468,7 +476,10 @@ TEST_F(RangeDialogs, TheProgressBarCountsOnAcrossContinuedSearches) {
     seen << bar(kept<frpSearch>());
     next<frpSearch>("mnuSearch");
     seen << bar(kept<frpSearch>());
-    EXPECT_EQ(seen.join(' '), QStringLiteral("16/63 48/63"));
+    // A new pattern searches afresh from the start field, and so does the bar.
+    search(QStringLiteral("7E"), QStringLiteral("20"));
+    seen << bar(kept<frpSearch>());
+    EXPECT_EQ(seen.join(' '), QStringLiteral("16/63 48/63 16/31"));
     seen.clear();
     // A mismatch at the start counts nothing: the bar stays at 0 and takes the next range.
     play<frpChSearch>("mnuChSearch", [](frpChSearch& d) { press(d.knOk); });

@@ -152,6 +152,36 @@ TEST_F(DumpWriters, FailuresStopAfterOneMessageKeepingWholeLines) {
     EXPECT_EQ(TempDir::read(input), bytes);
 }
 
+// An input cut short by another program while it is dumped: the dump keeps the whole lines
+// of what was there, says once that the rest is missing, and counts as failed.
+TEST_F(DumpWriters, AnInputCutShortUnderTheDumpIsReportedOnce) {
+    // Cuts the inputs to `keep` bytes when the dump first writes its lines.
+    struct CuttingFile : DumpFile {
+        CuttingFile(UiServices& ui, QStringList inputs) : DumpFile(ui), inputs_(std::move(inputs)) {}
+        bool write(const char* data, std::int64_t size) override {
+            for (const QString& input : inputs_) EXPECT_EQ(::truncate(QFile::encodeName(input).constData(), keep), 0);
+            inputs_.clear();
+            return DumpFile::write(data, size);
+        }
+        QStringList inputs_;
+        const off_t keep = 1536 * 1024;
+    };
+    const QByteArray bytes = randomBytes(3 * 1024 * 1024, 5);
+    for (bool mismatch : {false, true}) {
+        SCOPED_TRACE(mismatch ? "mismatch dump" : "whole-file dump");
+        ui.clear();
+        fileA.Path(dir.write(QStringLiteral("a.bin"), bytes));
+        fileB.Path(dir.write(QStringLiteral("b.bin"), QByteArray(bytes.size(), '\0')));
+        CuttingFile out(ui, {fileA.Path(), fileB.Path()});
+        ASSERT_EQ(out.open(dir.path(QStringLiteral("out.txt")), {}), DumpFile::OpenResult::Opened);
+        EXPECT_FALSE(mismatch ? writeMismatchDump(fileA, fileB, true, false, out) : writeFileDump(fileA, false, out));
+        out.close();
+        EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла.")});
+        const QByteArray zeros(1536 * 1024, '\0');
+        EXPECT_EQ(TempDir::read(dir.path(QStringLiteral("out.txt"))), ExpectedDump::lines(bytes.left(1536 * 1024), false, mismatch ? &zeros : nullptr));
+    }
+}
+
 // A target that is a loaded file under any name is neither emptied nor written.
 TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
     const QString loaded = dir.write(QStringLiteral("loaded.bin"), "keep me");

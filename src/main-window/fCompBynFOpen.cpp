@@ -159,12 +159,13 @@ QStringList droppedFiles(const QMimeData* data) {
     return paths.size() <= 2 ? paths : QStringList();
 }
 
-// Opening a dropped file copies nothing away from its source: the drop is answered as a
-// copy whatever the source proposed, since a move answer lets it delete its original. A
-// source that offers neither copy nor link is refused.
+// Opening a dropped file takes nothing away from its source: the drop is answered as a
+// copy (or a link, where the source offers only that) whatever the source proposed, since
+// a move answer lets it delete its original. A source that offers neither is refused.
 bool takeAsCopy(QDropEvent* event) {
-    if (!(event->possibleActions() & (Qt::CopyAction | Qt::LinkAction))) return false;
-    event->setDropAction(Qt::CopyAction);
+    const Qt::DropActions offered = event->possibleActions();
+    if (!(offered & (Qt::CopyAction | Qt::LinkAction))) return false;
+    event->setDropAction(offered & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
     event->accept();
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -197,6 +198,26 @@ TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
         EXPECT_EQ(ui.messages.size(), expected == R::Failed ? 1u : 0u) << name;
     }
     EXPECT_EQ(TempDir::read(loaded), "keep me");
+    // A device or a pipe takes the dump as it is; a missing folder and a pipe nobody reads
+    // are said as what they are.
+    const QString fifo = dir.path(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct {
+        QString target;
+        R result;
+        QString message;
+    } special[] = {
+        {QStringLiteral("/dev/null"), R::Opened, {}},
+        {dir.path(QStringLiteral("no/such/out.txt")), R::Failed, QStringLiteral("Путь не найден")},
+        {fifo, R::Failed, QStringLiteral("Устройство отсутствует или канал никто не читает")},
+    };
+    for (const auto& row : special) {
+        ui.clear();
+        DumpFile out(ui);
+        EXPECT_EQ(out.open(row.target, {loaded}), row.result) << row.target.toStdString();
+        EXPECT_TRUE(out.write("x\r\n", 3) || row.result == R::Failed);
+        EXPECT_EQ(ui.messageTexts().join(u'|'), row.message);
+    }
     // The dumps of the command line: into a file, and never into an input.
     const QByteArray a = TempDir::patternBytes(300), b = QByteArray(300, '\x41');
     const QString pathA = dir.write(QStringLiteral("a.bin"), a), pathB = dir.write(QStringLiteral("b.bin"), b);
@@ -211,6 +232,7 @@ TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
         EXPECT_EQ(ui.messageTexts(), QStringList{loadedTargetMessage()});
     }
     ui.clear();
+    EXPECT_TRUE(writeDumpOfFiles(ui, pathA, pathB, QStringLiteral("/dev/null"), false));
     EXPECT_FALSE(writeDumpOfFiles(ui, dir.path(QStringLiteral("missing.bin")), QString(), dir.path("cli.txt"), false));
     EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Файл не найден")});
     EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("missing.bin"))));

@@ -73,8 +73,9 @@ void showRefusal(const CommandLine& command) {
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
     installQtTranslation(app);
     QtUiServices ui;
-    ui.message(QStringLiteral("Bivex"), command.error.mid(command.error.indexOf(QLatin1Char(' ')) + 1),
-               MessageIcon::Warning, MessageButtons::Ok);
+    QString text = command.error.mid(command.error.indexOf(QLatin1Char(' ')) + 1);  // without "bivex: "
+    text[0] = text[0].toUpper();
+    ui.message(QStringLiteral("Bivex"), text, MessageIcon::Warning, MessageButtons::Ok);
 }
 
 // Help, version, refusals and dumps: answered on the terminal, with no window and no

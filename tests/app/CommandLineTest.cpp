@@ -121,9 +121,8 @@ TEST(CommandLine, AnAnswerThatCannotBeWrittenFails) {
 }
 
 TEST(CommandLine, AStyleTheUserNamesIsKept) {
-    EXPECT_FALSE(userChoseStyle(split("bivex -platform offscreen -stylesheet a.qss"), QByteArray()));
-    EXPECT_TRUE(userChoseStyle(parseCommandLine(split("bivex -style windows a.bin")).toolkitArguments, QByteArray()));
-    EXPECT_TRUE(userChoseStyle(parseCommandLine(split("bivex --style=windows")).toolkitArguments, QByteArray()));
+    EXPECT_FALSE(userChoseStyle(split("bivex -stylesheet a.qss"), QByteArray()));
+    EXPECT_TRUE(userChoseStyle(parseCommandLine(split("bivex --style=windows a.bin")).toolkitArguments, QByteArray()));
     EXPECT_TRUE(userChoseStyle(split("bivex"), QByteArray("windows")));
 }
 

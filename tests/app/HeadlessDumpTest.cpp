@@ -166,32 +166,21 @@ namespace {
 // Any byte string is a name: one that is not UTF-8 goes from the command line to the
 // system unchanged, for the input and the output. A device takes the dump as it is.
 TEST_F(HeadlessDump, NamesAreTheirBytesAndADeviceTakesTheDump) {
-    const QByteArray input = QFile::encodeName(dir.path(QString())) + "/in\xFF.bin";
-    const QByteArray output = QFile::encodeName(dir.path(QString())) + "/out\xFE.txt";
-    const int fd = ::open(input.constData(), O_WRONLY | O_CREAT, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, bytesA.constData(), std::size_t(bytesA.size())), bytesA.size());
-    ::close(fd);
     // A shell hands the bytes over: the process starter would spell the names as UTF-8.
-    const ProgramRun run = runProgram(QStringLiteral("/bin/sh"),
-                                      {QStringLiteral("-c"), QStringLiteral("exec \"$0\" --dump \"$(printf 'in\\377.bin')\" \"$(printf 'out\\376.txt')\""),
-                                       QStringLiteral(BIVEX_BINARY)},
-                                      {}, dir.path(QString()));
+    const ProgramRun run = runProgram(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("cp a.bin \"$(printf 'in\\377')\" && exec \"$0\" --dump \"$(printf 'in\\377')\" \"$(printf 'out\\376')\""),
+         QStringLiteral(BIVEX_BINARY)},
+        {}, dir.path(QString()));
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     QFile written;
-    ASSERT_TRUE(written.open(::open(output.constData(), O_RDONLY), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
-    const auto dataLines = [](const QByteArray& dump) {
-        qsizetype at = 0;
-        for (int line = 0; line < 5; ++line) at = dump.indexOf('\n', at) + 1;
-        return dump.mid(at);
-    };
-    const QByteArray content = written.readAll();
-    EXPECT_TRUE(content.contains("''in?.bin''"));  // a byte that no CP1251 character stands for
-    EXPECT_EQ(dataLines(content), dataLines(runBivex({"--dump", pathA, "-"}).out));
+    ASSERT_TRUE(written.open(::open(QFile::encodeName(dir.path(QStringLiteral("out"))) + "\xFE", O_RDONLY),
+                             QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_TRUE(written.readAll().endsWith(runBivex({"--dump", pathA, "-"}).out.right(1000)));
 
     const ProgramRun toNull = runBivex({"--dump", pathA, "/dev/null"});
-    EXPECT_EQ(toNull.exitCode, 0) << toNull.err.toStdString();
-    EXPECT_TRUE(toNull.err.isEmpty());
+    EXPECT_TRUE(toNull.exitCode == 0 && toNull.err.isEmpty()) << toNull.err.toStdString();
 }
 
 }  // namespace

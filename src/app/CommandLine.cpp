@@ -105,11 +105,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(dos))
         return refuse(QStringLiteral("«--dos» задаётся только вместе с «--dump» или «--dump-mismatch»."));
-    if (files.size() > 2)
-        return refuse(
-            QStringLiteral("можно открыть не больше двух файлов (файл А и файл В), указано %1.")
-                .arg(files.size()));
-    command.files = files;
+    if (files.size() > 2) {
+        command = refuse(QStringLiteral("можно открыть не больше двух файлов (файл А и файл В), указано %1.")
+                             .arg(files.size()));
+        command.refusalForWindow = true;
+    } else {
+        command.files = files;
+    }
 
     command.toolkitArguments << (arguments.isEmpty() ? QStringLiteral("bivex") : arguments.first());
     QHash<QString, int> seen;  // how many values of each option have been handed on
@@ -120,6 +122,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         if (option->takesValue) command.toolkitArguments << parser.values(name).value(seen[name]++);
     }
     return command;
+}
+
+bool userChoseStyle(const QStringList& toolkitArguments, const QByteArray& styleOverride) {
+    return !styleOverride.isEmpty() || toolkitArguments.contains(QStringLiteral("-style"));
 }
 
 QString commandLineHelp(const QString& helpFile, bool helpFileFound) {

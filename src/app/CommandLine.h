@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +28,15 @@ struct CommandLine {
     QStringList toolkitArguments;
     QString error;
     bool dos = false;  // --dos: the dump's characters as the DOS view shows them
+    // A refusal of files a file manager may have handed over (three or more): shown in a
+    // message box as well when a display exists, since nobody may read stderr. The
+    // toolkit arguments are then filled in too, for that box.
+    bool refusalForWindow = false;
 };
+
+// The -style option or QT_STYLE_OVERRIDE names the widget style: the program's own choice
+// (Fusion) then stands back.
+bool userChoseStyle(const QStringList& toolkitArguments, const QByteArray& styleOverride);
 
 // `arguments` is the whole argv, the program name first. Names after "--" are files even
 // when they begin with a dash.

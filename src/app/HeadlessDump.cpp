@@ -8,9 +8,8 @@
 #include "UiServices.h"
 #include "mRWByt.h"
 
-#include <QFileInfo>
-
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -23,7 +22,8 @@ const QString kStandardOutput = QStringLiteral("/proc/self/fd/1");
 // empties nothing.
 bool isDumpableInput(const QString& path, UiServices& ui) {
     const QString file = QStringLiteral("Файл «") + path + QStringLiteral("» ");
-    if (!QFileInfo(path).isFile()) {
+    struct stat info;
+    if (FileLayer::stat(path, info) != 0 || !S_ISREG(info.st_mode)) {
         ui.message(QStringLiteral("Ошибка"), file + QStringLiteral("не найден или не является обычным файлом."),
                    MessageIcon::Warning, MessageButtons::Ok);
         return false;
@@ -31,7 +31,7 @@ bool isDumpableInput(const QString& path, UiServices& ui) {
     if (const int fd = FileLayer::open(path, O_RDONLY); fd < 0) {
         ui.message(QStringLiteral("Ошибка"),
                    file + QStringLiteral("не удаётся прочитать (") +
-                       FileErrors::description(FileErrors::codeForErrno(-fd), -fd) + QStringLiteral(")."),
+                       FileErrors::description(FileErrors::codeForErrno(-fd, FileErrors::Access::Read), -fd) + QStringLiteral(")."),
                    MessageIcon::Warning, MessageButtons::Ok);
         return false;
     } else {

@@ -6,12 +6,15 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
 #include "BlockTransferCommands.h"
 #include "CommandLine.h"
 #include "DumpCommands.h"
+#include "DumpSink.h"
+#include "FileErrors.h"
 #include "FileLayer.h"
 #include "HeadlessDump.h"
 #include "HelpViewer.h"
@@ -23,10 +26,56 @@
 
 namespace {
 
-void print(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+// False when the text could not be written whole (a closed or full output).
+bool print(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = FileLayer::encodeName(text);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) == std::size_t(bytes.size());
+    return std::fflush(stream) == 0 && written && !std::ferror(stream);
+}
+
+// Help and version on standard output; a failure to write them is said on stderr, as the
+// dumps say theirs, and the exit status is 1.
+int printAnswer(const QString& text) {
+    if (print(stdout, text)) return 0;
+    TerminalUiServices terminal;
+    reportFileFailure(terminal, errno != 0 ? errno : EIO, FileErrors::Access::Write);
+    return 1;
+}
+
+// A display that a message box can be shown on (not the offscreen or minimal platform).
+bool displayExists() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.startsWith("offscreen") || platform.startsWith("minimal")) return false;
+    return !platform.isEmpty() || !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+// The toolkit's own arguments as the bytes they came as, for the application object.
+struct ToolkitArgv {
+    explicit ToolkitArgv(const QStringList& arguments) {
+        for (const QString& argument : arguments) bytes.push_back(FileLayer::encodeName(argument));
+        for (QByteArray& b : bytes) pointers.push_back(b.data());
+        pointers.push_back(nullptr);
+        argc = int(bytes.size());
+    }
+    std::vector<QByteArray> bytes;
+    std::vector<char*> pointers;
+    int argc = 0;
+};
+
+// Files handed over by a file manager that cannot all be opened: the refusal in a box
+// too, where the user looks.
+void showRefusal(const CommandLine& command) {
+    if (!displayExists()) return;
+    ToolkitArgv toolkit(command.toolkitArguments);
+    QApplication app(toolkit.argc, toolkit.pointers.data());
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
+    installQtTranslation(app);
+    QtUiServices ui;
+    QString text = command.error.mid(command.error.indexOf(QLatin1Char(' ')) + 1);  // without "bivex: "
+    text[0] = text[0].toUpper();
+    ui.message(QStringLiteral("Bivex"), text, MessageIcon::Warning, MessageButtons::Ok);
 }
 
 // Help, version, refusals and dumps: answered on the terminal, with no window and no
@@ -38,14 +87,13 @@ int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
         QCoreApplication core(argc, argv);
         const QString helpFile =
             QDir(fCompBynF::helpFolder(QCoreApplication::applicationDirPath())).filePath(QStringLiteral("Bivex.hlp"));
-        print(stdout, commandLineHelp(helpFile, QFileInfo(helpFile).isFile()));
-        return 0;
+        return printAnswer(commandLineHelp(helpFile, QFileInfo(helpFile).isFile()));
     }
     case CommandLine::Action::Version:
-        print(stdout, commandLineVersion());
-        return 0;
+        return printAnswer(commandLineVersion());
     case CommandLine::Action::Refuse:
         print(stderr, command.error + QLatin1Char('\n'));
+        if (command.refusalForWindow) showRefusal(command);
         return CommandLine::kUsageError;
     case CommandLine::Action::Dump:
     case CommandLine::Action::DumpMismatch: {
@@ -64,27 +112,24 @@ int main(int argc, char** argv) {
     // Before anything writes a file, the dumps without a window included.
     FileLayer::ignoreFileSizeSignal();
     QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    // Names go from argv to the system as the same bytes, whatever they are.
+    for (int i = 0; i < argc; ++i) arguments << FileLayer::decodeName(QByteArray(argv[i]));
     const CommandLine command = parseCommandLine(arguments);
     if (command.action != CommandLine::Action::Run) return answerWithoutWindow(command, argc, argv);
 
     // The application sees only the program name and the toolkit's own options: a file
     // named like one of them (after "--") must not change how the toolkit starts.
-    std::vector<QByteArray> toolkitBytes;
-    for (const QString& argument : command.toolkitArguments) toolkitBytes.push_back(argument.toLocal8Bit());
-    std::vector<char*> toolkitArgv;
-    for (QByteArray& bytes : toolkitBytes) toolkitArgv.push_back(bytes.data());
-    toolkitArgv.push_back(nullptr);
-    int toolkitArgc = int(toolkitBytes.size());
-
-    QApplication app(toolkitArgc, toolkitArgv.data());
+    ToolkitArgv toolkit(command.toolkitArguments);
+    QApplication app(toolkit.argc, toolkit.pointers.data());
     QApplication::setApplicationName(QStringLiteral("Bivex"));
     QApplication::setApplicationVersion(QStringLiteral(BIVEX_VERSION));
     QApplication::setWindowIcon(programIcon());
     // The file dialogs and standard buttons in Russian, like the rest of the window.
     installQtTranslation(app);
-    // Fusion draws the palette colours of the cells exactly as set.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Fusion draws the palette colours of the cells exactly as set; a style the user names
+    // (-style, QT_STYLE_OVERRIDE) is theirs to have.
+    if (!userChoseStyle(command.toolkitArguments, qgetenv("QT_STYLE_OVERRIDE")))
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSize(9);
     QApplication::setFont(font);

@@ -5,6 +5,8 @@
 #include "UiServices.h"
 #include "mRWByt.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -74,6 +76,19 @@ void reportMissing(UiServices& ui) {
     ui.message(QStringLiteral("mRWByt"),
                QStringLiteral("Error №") + QString::number(code) + QStringLiteral(".     ") +
                    FileErrors::description(code),
+               MessageIcon::Critical, MessageButtons::Ok);
+}
+
+// A FIFO or a device has no length to load: said once, as a missing source is.
+bool isRegularFile(const QString& path) {
+    struct stat info;
+    return FileLayer::stat(path, info) == 0 && S_ISREG(info.st_mode);
+}
+
+void reportNotRegular(UiServices& ui) {
+    ui.message(QStringLiteral("mRWByt"),
+               QStringLiteral("Error №") + QString::number(FileErrors::PathAccess) +
+                   QStringLiteral(".     Файл-источник не является обычным файлом"),
                MessageIcon::Critical, MessageButtons::Ok);
 }
 
@@ -198,6 +213,10 @@ Outcome subCopyFromFile(UiServices& ui, const QString& sourcePath, const QString
     const FileIdentity now = FileIdentity::ofPath(targetPath);
     if (!now.known || !FileIdentity::ofPath(sourcePath).known) {
         reportMissing(ui);
+        return Outcome::Failed;
+    }
+    if (!isRegularFile(sourcePath)) {
+        reportNotRegular(ui);
         return Outcome::Failed;
     }
     if (now != target) {

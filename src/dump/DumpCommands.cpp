@@ -39,6 +39,19 @@ bool isExistingFile(const QString& path) {
     return FileLayer::stat(path, info) == 0 && S_ISREG(info.st_mode);
 }
 
+// Where the byte fields of the dump begin, from the last row it can hold.
+int dumpColumn(fCompBynF& window, Kind kind) {
+    switch (kind) {
+    case Kind::Block:
+        return DumpFormat::fieldColumn(window.inView().screenStart + GridGeometry::kCells);
+    case Kind::File:
+        return DumpFormat::fieldColumn(window.inView().file.Size());
+    case Kind::Mismatch:
+        break;
+    }
+    return DumpFormat::fieldColumn(std::min(window.FileAtributOne().Size(), window.FileAtributTwo().Size()));
+}
+
 void refuseLoadedFile(fCompBynF& window) {
     window.ui().message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
 }
@@ -117,7 +130,8 @@ bool funFileCap(fCompBynF& window, Kind kind, DumpFile& target) {
     bool ok = false;
     switch (target.open(path, loaded)) {
     case DumpFile::OpenResult::Opened:
-        ok = writeDumpHeader(target, kind, window.currentBlock(), window.inView().file.Name());
+        ok = writeDumpHeader(target, kind, window.currentBlock(), window.inView().file.Name(),
+                             dumpColumn(window, kind));
         break;
     case DumpFile::OpenResult::LoadedFile:
         // Became a loaded file since the question (a link made meanwhile): still refused.
@@ -137,13 +151,14 @@ void subSaveBlock(fCompBynF& window) {
     const DumpFormat::CharTable chars(dosView(window));
     const ByteGrid& grid = window.grid();
     const std::int64_t start = window.inView().screenStart;
+    const int column = dumpColumn(window, Kind::Block);
     QByteArray text;
     for (int r = 0; r < GridGeometry::kRows; ++r) {
         // The screen ends before a row whose first cell is empty; row 0 is always written.
         if (r >= 1 && grid.cell(GridGeometry::cellAt(r, 0))->text().isEmpty()) break;
         QStringList cells;
         for (int c = 0; c < GridGeometry::kColumns; ++c) cells << grid.cell(GridGeometry::cellAt(r, c))->text();
-        text += DumpFormat::cellRow(AddressText::rowLabel(GridGeometry::rowAddress(start, r)), cells, chars);
+        text += DumpFormat::cellRow(AddressText::rowLabel(GridGeometry::rowAddress(start, r)), cells, chars, column);
     }
     target.write(text.constData(), text.size());
     target.close();

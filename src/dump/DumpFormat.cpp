@@ -3,6 +3,7 @@
 #include "AddressText.h"
 #include "CodePage.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -106,13 +107,18 @@ const bool kHasSsse3 = [] {
 
 QString nowText(const QDateTime& now) { return now.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")); }
 
-QString columnHeader() {
-    QString line = QStringLiteral("Адрес.     ");
+int fieldColumn(std::int64_t end) {
+    const std::int64_t lastRow = std::max<std::int64_t>(end - 1, 0) / kRowBytes * kRowBytes;
+    return std::max<int>(kFieldColumn, int(AddressText::rowLabel(lastRow).size()) + 1);
+}
+
+QString columnHeader(int column) {
+    QString line = QStringLiteral("Адрес.") + QString(column - 6, QLatin1Char(' '));
     for (int k = 0; k < kRowBytes; ++k) line += QStringLiteral(" %1 ").arg(k, 0, 16).toUpper();
     return line + QStringLiteral("| Символьный вид.");
 }
 
-QByteArray header(Kind kind, const QDateTime& now, std::int64_t block, const QString& fileName) {
+QByteArray header(Kind kind, const QDateTime& now, std::int64_t block, const QString& fileName, int column) {
     QString title = QLatin1Char('[') + nowText(now) + QLatin1Char(']');
     switch (kind) {
     case Kind::Block:
@@ -130,7 +136,7 @@ QByteArray header(Kind kind, const QDateTime& now, std::int64_t block, const QSt
         title,
         QStringLiteral("Dump программы : ''") + fileName + QStringLiteral("''"),
         QString(kRuleWidth, QLatin1Char('=')),
-        columnHeader(),
+        columnHeader(column),
         QString(kRuleWidth, QLatin1Char('-')),
     };
     QByteArray out;
@@ -151,7 +157,7 @@ CharTable::CharTable(bool dos) {
         if (table_[b] != char((b >= 9 && b <= 13) || b == 27 ? ' ' : b)) plain_ = false;
 }
 
-RowLabel::RowLabel(std::int64_t rowAddress) {
+RowLabel::RowLabel(std::int64_t rowAddress, int column) : column_(column) {
     text_.fill(' ');
     const QByteArray digits = AddressText::rowLabel(rowAddress).toLatin1();
     size_ = int(digits.size());
@@ -233,7 +239,7 @@ char* mismatchRow(char* out, const RowLabel& label, const std::uint8_t* a, const
     return lineEnd(part + count);
 }
 
-QByteArray cellRow(const QString& label, const QStringList& cellTexts, const CharTable& chars) {
+QByteArray cellRow(const QString& label, const QStringList& cellTexts, const CharTable& chars, int column) {
     QByteArray fields;
     QByteArray part;
     for (const QString& text : cellTexts) {
@@ -244,7 +250,8 @@ QByteArray cellRow(const QString& label, const QStringList& cellTexts, const Cha
         fields += CodePage::toAnsi(text) + ' ';
         part += chars[std::uint8_t(AddressText::funAdresValue(text))];
     }
-    return CodePage::toAnsi(label) + QByteArray(5, ' ') + fields + '|' + part + "\r\n";
+    const qsizetype gap = std::max<qsizetype>(1, column - label.size());
+    return CodePage::toAnsi(label) + QByteArray(gap, ' ') + fields + '|' + part + "\r\n";
 }
 
 }  // namespace DumpFormat

@@ -19,8 +19,8 @@ bool isOneOf(const FileIdentity& target, const QStringList& loadedPaths) {
 
 }  // namespace
 
-void reportFileFailure(UiServices& ui, int err) {
-    const int code = FileErrors::codeForErrno(err);
+void reportFileFailure(UiServices& ui, int err, FileErrors::Access access) {
+    const int code = FileErrors::codeForErrno(err, access);
     QString text = FileErrors::fixedMessage(code);
     if (text.isNull()) text = FileErrors::description(code, err);
     ui.message(QStringLiteral("Bivex"), text, MessageIcon::Critical, MessageButtons::Ok);
@@ -38,14 +38,16 @@ DumpFile::~DumpFile() {
     if (owned_ && fd_ >= 0) FileLayer::close(fd_);
 }
 
-DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& loadedPaths) {
+DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& loadedPaths, bool waitForReader) {
     // Nothing is truncated by the open itself: the file is emptied only once the open
     // descriptor is known not to be a file the program has loaded.
-    const int fd = FileLayer::open(path, O_WRONLY | O_CREAT);
+    const int fd = FileLayer::openOutput(path, O_WRONLY | O_CREAT, waitForReader);
     if (fd < 0) {
-        fail(-fd);
+        fail(-fd, FileErrors::Access::Create);
         return OpenResult::Failed;
     }
+    struct stat info;
+    const bool regular = FileLayer::fstat(fd, info) == 0 && S_ISREG(info.st_mode);
     // A file whose identity cannot be told might be a loaded one: it is not emptied.
     const FileIdentity target = FileIdentity::ofDescriptor(fd);
     if (!target.known) {
@@ -57,7 +59,7 @@ DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& load
         FileLayer::close(fd);
         return OpenResult::LoadedFile;
     }
-    if (::ftruncate(fd, 0) < 0) {
+    if (regular && ::ftruncate(fd, 0) < 0) {
         const int err = errno;
         FileLayer::close(fd);
         fail(err);
@@ -65,7 +67,7 @@ DumpFile::OpenResult DumpFile::open(const QString& path, const QStringList& load
     }
     fd_ = fd;
     owned_ = true;
-    regular_ = true;  // the file layer opens nothing else
+    regular_ = regular;
     written_ = 0;
     error_ = 0;
     return OpenResult::Opened;
@@ -96,6 +98,12 @@ bool DumpFile::write(const char* data, std::int64_t size) {
     return true;
 }
 
+void DumpFile::stop(const QString& why) {
+    if (error_ != 0) return;
+    error_ = FileErrors::OutOfRange;  // the input ended before its size
+    ui_.message(QStringLiteral("Bivex"), why, MessageIcon::Critical, MessageButtons::Ok);
+}
+
 bool DumpFile::close() {
     if (fd_ < 0 || !owned_) {
         fd_ = -1;
@@ -111,9 +119,9 @@ bool DumpFile::close() {
     return r == 0;
 }
 
-void DumpFile::fail(int err) {
-    error_ = FileErrors::codeForErrno(err);
-    reportFileFailure(ui_, err);
+void DumpFile::fail(int err, FileErrors::Access access) {
+    error_ = FileErrors::codeForErrno(err, access);
+    reportFileFailure(ui_, err, access);
 }
 
 // A write that failed part-way may have left the start of a line behind; the file then

@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include "FileErrors.h"
+
 #include <cstdint>
 
 class UiServices;
@@ -16,6 +18,9 @@ public:
     // Writes every byte, or reports the failure once and returns false; after a failure
     // every later call returns false without trying again.
     virtual bool write(const char* data, std::int64_t size) = 0;
+    // Ends the dump for a reason of the writer's (an input cut short): reports `why` once,
+    // as its own failures are reported, and every later write returns false.
+    virtual void stop(const QString& why) = 0;
 };
 
 // A dump file, or a descriptor such as standard output. A failure is shown with the
@@ -29,21 +34,24 @@ public:
     DumpFile(const DumpFile&) = delete;
     DumpFile& operator=(const DumpFile&) = delete;
 
-    // Opens `path` for writing, creating it when missing, and empties it. A file that is
+    // Opens `path` for writing, creating it when missing, and empties it; a character
+    // device or a FIFO (/dev/null, a pipe) is written as it is, and with `waitForReader` a
+    // FIFO that nobody reads yet is waited for, as a shell waits. A file that is
     // one of `loadedPaths` (the same device and inode: another spelling, a hard link or a
     // symbolic link counts too) is neither emptied nor written: LoadedFile, no message.
     // Failed has been reported.
-    OpenResult open(const QString& path, const QStringList& loadedPaths);
+    OpenResult open(const QString& path, const QStringList& loadedPaths, bool waitForReader = false);
     // Writes to a descriptor the caller owns and keeps open, e.g. STDOUT_FILENO.
     void attach(int fd);
     bool write(const char* data, std::int64_t size) override;
+    void stop(const QString& why) override;
     // Closes a file opened here; false when closing failed (reported).
     bool close();
     // 0, or the error number of the failure that stopped the writing.
     int Error() const { return error_; }
 
 private:
-    void fail(int err);
+    void fail(int err, FileErrors::Access access = FileErrors::Access::Write);
     void dropPartialLine(const char* data);
 
     UiServices& ui_;
@@ -54,9 +62,9 @@ private:
     int error_ = 0;
 };
 
-// Shows the file objects' message for a failure of the file layer (`err` an errno value),
-// titled "Bivex".
-void reportFileFailure(UiServices& ui, int err);
+// Shows the file objects' message for a failure of the file layer (`err` an errno value,
+// met while doing `access`), titled "Bivex".
+void reportFileFailure(UiServices& ui, int err, FileErrors::Access access);
 
 // What the user is told when the chosen target is a loaded file.
 QString loadedTargetMessage();

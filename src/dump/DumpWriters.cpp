@@ -72,10 +72,18 @@ bool rowsDiffer(const std::uint8_t* a, const std::uint8_t* b) {
     return std::memcmp(a, b, kRowBytes) != 0;
 }
 
+// An input that another program cut short while it was dumped ends the dump as a failure:
+// what it still had is written, and the user learns that the rest is missing.
+bool endedEarly(DumpSink& out, std::int64_t done, std::int64_t size) {
+    if (done >= size) return false;
+    out.stop(QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла."));
+    return true;
+}
+
 }  // namespace
 
-bool writeDumpHeader(DumpSink& out, Kind kind, std::int64_t block, const QString& fileName) {
-    const QByteArray text = header(kind, QDateTime::currentDateTime(), block, fileName);
+bool writeDumpHeader(DumpSink& out, Kind kind, std::int64_t block, const QString& fileName, int column) {
+    const QByteArray text = header(kind, QDateTime::currentDateTime(), block, fileName, column);
     return out.write(text.constData(), text.size());
 }
 
@@ -87,7 +95,7 @@ bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& pr
     std::vector<std::uint8_t> input(std::size_t(std::min(size, kReadChunk)));
     LineBuffer lines(out);
     ProgressPace pace(progress);
-    RowLabel label(0);
+    RowLabel label(0, fieldColumn(size));
     std::int64_t done = 0;
     bool ok = true;
     while (ok && done < size) {
@@ -111,6 +119,7 @@ bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& pr
         if (got < want) break;
     }
     ok = lines.flush() && ok;
+    if (ok && endedEarly(out, done, size)) ok = false;
     file.CloseFile();
     pace.finish(done);
     return ok;
@@ -132,7 +141,7 @@ bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out
     std::vector<std::uint8_t> inB(chunk);
     LineBuffer lines(out);
     ProgressPace pace(progress);
-    RowLabel label(0);
+    RowLabel label(0, fieldColumn(common));
     std::int64_t labelRow = 0;
     std::int64_t done = 0;
     bool ok = true;
@@ -169,6 +178,7 @@ bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out
         if (got < want) break;
     }
     ok = lines.flush() && ok;
+    if (ok && endedEarly(out, done, common)) ok = false;
     a.CloseFile();
     b.CloseFile();
     pace.finish(done);
@@ -185,7 +195,7 @@ bool writeDumpOfFiles(UiServices& ui, const QString& fileA, const QString& fileB
         struct stat info;
         const int r = FileLayer::stat(input, info);
         if (r < 0 || !S_ISREG(info.st_mode)) {
-            reportFileFailure(ui, r < 0 ? -r : S_ISDIR(info.st_mode) ? EISDIR : EBADF);
+            reportFileFailure(ui, r < 0 ? -r : S_ISDIR(info.st_mode) ? EISDIR : EBADF, FileErrors::Access::Read);
             return false;
         }
     }
@@ -195,12 +205,13 @@ bool writeDumpOfFiles(UiServices& ui, const QString& fileA, const QString& fileB
     if (output == QLatin1String("-")) {
         out.attach(STDOUT_FILENO);
     } else {
-        const DumpFile::OpenResult opened = out.open(output, {fileA, fileB});
+        const DumpFile::OpenResult opened = out.open(output, {fileA, fileB}, true);
         if (opened == DumpFile::OpenResult::LoadedFile)
             ui.message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
         if (opened != DumpFile::OpenResult::Opened) return false;
     }
-    bool ok = writeDumpHeader(out, mismatch ? Kind::Mismatch : Kind::File, 0, a.Name());
+    const std::int64_t end = mismatch ? std::min(a.Size(), b.Size()) : a.Size();
+    bool ok = writeDumpHeader(out, mismatch ? Kind::Mismatch : Kind::File, 0, a.Name(), fieldColumn(end));
     if (ok) ok = mismatch ? writeMismatchDump(a, b, true, dos, out) : writeFileDump(a, dos, out);
     return out.close() && ok;
 }

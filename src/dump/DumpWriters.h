@@ -25,17 +25,18 @@ class mRWByt;
 // Called with the number of bytes done so far, about every 50 ms and once at the end.
 using DumpProgress = std::function<void(std::int64_t position)>;
 
-// The five header lines; `block` is shown by the block dump only.
+// The five header lines; `block` is shown by the block dump only. `column` is where the
+// byte fields of the dump begin: DumpFormat::fieldColumn of the bytes it covers.
 bool writeDumpHeader(DumpSink& out, DumpFormat::Kind kind, std::int64_t block,
-                     const QString& fileName);
+                     const QString& fileName, int column = DumpFormat::kFieldColumn);
 
 // Every byte of `file`, sixteen to a line. A file that has become shorter since its size
-// was read ends the dump where it now ends.
+// was read ends the dump where it now ends, said once as a failure.
 bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& progress = {});
 
 // The rows in which files A and B differ, over the length of the shorter file; a
 // differing byte shows the byte of A when `showA`, else that of B. A last, shorter row is
-// always written.
+// always written. A file that has become shorter ends it as above.
 bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out,
                        const DumpProgress& progress = {});
 

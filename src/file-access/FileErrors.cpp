@@ -7,12 +7,12 @@
 
 namespace FileErrors {
 
-int codeForErrno(int err) {
+int codeForErrno(int err, Access access) {
     switch (err) {
     case EBADF:
         return BadHandle;
     case ENOENT:
-        return FileNotFound;
+        return access == Access::Create ? PathNotFound : FileNotFound;
     case ETXTBSY:
     case EBUSY:
         return FileBusy;
@@ -24,9 +24,9 @@ int codeForErrno(int err) {
         return DiskFull;
     case EACCES:
     case EPERM:
+        return access == Access::Read ? PathAccess : PermissionDenied;
     case EROFS:
         return PermissionDenied;
-    case ENXIO:
     case ENODEV:
     case ENOMEDIUM:
         return DiskNotReady;
@@ -35,9 +35,28 @@ int codeForErrno(int err) {
     case ENAMETOOLONG:
         return PathNotFound;
     default:
-        return PathAccess;  // EISDIR, EINVAL and whatever else the system may say
+        return PathAccess;  // ENXIO, EISDIR, EINVAL and whatever else the system may say
     }
 }
+
+namespace {
+
+// The causes that the catch-all code 75 stands for, as a user would name them.
+QString pathAccessCause(int err) {
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Нет права на чтение файла");
+    case EISDIR:
+        return QStringLiteral("Это папка, а не файл");
+    case ENXIO:
+        return QStringLiteral("Устройство отсутствует или канал никто не читает");
+    default:
+        return QStringLiteral("Ошибка доступа к пути или файлу");
+    }
+}
+
+}  // namespace
 
 QString description(int code, int err) {
     switch (code) {
@@ -58,7 +77,7 @@ QString description(int code, int err) {
     case DiskNotReady:
         return QStringLiteral("Устройство не готово");
     case PathAccess:
-        return QStringLiteral("Ошибка доступа к пути или файлу");
+        return pathAccessCause(err);
     case PathNotFound:
         return QStringLiteral("Путь не найден");
     default:

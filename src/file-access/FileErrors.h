@@ -30,11 +30,16 @@ enum Code : int {
     PathNotFound = 76,
 };
 
-// The error number for an errno value (a positive errno).
-int codeForErrno(int err);
+// What the failing call was doing. A refusal to read is no write protection, and a file
+// that is being created cannot be missing itself: only its folder can.
+enum class Access { Read, Write, Create };
 
-// A short Russian description of an error number; a number we do not know is described
-// by strerror(err) when an errno is given, else by a neutral text.
+// The error number for an errno value (a positive errno) met while doing `access`.
+int codeForErrno(int err, Access access = Access::Write);
+
+// A short Russian description of an error number; for the catch-all code 75 it names the
+// errno's own cause where we know it. A number we do not know is described by
+// strerror(err) when an errno is given, else by a neutral text.
 QString description(int code, int err = 0);
 
 // The fixed message a file object shows for one of its own codes or the common device

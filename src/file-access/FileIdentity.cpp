@@ -1,6 +1,6 @@
 #include "FileIdentity.h"
 
-#include <QFile>
+#include "FileLayer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,7 +23,7 @@ FileIdentity identity(int dirfd, const char* path, int flags) {
 
 FileIdentity FileIdentity::ofPath(const QString& path) {
     if (path.isEmpty()) return {};
-    return identity(AT_FDCWD, QFile::encodeName(path).constData(), 0);
+    return identity(AT_FDCWD, FileLayer::encodeName(path).constData(), 0);
 }
 
 FileIdentity FileIdentity::ofDescriptor(int fd) {

@@ -1,12 +1,14 @@
 #include "FileLayer.h"
 
-#include <QFile>
+
+#include <QDir>
 
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace FileLayer {
 
@@ -41,7 +43,30 @@ int faultFor(Op op, std::int64_t* limit = nullptr) {
     return s.fault.err;
 }
 
-QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+QByteArray encoded(const QString& path) { return encodeName(path); }
+
+// The length of the valid UTF-8 sequence at `at` (1..4), or 0 when the byte there starts
+// none (overlong forms, surrogates and values past U+10FFFF are not valid).
+int utf8Length(const QByteArray& bytes, qsizetype at) {
+    const auto byte = [&](qsizetype i) { return i < bytes.size() ? std::uint8_t(bytes[i]) : 0; };
+    const std::uint8_t b0 = byte(at);
+    const auto cont = [&](qsizetype i) { return (byte(i) & 0xC0) == 0x80; };
+    if (b0 < 0x80) return 1;
+    if (b0 >= 0xC2 && b0 <= 0xDF) return cont(at + 1) ? 2 : 0;
+    if (b0 >= 0xE0 && b0 <= 0xEF) {
+        const std::uint8_t b1 = byte(at + 1);
+        if ((b0 == 0xE0 && b1 < 0xA0) || (b0 == 0xED && b1 >= 0xA0)) return 0;
+        return cont(at + 1) && cont(at + 2) ? 3 : 0;
+    }
+    if (b0 >= 0xF0 && b0 <= 0xF4) {
+        const std::uint8_t b1 = byte(at + 1);
+        if ((b0 == 0xF0 && b1 < 0x90) || (b0 == 0xF4 && b1 >= 0x90)) return 0;
+        return cont(at + 1) && cont(at + 2) && cont(at + 3) ? 4 : 0;
+    }
+    return 0;
+}
+
+constexpr char16_t kEscapeBase = 0xDC00;
 
 // Makes `once(done, chunk)` write the next `chunk` bytes, after the `done` already
 // written, until all `count` have gone. A short write is continued, EINTR retried; an
@@ -71,6 +96,50 @@ std::int64_t writeAll(std::int64_t count, WriteOnce once) {
 
 }  // namespace
 
+QString decodeName(const QByteArray& name) {
+    QString out;
+    out.reserve(name.size());
+    for (qsizetype at = 0; at < name.size();) {
+        const int n = utf8Length(name, at);
+        if (n == 0) {
+            out += QChar(char16_t(kEscapeBase + std::uint8_t(name[at])));
+            ++at;
+        } else {
+            out += QString::fromUtf8(name.constData() + at, n);
+            at += n;
+        }
+    }
+    return out;
+}
+
+QByteArray encodeName(const QString& name) {
+    QByteArray out;
+    out.reserve(name.size());
+    qsizetype plain = 0;  // start of the run not yet encoded
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        const bool lone = c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF &&
+                          (i == 0 || !name[i - 1].isHighSurrogate());
+        if (!lone) continue;
+        out += QStringView(name).mid(plain, i - plain).toUtf8();
+        out += char(c - kEscapeBase);
+        plain = i + 1;
+    }
+    out += QStringView(name).mid(plain).toUtf8();
+    return out;
+}
+
+QString absolutePath(const QString& path) {
+    if (path.startsWith(QLatin1Char('/'))) return QDir::cleanPath(path);
+    QByteArray folder(4096, Qt::Uninitialized);
+    while (::getcwd(folder.data(), std::size_t(folder.size())) == nullptr) {
+        if (errno != ERANGE) return QDir::cleanPath(path);
+        folder.resize(folder.size() * 2);
+    }
+    folder.truncate(qsizetype(std::strlen(folder.constData())));
+    return QDir::cleanPath(decodeName(folder) + QLatin1Char('/') + path);
+}
+
 void injectFault(const Fault& fault) { faultState = FaultState{true, fault, 0, false}; }
 void clearFault() { faultState = FaultState{}; }
 int faultCallsSeen() { return faultState.seen; }
@@ -91,6 +160,40 @@ int open(const QString& path, int flags, mode_t mode) {
         struct stat info;
         int r = ::fstat(fd, &info) == 0 ? 0 : -errno;
         if (r == 0 && !S_ISREG(info.st_mode)) r = S_ISDIR(info.st_mode) ? -EISDIR : -EBADF;
+        if (r < 0) {
+            ::close(fd);
+            return r;
+        }
+        return fd;
+    }
+}
+
+int openOutput(const QString& path, int flags, bool waitForReader, mode_t mode) {
+    const QByteArray name = encoded(path);
+    bool blocking = false;
+    for (;;) {
+        if (int err = faultFor(Op::Open)) {
+            if (err == EINTR) continue;
+            return -err;
+        }
+        int fd = ::open(name.constData(), flags | O_CLOEXEC | (blocking ? 0 : O_NONBLOCK), mode);
+        if (fd < 0) {
+            if (errno == EINTR) continue;
+            struct stat info;
+            if (errno == ENXIO && waitForReader && !blocking && ::stat(name.constData(), &info) == 0 &&
+                S_ISFIFO(info.st_mode)) {
+                blocking = true;  // as a shell's redirection does: the reader may come later
+                continue;
+            }
+            return -errno;
+        }
+        struct stat info;
+        int r = ::fstat(fd, &info) == 0 ? 0 : -errno;
+        if (r == 0 && !S_ISREG(info.st_mode) && !S_ISCHR(info.st_mode) && !S_ISFIFO(info.st_mode))
+            r = S_ISDIR(info.st_mode) ? -EISDIR : -EBADF;
+        // A device or pipe is written like a terminal: a full pipe waits for its reader.
+        if (r == 0 && !S_ISREG(info.st_mode) && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) < 0)
+            r = -errno;
         if (r < 0) {
             ::close(fd);
             return r;

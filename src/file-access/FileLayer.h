@@ -13,10 +13,24 @@
 // caller sees either the whole transfer or a failure.
 namespace FileLayer {
 
+// File names as the system stores them, any byte string, and back, without loss: valid
+// UTF-8 reads as its characters, every other byte b as the lone surrogate U+DC00 + b
+// (which no valid name decodes to). Every path that goes to or comes from the system
+// passes here.
+QString decodeName(const QByteArray& name);
+QByteArray encodeName(const QString& name);
+// `path` made absolute against the working folder, "." and ".." resolved as text.
+QString absolutePath(const QString& path);
+
 // Opens with O_CLOEXEC and O_NONBLOCK added to `flags`, so that a FIFO or device put where
 // a file was expected can never block the program; anything but a regular file is then
 // refused (-EISDIR for a folder, -EBADF otherwise). Returns the descriptor.
 int open(const QString& path, int flags, mode_t mode = 0666);
+// Opens a target to write a stream into: a regular file as open() does, and also a
+// character device or a FIFO (/dev/null, a pipe to a reader), which are then written
+// blocking. A FIFO without a reader fails with ENXIO, unless `waitForReader`; a folder
+// gives -EISDIR, anything else -EBADF.
+int openOutput(const QString& path, int flags, bool waitForReader = false, mode_t mode = 0666);
 // Releases the descriptor even when it reports a failure (as Linux does); never retried.
 int close(int fd);
 // Reads at `offset` until `count` bytes or the end of the file; returns the bytes read.

@@ -70,7 +70,7 @@ void mRWByt::subFileInfo() {
     }
     struct stat info;
     if (int r = FileLayer::stat(path_, info); r < 0) {
-        reportLayerError(-r);
+        reportLayerError(-r, FileErrors::Access::Read);
         return;
     }
     size_ = info.st_size;
@@ -93,7 +93,7 @@ std::uint8_t mRWByt::funAttrCode(const QString& path) {
     if (path.isEmpty()) return 0;
     struct stat info;
     if (int r = FileLayer::stat(path, info); r < 0) {
-        reportLayerError(-r);
+        reportLayerError(-r, FileErrors::Access::Read);
         return 0;
     }
     if (!S_ISREG(info.st_mode)) return 0;
@@ -109,9 +109,9 @@ void mRWByt::subErrMessage(int code) {
         FileErrors::showFailure(ui_, msgTitle_, FileErrors::Reporter::BinaryFile, code, lastErrno_);
 }
 
-void mRWByt::reportLayerError(int err) {
+void mRWByt::reportLayerError(int err, FileErrors::Access access) {
     lastErrno_ = err;
-    subErrMessage(FileErrors::codeForErrno(err));
+    subErrMessage(FileErrors::codeForErrno(err, access));
 }
 
 void mRWByt::OpenFileRW() {
@@ -131,13 +131,13 @@ void mRWByt::OpenFileRW() {
     const int flags = existedAtPath_ ? O_RDONLY : (O_RDWR | O_CREAT);
     const int fd = FileLayer::open(path_, flags);
     if (fd < 0) {
-        reportLayerError(-fd);
+        reportLayerError(-fd, existedAtPath_ ? FileErrors::Access::Read : FileErrors::Access::Create);
         return;
     }
     struct stat info;
     if (const int r = FileLayer::fstat(fd, info); r < 0) {
         FileLayer::close(fd);
-        reportLayerError(-r);
+        reportLayerError(-r, FileErrors::Access::Read);
         return;
     }
     fd_ = fd;
@@ -277,7 +277,7 @@ std::int64_t mRWByt::ReadSpan(std::int64_t item, std::uint8_t* out, std::int64_t
         if (!flushWindow()) return -1;
         const std::int64_t n = FileLayer::pread(fd_, out, count, offset);
         if (n < 0) {
-            reportLayerError(int(-n));
+            reportLayerError(int(-n), FileErrors::Access::Read);
             return -1;
         }
         error_ = 0;
@@ -437,7 +437,7 @@ bool mRWByt::ensureWindow(std::int64_t offset) {
     const std::int64_t n = FileLayer::pread(fd_, window_.data(), kWindowSize, start);
     if (n < 0) {
         dropWindow();
-        reportLayerError(int(-n));
+        reportLayerError(int(-n), FileErrors::Access::Read);
         return false;
     }
     std::memset(window_.data() + n, 0, std::size_t(kWindowSize - n));

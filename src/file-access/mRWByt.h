@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "FileErrors.h"
 #include "FileIdentity.h"
 #include "MappedBytes.h"
 
@@ -106,7 +107,7 @@ private:
     void subFileInfo();
     void subErrMessage(int code);
     std::uint8_t funAttrCode(const QString& path);
-    void reportLayerError(int err);
+    void reportLayerError(int err, FileErrors::Access access = FileErrors::Access::Write);
     int getBytChecked(std::int64_t item);
     int checkedWrite(int byt, std::int64_t item, std::int64_t last);
     int writeByte(std::uint8_t value, std::int64_t offset);

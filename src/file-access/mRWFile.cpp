@@ -89,7 +89,7 @@ void mRWFile::OpenFileRW(const QString& pathName, std::uint8_t regime) {
     }
     const int fd = FileLayer::open(path_, flags);
     if (fd < 0) {
-        reportLayerError(-fd);
+        reportLayerError(-fd, regime == 0 ? FileErrors::Access::Read : FileErrors::Access::Create);
         return;
     }
     fd_ = fd;
@@ -141,7 +141,7 @@ QString mRWFile::GetString() {
         r = readByte(byte);
     }
     if (r < 0) {
-        reportLayerError(-r);
+        reportLayerError(-r, FileErrors::Access::Read);
         return QString();
     }
     lineBuffer_ = line;
@@ -202,7 +202,7 @@ void mRWFile::subFileInfo() {
         return;
     }
     if (r < 0) {
-        reportLayerError(-r);
+        reportLayerError(-r, FileErrors::Access::Read);
         return;
     }
     size_ = info.st_size;
@@ -245,7 +245,7 @@ void mRWFile::subErrMessage(int code) {
         FileErrors::showFailure(ui_, msgTitle_, FileErrors::Reporter::TextFile, code, lastErrno_);
 }
 
-void mRWFile::reportLayerError(int err) {
+void mRWFile::reportLayerError(int err, FileErrors::Access access) {
     lastErrno_ = err;
-    subErrMessage(FileErrors::codeForErrno(err));
+    subErrMessage(FileErrors::codeForErrno(err, access));
 }

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "FileErrors.h"
+
 class UiServices;
 
 // The text file object: writes (and reads) a text file line by line. Lines are written
@@ -40,7 +42,7 @@ public:
 private:
     void subFileInfo();
     void subErrMessage(int code);
-    void reportLayerError(int err);
+    void reportLayerError(int err, FileErrors::Access access = FileErrors::Access::Write);
     // One byte of input: 1 and the byte, 0 at the end of the file, or -errno.
     int readByte(std::uint8_t& byte);
 

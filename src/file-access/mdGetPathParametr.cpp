@@ -19,7 +19,7 @@ void mdGetPathParametr::NameFromFullPath(const QString& path, UiServices& ui) {
     const int r = FileLayer::stat(path, info);
     if (r == -ENOENT || r == -ENOTDIR || (r == 0 && !S_ISREG(info.st_mode))) return;
     if (r < 0) {
-        const int code = FileErrors::codeForErrno(-r);
+        const int code = FileErrors::codeForErrno(-r, FileErrors::Access::Read);
         ui.message(QStringLiteral("NameFromFullPath"),
                    QString::number(code) + QLatin1Char(' ') + FileErrors::description(code, -r),
                    MessageIcon::Critical, MessageButtons::Ok);

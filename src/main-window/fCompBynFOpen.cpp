@@ -4,7 +4,7 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
+#include <QTimer>
 #include <QMimeData>
 #include <QUrl>
 #include <QLabel>
@@ -12,6 +12,7 @@
 #include <QRadioButton>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include "BusyCursor.h"
 #include "FileErrors.h"
@@ -61,7 +62,9 @@ bool fCompBynF::openPath(const QString& path) {
     // Only an existing regular file is opened: a mistyped name must not create a file
     // (the first drawing opens the file for writing), and a folder or device is no file
     // to view.
-    if (!QFileInfo(path).isFile()) {
+    // Looked up through the file layer, which passes any byte of a name unchanged.
+    struct stat info;
+    if (FileLayer::stat(path, info) != 0 || !S_ISREG(info.st_mode)) {
         ui_.message(QStringLiteral("Ошибка"),
                     QStringLiteral("Файл «") + path +
                         QStringLiteral("» не найден или не является обычным файлом. Он не открыт."),
@@ -72,7 +75,7 @@ bool fCompBynF::openPath(const QString& path) {
     if (const int fd = FileLayer::open(path, O_RDONLY); fd < 0) {
         ui_.message(QStringLiteral("Ошибка"),
                     QStringLiteral("Файл «") + path + QStringLiteral("» не удаётся прочитать (") +
-                        FileErrors::description(FileErrors::codeForErrno(-fd), -fd) +
+                        FileErrors::description(FileErrors::codeForErrno(-fd, FileErrors::Access::Read), -fd) +
                         QStringLiteral("). Он не открыт."),
                     MessageIcon::Warning, MessageButtons::Ok);
         return false;
@@ -127,7 +130,7 @@ void fCompBynF::openFromCommandLine(const QStringList& paths) { openInFreeSlots(
 // Each path opens as the open command of the next free slot would: file A, then file B.
 void fCompBynF::openInFreeSlots(const QStringList& paths) {
     for (const QString& path : paths) {
-        const QString full = QFileInfo(path).absoluteFilePath();
+        const QString full = FileLayer::absolutePath(path);
         if (intLoadFile == 0) {
             openPath(full);
         } else if (intLoadFile == 1) {
@@ -156,17 +159,35 @@ QStringList droppedFiles(const QMimeData* data) {
     return paths.size() <= 2 ? paths : QStringList();
 }
 
+// Opening a dropped file takes nothing away from its source: the drop is answered as a
+// copy (or a link, where the source offers only that) whatever the source proposed, since
+// a move answer lets it delete its original. A source that offers neither is refused.
+bool takeAsCopy(QDropEvent* event) {
+    const Qt::DropActions offered = event->possibleActions();
+    if (!(offered & (Qt::CopyAction | Qt::LinkAction))) return false;
+    event->setDropAction(offered & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction);
+    event->accept();
+    return true;
+}
+
 }  // namespace
 
 // Files dropped on the window open as the open commands would, and only when those can
 // be chosen: not while edits wait.
 void fCompBynF::dragEnterEvent(QDragEnterEvent* event) {
-    if (!bolChange && !droppedFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!bolChange && !droppedFiles(event->mimeData()).isEmpty()) takeAsCopy(event);
+}
+
+void fCompBynF::dragMoveEvent(QDragMoveEvent* event) {
+    if (!bolChange && !droppedFiles(event->mimeData()).isEmpty()) takeAsCopy(event);
 }
 
 void fCompBynF::dropEvent(QDropEvent* event) {
     const QStringList paths = droppedFiles(event->mimeData());
-    if (bolChange || paths.isEmpty()) return;
-    event->acceptProposedAction();
-    openInFreeSlots(paths);
+    if (bolChange || paths.isEmpty() || !takeAsCopy(event)) return;
+    // Opened once the drop has been answered: a message box shown here would keep the
+    // source waiting for the answer.
+    QTimer::singleShot(0, this, [this, paths] {
+        if (!bolChange) openInFreeSlots(paths);
+    });
 }

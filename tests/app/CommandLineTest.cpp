@@ -68,6 +68,8 @@ TEST(CommandLine, ParsesFilesOptionsAndRefusals) {
             EXPECT_EQ(command.toolkitArguments.join(QLatin1Char('|')).toStdString(),
                       (QStringList{QStringLiteral("/usr/bin/bivex")} + split(row.toolkit)).join(QLatin1Char('|')).toStdString());
         }
+        // Only files a file manager may hand over are refused in a box as well.
+        EXPECT_EQ(command.refusalForWindow, QString::fromUtf8(row.error).contains(QStringLiteral("указано")));
         if (row.action == Action::Refuse) {
             EXPECT_TRUE(command.error.startsWith(QStringLiteral("bivex: "))) << command.error.toStdString();
             EXPECT_TRUE(command.error.contains(QString::fromUtf8(row.error))) << command.error.toStdString();
@@ -106,6 +108,22 @@ TEST(CommandLine, TheProgramAnswersOnTheTerminalWithoutAWindow) {
         else
             EXPECT_TRUE(run.err.contains(QString::fromUtf8(row.err))) << run.err.toStdString();
     }
+}
+
+// Help and version that cannot be written say so, and the status says it too.
+TEST(CommandLine, AnAnswerThatCannotBeWrittenFails) {
+    for (const char* option : {"--help", "--version"}) {
+        const ProgramRun run = runProgram(QStringLiteral(BIVEX_BINARY), {QString::fromLatin1(option)}, {}, {},
+                                          QStringLiteral("/dev/full"));
+        EXPECT_EQ(run.exitCode, 1) << option;
+        EXPECT_EQ(run.err, QStringLiteral("bivex: Нет места на диске. Воспользуйтесь другим диском большего объёма.\n"));
+    }
+}
+
+TEST(CommandLine, AStyleTheUserNamesIsKept) {
+    EXPECT_FALSE(userChoseStyle(split("bivex -stylesheet a.qss"), QByteArray()));
+    EXPECT_TRUE(userChoseStyle(parseCommandLine(split("bivex --style=windows a.bin")).toolkitArguments, QByteArray()));
+    EXPECT_TRUE(userChoseStyle(split("bivex"), QByteArray("windows")));
 }
 
 TEST(CommandLine, ToolkitOptionsReachTheToolkitAndNamesAfterDashesOpen) {

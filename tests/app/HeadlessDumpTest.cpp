@@ -9,6 +9,7 @@
 
 #include <QDir>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -156,6 +157,30 @@ TEST_F(HeadlessDump, StandardOutputRedirectedIntoAnInputIsRefused) {
     const ProgramRun other = runBivex({"--dump", pathA, "-"}, dir.path(QStringLiteral("dump.txt")));
     EXPECT_EQ(other.exitCode, 0) << other.err.toStdString();
     EXPECT_TRUE(TempDir::read(dir.path(QStringLiteral("dump.txt"))).endsWith("\r\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// Any byte string is a name: one that is not UTF-8 goes from the command line to the
+// system unchanged, for the input and the output. A device takes the dump as it is.
+TEST_F(HeadlessDump, NamesAreTheirBytesAndADeviceTakesTheDump) {
+    // A shell hands the bytes over: the process starter would spell the names as UTF-8.
+    const ProgramRun run = runProgram(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("cp a.bin \"$(printf 'in\\377')\" && exec \"$0\" --dump \"$(printf 'in\\377')\" \"$(printf 'out\\376')\""),
+         QStringLiteral(BIVEX_BINARY)},
+        {}, dir.path(QString()));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QFile written;
+    ASSERT_TRUE(written.open(::open(QFile::encodeName(dir.path(QStringLiteral("out"))) + "\xFE", O_RDONLY),
+                             QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_TRUE(written.readAll().endsWith(runBivex({"--dump", pathA, "-"}).out.right(1000)));
+
+    const ProgramRun toNull = runBivex({"--dump", pathA, "/dev/null"});
+    EXPECT_TRUE(toNull.exitCode == 0 && toNull.err.isEmpty()) << toNull.err.toStdString();
 }
 
 }  // namespace

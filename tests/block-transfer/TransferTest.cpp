@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <sys/resource.h>
 #include <csignal>
 #include <functional>
@@ -210,6 +212,15 @@ TEST_F(TransferFailures, AFileThatHasGoneIsReportedOnceAndNotCreated) {
     expectObjectMessage(kMissing);
     EXPECT_FALSE(QFile::exists(gone));
     EXPECT_EQ(TempDir::read(inView), otherBytes(256));
+    // A pipe or a device has no length to load: one message as well, and nothing written.
+    const QString fifo = dir.path(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& special : {fifo, QStringLiteral("/dev/zero"), QStringLiteral("/dev/full"), QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(special.toStdString());
+        EXPECT_EQ(subCopyFromFile(ui, special, inView, identity, 256, 0, progress), Outcome::Failed);
+        expectObjectMessage(QStringLiteral("Error №75.     Файл-источник не является обычным файлом"));
+    }
+    EXPECT_EQ(TempDir::read(inView), otherBytes(256));
 
     // A file in view that has become shorter since is not lengthened: nothing is written.
     ASSERT_TRUE(QFile::resize(inView, 100));
@@ -238,11 +249,11 @@ TEST_F(TransferFailures, AFileThatHasGoneIsReportedOnceAndNotCreated) {
 TEST_F(TransferFailures, ATargetThatCannotBeWrittenIsReportedOnce) {
     const QString noFolder = dir.path(QStringLiteral("no/such/folder.bin"));
     EXPECT_EQ(subCopyToFile(ui, sourcePath, noFolder, 0, 99, progress), Outcome::Failed);
-    expectObjectMessage(kMissing);
+    expectObjectMessage(QStringLiteral("Error №76.     Путь не найден"));
     EXPECT_EQ(subFillNewFile(ui, noFolder, 0, 99, 1, progress), Outcome::Failed);
-    expectObjectMessage(kMissing);
+    expectObjectMessage(QStringLiteral("Error №76.     Путь не найден"));
     EXPECT_EQ(subCopyToFile(ui, sourcePath, dir.path(QString()), 0, 99, progress), Outcome::Failed);
-    expectObjectMessage(QStringLiteral("Error №75.     Ошибка доступа к пути или файлу"));
+    expectObjectMessage(QStringLiteral("Error №75.     Это папка, а не файл"));
 }
 
 // A read that fails, and writes that meet the file-size limit (a disk full) half way: one

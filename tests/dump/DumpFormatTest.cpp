@@ -83,3 +83,35 @@ TEST(DumpFormat, VectorAndPortableRowsAgree) {
                 }
             }
 }
+
+// Whatever the width of a row label, the fields and "|" of every dump stand under the
+// header's columns: 6 and 7 digits share the header's column 11, and only a dump of
+// labels past 10 digits moves its columns, header included.
+TEST(DumpFormat, EveryLabelWidthKeepsTheHeaderColumns) {
+    const std::uint8_t bytes[16] = {0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48, 0x49, 0x4A, 0x4B, 0x4C, 0x4D, 0x4E, 0x4F, 0x50};
+    std::uint8_t other[16];
+    for (int k = 0; k < 16; ++k) other[k] = std::uint8_t(bytes[k] ^ (k & 1));
+    const CharTable chars(false);
+    const struct {
+        std::int64_t row;
+        int column;
+    } rows[] = {{0, 11}, {0xFFFFFF0, 11}, {0xFFFFFFF0, 11}, {0x100000000, 11}, {0x123456789ABC0, 13}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.row));
+        const int column = fieldColumn(row.row + 16);
+        EXPECT_EQ(column, row.column);
+        const QByteArray head = CodePage::toAnsi(columnHeader(column));
+        const qsizetype bar = head.indexOf('|');
+        EXPECT_EQ(head.indexOf(" 0 "), column);
+        const RowLabel label(row.row, column);
+        char line[kLineRoom];
+        const QByteArray cells = cellRow(AddressText::rowLabel(row.row), QStringList(16, QStringLiteral("41")), chars, column);
+        for (const QByteArray& text : {QByteArray(line, fileRow(line, label, bytes, 16, chars) - line),
+                                       QByteArray(line, mismatchRow(line, label, bytes, other, 16, true, chars) - line),
+                                       cells}) {
+            EXPECT_EQ(text.indexOf('|'), bar) << text.constData();
+            EXPECT_EQ(text.at(column - 1), ' ');
+            EXPECT_NE(text.at(column), ' ') << text.constData();
+        }
+    }
+}

@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -152,6 +153,36 @@ TEST_F(DumpWriters, FailuresStopAfterOneMessageKeepingWholeLines) {
     EXPECT_EQ(TempDir::read(input), bytes);
 }
 
+// An input cut short by another program while it is dumped: the dump keeps the whole lines
+// of what was there, says once that the rest is missing, and counts as failed.
+TEST_F(DumpWriters, AnInputCutShortUnderTheDumpIsReportedOnce) {
+    // Cuts the inputs to `keep` bytes when the dump first writes its lines.
+    struct CuttingFile : DumpFile {
+        CuttingFile(UiServices& ui, QStringList inputs) : DumpFile(ui), inputs_(std::move(inputs)) {}
+        bool write(const char* data, std::int64_t size) override {
+            for (const QString& input : inputs_) EXPECT_EQ(::truncate(QFile::encodeName(input).constData(), keep), 0);
+            inputs_.clear();
+            return DumpFile::write(data, size);
+        }
+        QStringList inputs_;
+        const off_t keep = 1536 * 1024;
+    };
+    const QByteArray bytes = randomBytes(3 * 1024 * 1024, 5);
+    for (bool mismatch : {false, true}) {
+        SCOPED_TRACE(mismatch ? "mismatch dump" : "whole-file dump");
+        ui.clear();
+        fileA.Path(dir.write(QStringLiteral("a.bin"), bytes));
+        fileB.Path(dir.write(QStringLiteral("b.bin"), QByteArray(bytes.size(), '\0')));
+        CuttingFile out(ui, {fileA.Path(), fileB.Path()});
+        ASSERT_EQ(out.open(dir.path(QStringLiteral("out.txt")), {}), DumpFile::OpenResult::Opened);
+        EXPECT_FALSE(mismatch ? writeMismatchDump(fileA, fileB, true, false, out) : writeFileDump(fileA, false, out));
+        out.close();
+        EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла.")});
+        const QByteArray zeros(1536 * 1024, '\0');
+        EXPECT_EQ(TempDir::read(dir.path(QStringLiteral("out.txt"))), ExpectedDump::lines(bytes.left(1536 * 1024), false, mismatch ? &zeros : nullptr));
+    }
+}
+
 // A target that is a loaded file under any name is neither emptied nor written.
 TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
     const QString loaded = dir.write(QStringLiteral("loaded.bin"), "keep me");
@@ -167,6 +198,26 @@ TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
         EXPECT_EQ(ui.messages.size(), expected == R::Failed ? 1u : 0u) << name;
     }
     EXPECT_EQ(TempDir::read(loaded), "keep me");
+    // A device or a pipe takes the dump as it is; a missing folder and a pipe nobody reads
+    // are said as what they are.
+    const QString fifo = dir.path(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct {
+        QString target;
+        R result;
+        QString message;
+    } special[] = {
+        {QStringLiteral("/dev/null"), R::Opened, {}},
+        {dir.path(QStringLiteral("no/such/out.txt")), R::Failed, QStringLiteral("Путь не найден")},
+        {fifo, R::Failed, QStringLiteral("Устройство отсутствует или канал никто не читает")},
+    };
+    for (const auto& row : special) {
+        ui.clear();
+        DumpFile out(ui);
+        EXPECT_EQ(out.open(row.target, {loaded}), row.result) << row.target.toStdString();
+        EXPECT_TRUE(out.write("x\r\n", 3) || row.result == R::Failed);
+        EXPECT_EQ(ui.messageTexts().join(u'|'), row.message);
+    }
     // The dumps of the command line: into a file, and never into an input.
     const QByteArray a = TempDir::patternBytes(300), b = QByteArray(300, '\x41');
     const QString pathA = dir.write(QStringLiteral("a.bin"), a), pathB = dir.write(QStringLiteral("b.bin"), b);
@@ -181,6 +232,7 @@ TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
         EXPECT_EQ(ui.messageTexts(), QStringList{loadedTargetMessage()});
     }
     ui.clear();
+    EXPECT_TRUE(writeDumpOfFiles(ui, pathA, pathB, QStringLiteral("/dev/null"), false));
     EXPECT_FALSE(writeDumpOfFiles(ui, dir.path(QStringLiteral("missing.bin")), QString(), dir.path("cli.txt"), false));
     EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Файл не найден")});
     EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("missing.bin"))));

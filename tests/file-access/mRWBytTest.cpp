@@ -105,7 +105,12 @@ TEST(BinaryFileFailures, EachShowsOneMessage) {
              EXPECT_EQ(f.Size(), 10);
              f.OpenFileRW();
              EXPECT_FALSE(f.IsOpen());
-         }, 75, QStringLiteral("Error №75.     Ошибка доступа к пути или файлу")},
+         }, 75, QStringLiteral("Error №75.     Это папка, а не файл")},
+        {"a new file in a folder that does not exist", [&](mRWByt& f) {
+             f.Path(dir.path(QStringLiteral("no/such/new.bin")));
+             f.OpenFileRW();
+             EXPECT_FALSE(f.IsOpen());
+         }, 76, QStringLiteral("Error №76.     Путь не найден")},
         {"removed since Path, not recreated", [&](mRWByt& f) {
              const QString gone = dir.pattern(QStringLiteral("gone.bin"), 10);
              f.Path(gone);
@@ -123,7 +128,8 @@ TEST(BinaryFileFailures, EachShowsOneMessage) {
         {"read-only WriteSpan", [&](mRWByt& f) { readOnly(f); EXPECT_EQ(f.WriteSpan(1, data, 2), -1); }, 52, kBadHandle},
         {"read-only FillSpan", [&](mRWByt& f) { readOnly(f); EXPECT_EQ(f.FillSpan(1, 10, 0), -1); }, 52, kBadHandle},
     };
-    // Every errno the system may give, met at the opening, and the code and text it shows.
+    // Every errno the system may give, met at the opening of an existing file (for reading)
+    // or of a new one (to create it), and the code and text it shows: each names its cause.
     const QString busy = QStringLiteral("Нет доступа к файлу. Нельзя произвести запись в открытый файл.");
     const QString broken = QStringLiteral("Диск в дисководе повреждён или не отформатирован.");
     const QString protectedDisk = QStringLiteral("Диск защищён от записи. Снимите защиту и повторите попытку.");
@@ -131,26 +137,32 @@ TEST(BinaryFileFailures, EachShowsOneMessage) {
     const QString notFound = QStringLiteral("Error №53.     Файл не найден");
     const QString noFolder = QStringLiteral("Error №76.     Путь не найден");
     const QString access = QStringLiteral("Error №75.     Ошибка доступа к пути или файлу");
+    const QString noRead = QStringLiteral("Error №75.     Нет права на чтение файла");
     const struct {
         int err, code;
         QString text;
+        bool create = false;
     } errnos[] = {
         {EBADF, 52, kBadHandle},   {ENOENT, 53, notFound},      {ETXTBSY, 55, busy},
         {EBUSY, 55, busy},         {EIO, 57, broken},           {ENOSPC, 61, kDiskFull},
-        {EDQUOT, 61, kDiskFull},   {EFBIG, 61, kDiskFull},      {EACCES, 70, protectedDisk},
-        {EPERM, 70, protectedDisk}, {EROFS, 70, protectedDisk}, {ENXIO, 71, noDisk},
+        {EDQUOT, 61, kDiskFull},   {EFBIG, 61, kDiskFull},      {EACCES, 75, noRead},
+        {EPERM, 75, noRead},       {EROFS, 70, protectedDisk},
+        {ENXIO, 75, QStringLiteral("Error №75.     Устройство отсутствует или канал никто не читает")},
         {ENODEV, 71, noDisk},      {ENOMEDIUM, 71, noDisk},     {ENOTDIR, 76, noFolder},
-        {ELOOP, 76, noFolder},     {ENAMETOOLONG, 76, noFolder}, {EISDIR, 75, access},
+        {ELOOP, 76, noFolder},     {ENAMETOOLONG, 76, noFolder},
+        {EISDIR, 75, QStringLiteral("Error №75.     Это папка, а не файл")},
         {EINVAL, 75, access},      {ESTALE, 75, access},
+        {ENOENT, 76, noFolder, true}, {EACCES, 70, protectedDisk, true}, {EROFS, 70, protectedDisk, true},
+        {ENOSPC, 61, kDiskFull, true},
     };
     for (const auto& e : errnos) {
-        const auto openFails = [&, err = e.err](mRWByt& f) {
+        const auto openFails = [&, err = e.err, create = e.create](mRWByt& f) {
             ScopedFileFault fault({FileLayer::Op::Open, 1, err});
-            f.Path(ten);
+            f.Path(create ? dir.path(QStringLiteral("new.bin")) : ten);
             f.OpenFileRW();
             EXPECT_FALSE(f.IsOpen());
         };
-        const std::string name = std::string("open fails with ") + ::strerrorname_np(e.err);
+        const std::string name = std::string(e.create ? "creating fails with " : "open fails with ") + ::strerrorname_np(e.err);
         rows.push_back({name, openFails, e.code, e.text});
     }
     for (const bool shown : {true, false}) {

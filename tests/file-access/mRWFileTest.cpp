@@ -78,8 +78,8 @@ TEST_F(TextFile, FailuresAndTheirMessages) {
         {[&] { file.PutString(QStringLiteral("x")); }, -1, notFound},
         {[&] { file.Delete(); }, -1, notFound},
         {[&] { file.GetString(); }, -6, QStringLiteral("Файл не указан.")},
-        {[&] { file.OpenFileRW(dir.path(QString()), 2); }, 75, QStringLiteral("Ошибка доступа к пути или файлу")},
-        {[&] { file.OpenFileRW(dir.path(QStringLiteral("no/dump.txt")), 1); }, 53, QStringLiteral("Файл не найден")},
+        {[&] { file.OpenFileRW(dir.path(QString()), 2); }, 75, QStringLiteral("Это папка, а не файл")},
+        {[&] { file.OpenFileRW(dir.path(QStringLiteral("no/dump.txt")), 1); }, 76, QStringLiteral("Путь не найден")},
         {[&] { file.OpenFileRW(dir.path(QStringLiteral("empty.txt")), 2); file.CloseFile(); }, -5, kEmptyFile},
     };
     for (const auto& row : rows) {

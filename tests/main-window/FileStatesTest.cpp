@@ -231,20 +231,31 @@ TEST_F(FileStates, LabelsTitleAndPositionFollowTheFileInView) {
 }
 
 // Files dropped on the window go where the open commands would put them, through the same
-// checks; nothing is taken while edits wait.
+// checks; nothing is taken while edits wait. A drop is answered as a copy whatever the
+// source proposed (a move would let it delete its file), before any message is shown.
 TEST_F(FileStates, DroppedFilesOpenAsTheOpenCommandsWould) {
     const QString a = dir.pattern(QStringLiteral("a.bin"), 600), b = dir.pattern(QStringLiteral("b.bin"), 300);
     const QString c = dir.pattern(QStringLiteral("c.bin"), 100);
-    auto drop = [this](const QStringList& paths) {
+    auto drop = [this](const QStringList& paths, Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
         data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // Shift makes the source propose a move.
+        QDragEnterEvent enter(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
         QApplication::sendEvent(window.get(), &enter);
         if (!enter.isAccepted()) return false;
-        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        const Qt::DropAction answer = offered & Qt::CopyAction ? Qt::CopyAction : Qt::LinkAction;
+        EXPECT_EQ(enter.dropAction(), answer);
+        QDropEvent dropped(QPointF(5, 5), offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+        if (offered & Qt::MoveAction) {
+            EXPECT_EQ(dropped.proposedAction(), Qt::MoveAction);
+        }
         QApplication::sendEvent(window.get(), &dropped);
+        EXPECT_TRUE(dropped.isAccepted());
+        EXPECT_EQ(dropped.dropAction(), answer);
+        EXPECT_TRUE(ui.messages.empty()) << "no box while the source waits for the answer";
+        QApplication::processEvents();
         return true;
     };
     const struct {
@@ -252,6 +263,7 @@ TEST_F(FileStates, DroppedFilesOpenAsTheOpenCommandsWould) {
         QStringList before, dropped;
         bool taken;
         QString fileA, fileB, message;
+        Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
     } rows[] = {
         {"one file into no file", {}, {a}, true, a, "Не загружен", {}},
         {"one file beside file A", {a}, {b}, true, a, b, {}},
@@ -260,12 +272,14 @@ TEST_F(FileStates, DroppedFilesOpenAsTheOpenCommandsWould) {
         {"both slots taken", {a, b}, {c}, true, a, b, "Файл B уже открыт."},
         {"three files", {}, {a, b, c}, false, "Не загружен", "Не загружен", {}},
         {"a folder", {}, {dir.path(QString())}, true, "Не загружен", "Не загружен", "не является обычным файлом"},
+        {"a source that offers only a link", {}, {a}, true, a, "Не загружен", {}, Qt::LinkAction},
+        {"a source that offers only a move", {}, {a}, false, "Не загружен", "Не загружен", {}, Qt::MoveAction},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         restart();
         window->openFromCommandLine(row.before);
-        EXPECT_EQ(drop(row.dropped), row.taken);
+        EXPECT_EQ(drop(row.dropped, row.offered), row.taken);
         EXPECT_EQ(labels({"lbFileOne", "lbFileTwo"}), row.fileA + '|' + row.fileB);
         EXPECT_EQ(ui.messageTexts().join('|').contains(row.message), true) << ui.messageTexts().join('|').toStdString();
         EXPECT_EQ(ui.messages.size(), row.message.isEmpty() ? 0u : 1u);

@@ -147,7 +147,7 @@ TEST_F(Recording, FailureIsReportedOnceAndTheScreenShowsTheFile) {
         {"short write, then full", {{4, "a4"}, {5, "a5"}, {6, "a6"}, {7, "a7"}},
          {FileLayer::Op::Write, 1, ENOSPC, 2}, {{0x104, 0xA4}, {0x105, 0xA5}}, FileErrors::DiskFull},
         {"device fails", {{2, "11"}}, {FileLayer::Op::Write, 1, EIO}, {}, FileErrors::DeviceIo},
-        {"open refused", twoWrites, {FileLayer::Op::Open, 1, EACCES}, {}, FileErrors::PermissionDenied},
+        {"opening for writing refused", twoWrites, {FileLayer::Op::Open, 2, EACCES}, {}, FileErrors::PermissionDenied},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

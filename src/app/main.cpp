@@ -123,6 +123,8 @@ int main(int argc, char** argv) {
     QApplication app(toolkit.argc, toolkit.pointers.data());
     QApplication::setApplicationName(QStringLiteral("Bivex"));
     QApplication::setApplicationVersion(QStringLiteral(BIVEX_VERSION));
+    // The desktop matches the window to its menu entry and icon by this name (Wayland's app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(BIVEX_APP_ID));
     QApplication::setWindowIcon(programIcon());
     // The file dialogs and standard buttons in Russian, like the rest of the window.
     installQtTranslation(app);

@@ -15,6 +15,7 @@
 #include "FileLayer.h"
 #include "HeadlessDump.h"
 #include "HelpViewer.h"
+#include "ListMismatch.h"
 #include "QtUiServices.h"
 #include "RangeCommands.h"
 #include "Startup.h"
@@ -52,6 +53,8 @@ int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
         TerminalUiServices terminal;
         return runHeadlessDump(command, terminal);
     }
+    case CommandLine::Action::ListMismatch:
+        return runListMismatch(command.files[0], command.files[1], command.files.value(2));
     case CommandLine::Action::Run:
         break;
     }

@@ -11,6 +11,7 @@
 
 #include "BlockTransferCommands.h"
 #include "CommandLine.h"
+#include "DifferenceCommands.h"
 #include "DumpCommands.h"
 #include "FileLayer.h"
 #include "HeadlessDump.h"
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
     installRangeCommands(window);
     installBlockTransferCommands(window);
     installDumpCommands(window);
+    installDifferenceCommands(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();

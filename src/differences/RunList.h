@@ -22,6 +22,12 @@ public:
         differingBytes_ += length;
     }
 
+    // The totals of a scan that counted further than this list kept.
+    void setTotals(std::int64_t runCount, std::int64_t differingBytes) {
+        runCount_ = runCount;
+        differingBytes_ = differingBytes;
+    }
+
     std::int64_t kept() const { return kept_; }
     const RunScanner::Run& at(std::int64_t i) const { return (*blocks_[std::size_t(i / kBlock)])[std::size_t(i % kBlock)]; }
     std::int64_t runCount() const { return runCount_; }

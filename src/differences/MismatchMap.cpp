@@ -42,7 +42,9 @@ void MismatchMap::paintEvent(QPaintEvent*) {
     if (size > 0 && h > 0) {
         for (int y = 0; y < h; ++y) {
             const auto from = std::int64_t(__int128(y) * size / h), to = std::int64_t(__int128(y + 1) * size / h);
-            if (map_.marked(from, std::max(to, from + 1))) painter.fillRect(2, y, width() - 4, 1, GridColors::darkRed());
+            // Three rows per mark: a single byte in a large file must still catch the eye.
+            if (map_.marked(from, std::max(to, from + 1)))
+                painter.fillRect(2, std::max(0, y - 1), width() - 4, 3, GridColors::darkRed());
         }
         if (screen_ >= 0 && screen_ < size) {
             const int y = int(__int128(screen_) * h / size);

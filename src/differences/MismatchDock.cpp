@@ -134,7 +134,7 @@ MismatchDock::MismatchDock(fCompBynF& window)
     lists->addWidget(mapStrip_);
     column->addLayout(lists, 1);
     setWidget(body);
-    setMinimumWidth(digit * 80);
+    setMinimumWidth(digit * 60);
 
     drainTimer_ = new QTimer(this);
     drainTimer_->setInterval(40);
@@ -154,6 +154,7 @@ MismatchDock::MismatchDock(fCompBynF& window)
         connect(record, &QPushButton::clicked, this, &MismatchDock::markOutOfDate);
     connect(&window, &fCompBynF::screenShown, this, [this] {
         checkFiles();
+        refresh_->setEnabled(window_.loadedFileCount() == 2 && !window_.changesPending());
         mapStrip_->setScreen(window_.intShowFile != 0 ? window_.inView().screenStart : -1);
     });
     showSummary();

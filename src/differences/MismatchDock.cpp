@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -205,7 +206,8 @@ void MismatchDock::startScan() {
     reached_ = 0;
     map_.reset(std::min(sizeA_, sizeB_));
     mapStrip_->setMap(map_);
-    model_->restart(sizeA_, sizeB_);
+    bytes_ = std::make_shared<RunScanner::FilePair>(scanned_->pathA, scanned_->pathB);
+    model_->restart(sizeA_, sizeB_, bytes_);
     table_->clearSpans();
     worker_ = std::thread(scanFiles, shared_, scanned_->pathA, scanned_->pathB);
     drainTimer_->start();
@@ -225,6 +227,7 @@ void MismatchDock::markOutOfDate() {
     state_ = State::OutOfDate;
     // Rows that may no longer hold are not shown at all.
     runs_.clear();
+    bytes_.reset();
     model_->restart(0, 0);
     table_->clearSpans();
     map_.reset(0);
@@ -259,6 +262,9 @@ void MismatchDock::drain() {
     if (done) {
         if (worker_.joinable()) worker_.join();
         drainTimer_->stop();
+        // The batches handed over between the threads are freed now; give their pages back,
+        // so that the list costs what it keeps and no more.
+        malloc_trim(0);
         if (result.failed)
             state_ = State::Failed;
         else if (result.stopped)
@@ -272,7 +278,7 @@ void MismatchDock::drain() {
                 sizeA_ = std::max<std::int64_t>(0, scanned_->a.size);
                 sizeB_ = std::max<std::int64_t>(0, scanned_->b.size);
             }
-            model_->restart(sizeA_, sizeB_);
+            model_->restart(sizeA_, sizeB_, bytes_);
             model_->finish();
             if (const int rows = model_->rowCount(); rows > runs_.kept())
                 table_->setSpan(rows - 1, 0, 1, MismatchModel::ColumnCount);

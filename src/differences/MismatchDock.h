@@ -61,6 +61,7 @@ private:
     std::int64_t sizeA_ = 0, sizeB_ = 0, reached_ = 0;
     std::unique_ptr<DiskState> scanned_;
     std::shared_ptr<Shared> shared_;
+    std::shared_ptr<const RunScanner::FilePair> bytes_;  // where the rows' first bytes are read
     std::thread worker_;
 
     MismatchModel* model_ = nullptr;

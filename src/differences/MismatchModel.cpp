@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
-void MismatchModel::restart(std::int64_t sizeA, std::int64_t sizeB) {
+#include "FileLayer.h"
+
+void MismatchModel::restart(std::int64_t sizeA, std::int64_t sizeB, std::shared_ptr<const RunScanner::FilePair> files) {
     beginResetModel();
+    files_ = std::move(files);
     shownRuns_ = int(runs_.kept());
     sizeA_ = sizeA;
     sizeB_ = sizeB;
@@ -42,17 +45,21 @@ QVariant MismatchModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(index.column() == LengthColumn ? Qt::AlignRight : Qt::AlignLeft) |
                                    Qt::AlignVCenter);
-    const RunScanner::Run& run = runs_.at(index.row());
-    const int shown = int(std::min<std::int64_t>(run.length, RunScanner::kShownBytes));
+    const RunList::KeptRun& run = runs_.at(index.row());
     switch (index.column()) {
     case AddressColumn:
         return DifferenceText::address(run.address, std::max(sizeA_, sizeB_));
     case LengthColumn:
         return QString::number(run.length);
     case BytesAColumn:
-        return DifferenceText::hexBytes(run.firstA.data(), shown);
-    case BytesBColumn:
-        return DifferenceText::hexBytes(run.firstB.data(), shown);
+    case BytesBColumn: {
+        if (!files_ || files_->error() != 0) return {};
+        std::uint8_t bytes[RunScanner::kShownBytes];
+        const int fd = index.column() == BytesAColumn ? files_->fdA() : files_->fdB();
+        const std::int64_t got =
+            FileLayer::pread(fd, bytes, std::min<std::int64_t>(run.length, RunScanner::kShownBytes), run.address);
+        return got > 0 ? DifferenceText::hexBytes(bytes, int(got)) : QString();
+    }
     default:
         return {};
     }

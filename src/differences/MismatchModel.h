@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 
+#include <memory>
+
 #include "RunList.h"
 
 // The rows of the list of differences: one per kept run ("Адрес", "Длина", "A", "B"),
@@ -15,8 +17,9 @@ public:
 
     explicit MismatchModel(const RunList& runs, QObject* parent = nullptr) : QAbstractTableModel(parent), runs_(runs) {}
 
-    // The list was emptied (kept() is 0) and runs will come for files of these sizes.
-    void restart(std::int64_t sizeA, std::int64_t sizeB);
+    // The list was emptied (kept() is 0) and runs will come for files of these sizes;
+    // the first bytes of the rows are read from `files`.
+    void restart(std::int64_t sizeA, std::int64_t sizeB, std::shared_ptr<const RunScanner::FilePair> files = {});
     // The list has grown from `shownRuns` kept runs to runs.kept().
     void runsAdded();
     // The scan is over: the longer-file row appears.
@@ -32,4 +35,5 @@ private:
     int shownRuns_ = 0;
     std::int64_t sizeA_ = 0, sizeB_ = 0;
     QString longer_;  // the last row's text, once shown
+    std::shared_ptr<const RunScanner::FilePair> files_;
 };

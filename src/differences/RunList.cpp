@@ -16,7 +16,7 @@ void RunList::add(const RunScanner::Run& run) {
         blocks_.push_back(std::make_unique<Block>());
         blocks_.back()->reserve(std::size_t(kBlock));
     }
-    blocks_.back()->push_back(run);
+    blocks_.back()->push_back({run.address, run.length});
     ++kept_;
 }
 

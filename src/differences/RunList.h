@@ -9,9 +9,15 @@
 #include "RunScanner.h"
 
 // The runs one scan found, in address order: the first kKeptRuns kept, every run counted.
-// Kept in fixed blocks, so that a growing list never holds two copies of itself.
+// Kept in fixed blocks, so that a growing list never holds two copies of itself, and only
+// where and how long: the bytes are read back for the rows on screen.
 class RunList {
 public:
+    struct KeptRun {
+        std::int64_t address;
+        std::int64_t length;
+    };
+
     static constexpr std::int64_t kKeptRuns = 1'000'000;
 
     void clear();
@@ -29,7 +35,7 @@ public:
     }
 
     std::int64_t kept() const { return kept_; }
-    const RunScanner::Run& at(std::int64_t i) const { return (*blocks_[std::size_t(i / kBlock)])[std::size_t(i % kBlock)]; }
+    const KeptRun& at(std::int64_t i) const { return (*blocks_[std::size_t(i / kBlock)])[std::size_t(i % kBlock)]; }
     std::int64_t runCount() const { return runCount_; }
     std::int64_t differingBytes() const { return differingBytes_; }
     bool stoppedKeeping() const { return runCount_ > kept_; }
@@ -43,7 +49,7 @@ public:
 
 private:
     static constexpr std::int64_t kBlock = 65536;
-    using Block = std::vector<RunScanner::Run>;
+    using Block = std::vector<KeptRun>;
     std::vector<std::unique_ptr<Block>> blocks_;
     std::int64_t kept_ = 0;
     std::int64_t runCount_ = 0;

@@ -88,15 +88,10 @@ void runsInChunk(const Byte* a, const Byte* b, std::int64_t n, std::int64_t base
             state.run.address = base + i;
         }
         const std::int64_t end = findFirst(a, b, i, n, false);
-        Run& run = state.run;
-        for (std::int64_t k = i; k < end && run.length + (k - i) < kShownBytes; ++k) {
-            run.firstA[std::size_t(run.length + k - i)] = a[k];
-            run.firstB[std::size_t(run.length + k - i)] = b[k];
-        }
-        run.length += end - i;
+        state.run.length += end - i;
         i = end;
         if (i < n) {
-            done.push_back(run);
+            done.push_back(state.run);
             state.open = false;
         }
     }

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -11,13 +10,12 @@
 namespace RunScanner {
 
 // A maximal stretch of consecutive addresses, below the shorter file's size, at which the
-// two files differ. `firstA`/`firstB` hold the run's first min(length, 8) bytes.
+// two files differ.
 struct Run {
     std::int64_t address = 0;
     std::int64_t length = 0;
-    std::array<std::uint8_t, 8> firstA{};
-    std::array<std::uint8_t, 8> firstB{};
 };
+// How many of a run's first bytes the list shows.
 constexpr int kShownBytes = 8;
 
 // Both files opened read-only for one scan, with their sizes as opened. A worker thread

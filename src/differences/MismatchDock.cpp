@@ -135,7 +135,7 @@ MismatchDock::MismatchDock(fCompBynF& window)
     lists->addWidget(mapStrip_);
     column->addLayout(lists, 1);
     setWidget(body);
-    setMinimumWidth(digit * 60);
+    setMinimumWidth(digit * 76);
 
     drainTimer_ = new QTimer(this);
     drainTimer_->setInterval(40);

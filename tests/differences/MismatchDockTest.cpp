@@ -1,4 +1,5 @@
 // The list of differences, F6 and the status line, driven in the real window.
+#include <QAccessible>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -72,7 +73,14 @@ TEST_F(DifferencesWindow, TheListShowsEveryRunTheLongerFileAndASummary) {
     EXPECT_EQ(row(3), QStringLiteral("Файл В длиннее на 3 байта|||"));
     EXPECT_EQ(label("mismatchSummary"),
               QStringLiteral("Всего участков: 3, различающихся байтов: 24. Совпадает 99,70 % байтов."));
-    // What a screen reader is told about the strip beside the lis
+    // What a screen reader is told: a row's cells, the summary and the strip beside the list.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(table());
+    ASSERT_TRUE(list && list->tableInterface());
+    QAccessibleInterface* cell = list->tableInterface()->cellAt(1, 0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("0001A35"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(child("mismatchSummary"))->text(QAccessible::Name),
+              label("mismatchSummary"));
     EXPECT_EQ(child("mismatchMap")->accessibleDescription(), QStringLiteral("Несовпадения: 0 %, 83–84 %, 99 %. Экран: 0 %."));
 }
 
@@ -94,7 +102,7 @@ TEST_F(DifferencesWindow, EveryCommandThatMayChangeBytesMarksTheListOutOfDate) {
         {"Обновить", [this] { trigger("mnuRefresh"); }},
         {"Закрыть файл В", [this] { trigger("mnuDelFileB"); }},
         {"Открыть файла B", [this] { openB(pathA); }},
-        // Another program writes; the next redraw finds i
+        // Another program writes; the next redraw finds it.
         {"a write from outside", [this] {
              QFile f(pathB);
              ASSERT_TRUE(f.open(QIODevice::ReadWrite));

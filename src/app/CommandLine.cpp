@@ -64,7 +64,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption dump(QStringLiteral("dump"));
     const QCommandLineOption dumpMismatch(QStringLiteral("dump-mismatch"));
     const QCommandLineOption dos(QStringLiteral("dos"));
-    for (const QCommandLineOption& option : {help, version, dump, dumpMismatch, dos}) parser.addOption(option);
+    const QCommandLineOption listMismatch(QStringLiteral("list-mismatch"));
+    for (const QCommandLineOption& option : {help, version, dump, dumpMismatch, dos, listMismatch}) parser.addOption(option);
     for (const ToolkitOption& option : kToolkitOptions) {
         QCommandLineOption toolkit(QString::fromLatin1(option.name));
         if (option.takesValue) toolkit.setValueName(QStringLiteral("value"));
@@ -91,6 +92,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
 
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(listMismatch)) {
+        if (parser.isSet(dump) || parser.isSet(dumpMismatch) || parser.isSet(dos))
+            return refuse(QStringLiteral("«--list-mismatch» задаётся без «--dump», «--dump-mismatch» и «--dos»."));
+        if (files.size() != 2 && files.size() != 3)
+            return refuse(QStringLiteral("«--list-mismatch» ждёт имена ФАЙЛ_А ФАЙЛ_В [ВЫХОД]."));
+        command.action = CommandLine::Action::ListMismatch;
+        command.files = files;
+        return command;
+    }
     if (parser.isSet(dump) && parser.isSet(dumpMismatch))
         return refuse(QStringLiteral("«--dump» и «--dump-mismatch» не задаются вместе."));
     if (parser.isSet(dump) || parser.isSet(dumpMismatch)) {
@@ -133,6 +143,7 @@ QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
         "Использование: bivex [ПАРАМЕТРЫ] [--] [ФАЙЛ_А [ФАЙЛ_В]]\n"
         "       bivex [--dos] --dump ФАЙЛ ВЫХОД\n"
         "       bivex [--dos] --dump-mismatch ФАЙЛ_А ФАЙЛ_В ВЫХОД\n"
+        "       bivex --list-mismatch ФАЙЛ_А ФАЙЛ_В [ВЫХОД]\n"
         "\n"
         "Bivex — побайтовый просмотр, сравнение и правка двух файлов.\n"
         "ФАЙЛ_А открывается как командой «Открыть файла А», ФАЙЛ_В — как командой\n"
@@ -149,6 +160,13 @@ QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
         "                                       (показаны байты файла А)\n"
         "  --dos                                символы, как при «Формат файла - DOS»\n"
         "ВЫХОД «-» — стандартный вывод. Входной файл в ВЫХОД не записывается.\n"
+        "\n"
+        "Список несовпадений без окна (как «Сервис» → «Список несовпадений»):\n"
+        "  --list-mismatch ФАЙЛ_А ФАЙЛ_В [ВЫХОД]\n"
+        "      по строке на участок несовпадения: «АДРЕС ДЛИНА» (адрес шестнадцатеричный,\n"
+        "      длина десятичная), затем, если файлы разной длины, какой файл длиннее;\n"
+        "      без ВЫХОДА или с «-» — в стандартный вывод. Код выхода: 0 — файлы равны,\n"
+        "      1 — различаются, 2 — ошибка.\n"
         "\n"
         "Принимаются и стандартные параметры Qt: -platform, -style, -session и другие.\n"
         "\n"

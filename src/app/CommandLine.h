@@ -16,6 +16,8 @@ struct CommandLine {
         // mismatching rows; OUT "-" is standard output.
         Dump,
         DumpMismatch,
+        // The mismatching runs of `files` A B [OUT], printed with no window.
+        ListMismatch,
     };
 
     // Exit status of a command line that cannot be carried out as written.

@@ -12,12 +12,14 @@
 
 #include "BlockTransferCommands.h"
 #include "CommandLine.h"
+#include "DifferenceCommands.h"
 #include "DumpCommands.h"
 #include "DumpSink.h"
 #include "FileErrors.h"
 #include "FileLayer.h"
 #include "HeadlessDump.h"
 #include "HelpViewer.h"
+#include "ListMismatch.h"
 #include "QtUiServices.h"
 #include "RangeCommands.h"
 #include "Startup.h"
@@ -100,6 +102,8 @@ int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
         TerminalUiServices terminal;
         return runHeadlessDump(command, terminal);
     }
+    case CommandLine::Action::ListMismatch:
+        return runListMismatch(command.files[0], command.files[1], command.files.value(2));
     case CommandLine::Action::Run:
         break;
     }
@@ -143,6 +147,7 @@ int main(int argc, char** argv) {
     installRangeCommands(window);
     installBlockTransferCommands(window);
     installDumpCommands(window);
+    installDifferenceCommands(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();

@@ -137,6 +137,14 @@ void fCompBynF::buildMenus() {
                            QKeySequence(Qt::CTRL | Qt::Key_S), nullptr);
     mnuChSearch = addCommand(mnuService, "mnuChSearch", QStringLiteral("Найти несовпадения"),
                              QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
+    // The list of differences and the steps between them; their work is installed from outside.
+    mnuService->addSeparator();
+    mnuMismatchList = addCommand(mnuService, "mnuMismatchList", QStringLiteral("Список несовпадений"),
+                                 QKeySequence(Qt::CTRL | Qt::Key_L), nullptr);
+    mnuNextMismatch = addCommand(mnuService, "mnuNextMismatch", QStringLiteral("Следующее несовпадение"),
+                                 QKeySequence(Qt::Key_F6), nullptr);
+    mnuPreviousMismatch = addCommand(mnuService, "mnuPreviousMismatch", QStringLiteral("Предыдущее несовпадение"),
+                                     QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr);
 
     mduSetup = menu("mduSetup", QStringLiteral("Параметры"));
     mnuSynchro = addCommand(mduSetup, "mnuSynchro", QStringLiteral("Синхронизировать файлы"), {}, nullptr);
@@ -325,11 +333,15 @@ void fCompBynF::buildLayout() {
 void fCompBynF::buildCommandSets() {
     fileCommands_ = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
     twoFileCommands_ = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo};
+    // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
+    const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch};
+    twoFileCommands_ = twoFileCommands_.with(differenceCommands);
     writeCommands_ = {mnuLoad, mnuReplace, mnuFill};
     loadedCommands_ = fileCommands_.with(twoFileCommands_).with(writeCommands_).with({mnuEdit, knUp, knDown});
     recordCommands_ = {knRecord, mnuRec, mnuCanscel};
     editLocks_ = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuSaveList,
                   knNextScreen, mnuNext, mnuSearch, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuDOS};
+    editLocks_ = editLocks_.with(differenceCommands);
     // Given back by recording or cancelling, except:
     //  - "Заменить" and "Заполнить", which return only when write permission is switched on again;
     //  - paging, which the redraw enables by the file's size;

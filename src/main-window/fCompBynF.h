@@ -152,6 +152,8 @@ signals:
     // The go-to dialog or "Закрыть Всё" drops the kept state of both search dialogs;
     // whoever owns those dialogs discards them.
     void searchDialogsDiscarded();
+    // A screen has been drawn: bytes, files or position may have changed.
+    void screenShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -271,6 +273,9 @@ private:
     QAction* mnuNext = nullptr;
     QAction* mnuSearch = nullptr;
     QAction* mnuChSearch = nullptr;
+    QAction* mnuMismatchList = nullptr;
+    QAction* mnuNextMismatch = nullptr;
+    QAction* mnuPreviousMismatch = nullptr;
     QMenu* mduSetup = nullptr;
     QAction* mnuSynchro = nullptr;
     QAction* mnuEdit = nullptr;

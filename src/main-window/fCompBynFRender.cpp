@@ -68,6 +68,7 @@ void fCompBynF::subShowDate(int NumberFile) {
     knDown->setEnabled(pages);
     subProgressBarMoment();
     refreshFocusedCellEntry();
+    emit screenShown();
 }
 
 void fCompBynF::refreshFocusedCellEntry() {

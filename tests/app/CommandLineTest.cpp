@@ -56,6 +56,9 @@ TEST(CommandLine, ParsesFilesOptionsAndRefusals) {
         {"--dump-mismatch a.bin out.txt", Action::Refuse, "", "", "«--dump-mismatch» ждёт три имени: ФАЙЛ_А ФАЙЛ_В ВЫХОД."},
         {"--dump --dump-mismatch a b c", Action::Refuse, "", "", "не задаются вместе"},
         {"--dos a.bin", Action::Refuse, "", "", "«--dos» задаётся только вместе с «--dump» или «--dump-mismatch»."},
+        // The list of differences without a window.
+        {"--list-mismatch a.bin b.bin", Action::ListMismatch, "a.bin b.bin", "", ""},
+        {"--list-mismatch a.bin", Action::Refuse, "", "", "«--list-mismatch» ждёт имена ФАЙЛ_А ФАЙЛ_В [ВЫХОД]."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);

@@ -1,0 +1,190 @@
+// Cases of the list of differences: F6 through the window's own function, and PageDown
+// while the list scans two large files; plus the data they and the command-line case need.
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QRandomGenerator>
+#include <QStyleFactory>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "AddressText.h"
+#include "BenchRegistry.h"
+#include "ByteGrid.h"
+#include "DifferenceCommands.h"
+#include "HexCell.h"
+#include "MismatchDock.h"
+#include "UiServices.h"
+#include "fCompBynF.h"
+
+namespace {
+
+class CountingUi : public UiServices {
+public:
+    MessageAnswer message(const QString&, const QString& text, MessageIcon, MessageButtons) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        ++shown;
+        return MessageAnswer::Ok;
+    }
+    bool chooseOpenFile(FileDialogRequest&) override { return false; }
+    bool chooseSaveFile(FileDialogRequest&) override { return false; }
+    void openHelp(const QString&, const QString&) override {}
+    int shown = 0;
+};
+
+// The window as the program starts it, with the commands of the list installed and both
+// files loaded.
+struct Window {
+    int argc = 1;
+    char arg0[8] = "bench";
+    char* argv[2] = {arg0, nullptr};
+    std::unique_ptr<QApplication> app;
+    CountingUi ui;
+    std::unique_ptr<fCompBynF> window;
+    MismatchDock* dock = nullptr;
+
+    explicit Window(const QStringList& files) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPointSize(9);
+        QApplication::setFont(font);
+        window = std::make_unique<fCompBynF>(ui);
+        dock = installDifferenceCommands(*window);
+        window->resize(1200, 700);
+        window->show();
+        window->openFromCommandLine(files);
+        QApplication::processEvents();
+    }
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// next-difference FILE_A FILE_B EXPECTED: F6 from address 0 without the list, the scan and
+// the redraw of both files included; fails unless the focus lands on EXPECTED (hex).
+BenchRegistration nextDifference("next-difference", "FILE_A FILE_B EXPECTED", [](const QStringList& args, BenchClock& clock) {
+    if (args.size() < 3) return 2;
+    Window w(args.mid(0, 2));
+    clock.restart();
+    stepToRun(*w.window, w.dock, true);
+    QApplication::processEvents();
+    clock.stop();
+    const std::int64_t at = w.window->inView().screenStart + w.window->grid().focusedCell();
+    if (w.window->grid().focusedCell() < 0 || at != AddressText::funAdresValue(args[2])) {
+        std::fprintf(stderr, "next-difference stopped at %llx, not %s\n", static_cast<unsigned long long>(at),
+                     qPrintable(args[2]));
+        return 1;
+    }
+    return w.ui.shown ? 1 : 0;
+});
+
+// page-while-scanning FILE_A FILE_B [STEPS]: the list scans the two files while PageDown is
+// pressed every 20 ms; the median time from the key to its screen painted. Fails when the
+// scan ends before the steps are done (the files are too small to tell anything).
+BenchRegistration pageWhileScanning("page-while-scanning", "FILE_A FILE_B [STEPS]", [](const QStringList& args, BenchClock& clock) {
+    if (args.size() < 2) return 2;
+    Window w(args.mid(0, 2));
+    const int steps = args.size() > 2 ? args[2].toInt() : 50;
+    w.window->findChild<QAction*>(QStringLiteral("mnuMismatchList"))->trigger();
+    QWidget* target = w.window->grid().cell(0);
+    target->setFocus();
+    std::vector<double> times;
+    for (int i = 0; i < steps; ++i) {
+        if (w.dock->state() != MismatchDock::State::Scanning) {
+            std::fprintf(stderr, "page-while-scanning: the scan ended after %d steps\n", i);
+            return 1;
+        }
+        const std::int64_t before = w.window->screenStartOne();
+        const auto start = std::chrono::steady_clock::now();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : target, &press);
+        w.window->grid().repaint();
+        times.push_back(secondsSince(start));
+        if (w.window->screenStartOne() != before + 256) {
+            std::fprintf(stderr, "page-while-scanning: step %d did not page\n", i);
+            return 1;
+        }
+        // The user's next key comes a moment later; meanwhile the list takes its rows.
+        const auto pause = std::chrono::steady_clock::now();
+        while (secondsSince(pause) < 0.02) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+    }
+    std::nth_element(times.begin(), times.begin() + steps / 2, times.end());
+    clock.report(times[steps / 2]);
+    std::fprintf(stderr, "page-while-scanning: max %.6f s\n", *std::max_element(times.begin(), times.end()));
+    return w.ui.shown ? 1 : 0;
+});
+
+// The resident size of this process in MiB.
+double residentMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+// list-memory FILE_A FILE_B: what a complete list adds to the window's resident size, in
+// MiB (reported in place of seconds; the script holds it to the 40 MiB target). The files
+// unmapped after the scan do not count. Fails unless the list kept its full million runs.
+BenchRegistration listMemory("list-memory", "FILE_A FILE_B", [](const QStringList& args, BenchClock& clock) {
+    if (args.size() < 2) return 2;
+    Window w(args.mid(0, 2));
+    const double before = residentMiB();
+    w.window->findChild<QAction*>(QStringLiteral("mnuMismatchList"))->trigger();
+    while (w.dock->state() == MismatchDock::State::Scanning) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    QApplication::processEvents();
+    const double grown = residentMiB() - before;
+    std::fprintf(stderr, "list-memory: %.1f MiB for %lld runs found\n", grown, static_cast<long long>(w.dock->runs().runCount()));
+    if (w.dock->runs().kept() != RunList::kKeptRuns) {
+        std::fprintf(stderr, "list-memory: %lld runs kept, not a million\n", static_cast<long long>(w.dock->runs().kept()));
+        return 1;
+    }
+    clock.report(grown);
+    return w.ui.shown ? 1 : 0;
+});
+
+// run-copy SRC DST PERCENT: DST is SRC with runs of 1 to 64 changed bytes, PERCENT % of
+// the bytes in all, at random places. The data of list-mismatch; its time means nothing.
+BenchRegistration runCopy("run-copy", "SRC DST PERCENT", [](const QStringList& args, BenchClock&) {
+    if (args.size() < 3) return 2;
+    QFile in(args[0]), out(args[1]);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
+    const double share = args[2].toDouble() / 100.0;
+    // The mean run is 32.5 bytes: one every 32.5 / share bytes.
+    const auto meanGap = qint64(32.5 / share);
+    QRandomGenerator random(4711);
+    qint64 next = qint64(random.bounded(quint64(2 * meanGap)));
+    qint64 base = 0;
+    constexpr qint64 kChunk = 64 << 20;
+    while (!in.atEnd()) {
+        QByteArray bytes = in.read(kChunk);
+        while (next < base + bytes.size()) {
+            const qint64 length = 1 + qint64(random.bounded(64u));
+            for (qint64 i = next; i < next + length && i < base + bytes.size(); ++i) {
+                char& b = bytes[qsizetype(i - base)];
+                b = char(quint8(b) ^ quint8(1 + random.bounded(255u)));
+            }
+            next += length + 1 + qint64(random.bounded(quint64(2 * meanGap)));
+        }
+        if (out.write(bytes) != bytes.size()) return 1;
+        base += bytes.size();
+    }
+    return 0;
+});
+
+}  // namespace

@@ -19,6 +19,7 @@
 #include <optional>
 
 #include "AddressText.h"
+#include "GridAccessibility.h"
 #include "GridClipboard.h"
 #include "GridColors.h"
 #include "HexCell.h"
@@ -49,6 +50,7 @@ QLabel* header(QWidget* parent, const char* name, const QString& caption, const 
 
 ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ByteGrid"));
+    GridAccessibility::install();
     // The grid paints all of itself, so the window does not paint its background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QFont font = gridFont();
@@ -162,8 +164,6 @@ void ByteGrid::placeCells() {
 
 namespace {
 
-bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
-
 std::uint64_t colourKey(const QColor& foreground, const QColor& background) {
     return (std::uint64_t(foreground.rgb() & 0xFFFFFF) << 24) | (background.rgb() & 0xFFFFFF);
 }
@@ -201,12 +201,11 @@ QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor
         return image;
     }
     // Control characters show as a faint dot; "&" is drawn as itself.
-    const QChar ch = text.at(0);
     QColor pen = foreground;
-    if (isControl(ch)) pen.setAlpha(90);
+    if (SymbolCell::isControl(text.at(0))) pen.setAlpha(90);
     painter.setPen(pen);
-    const QString shown = isControl(ch) ? QString(QChar(0x00B7)) : QString(ch);
-    painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter | Qt::TextSingleLine, shown);
+    painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter | Qt::TextSingleLine,
+                     SymbolCell::shown(text.left(1)));
     return image;
 }
 

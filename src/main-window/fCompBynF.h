@@ -156,6 +156,7 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -164,6 +165,7 @@ private:
     // construction
     void buildMenus();
     void buildLayout();
+    void followApplicationPalette();
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         const QKeySequence& shortcut, void (fCompBynF::*handler)());
     void Form_Load();

@@ -21,15 +21,14 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
     QRect rect() const override {
-        const QRect place = box();
         if (!grid()->isVisible()) return QRect();
+        const QRect place = box();
         return QRect(grid()->mapToGlobal(place.topLeft()), place.size());
     }
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
         // A cell is on the screen wherever the grid is, even with no room of its own.
         s.invisible = !grid()->isVisible();
-        s.offscreen = false;
         return s;
     }
 

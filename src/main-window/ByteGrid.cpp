@@ -51,6 +51,7 @@ QLabel* header(QWidget* parent, const char* name, const QString& caption, const 
 ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ByteGrid"));
     GridAccessibility::install();
+    paletteKey_ = GridColors::windowPalette().cacheKey();
     // The grid paints all of itself, so the window does not paint its background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QFont font = gridFont();
@@ -134,6 +135,30 @@ void ByteGrid::changeEvent(QEvent* event) {
         hexImages_.clear();
         symbolImages_.clear();
         update();
+    }
+}
+
+void ByteGrid::followPalette() {
+    const QPalette& now = GridColors::windowPalette();
+    const QPalette& before = GridColors::previousWindowPalette();
+    if (now.cacheKey() == paletteKey_) return;
+    paletteKey_ = now.cacheKey();
+    auto follow = [&](const QColor& color) {
+        for (QPalette::ColorRole role : {QPalette::Button, QPalette::Dark, QPalette::Highlight, QPalette::WindowText})
+            if (color == before.color(role)) return now.color(role);
+        return color;
+    };
+    for (int i = 0; i < kCells; ++i) {
+        cells_[i]->setBackground(follow(cells_[i]->background()));
+        symbols_[i]->setBackground(follow(symbols_[i]->background()));
+    }
+    for (QLabel* header : findChildren<QLabel*>())
+        GridColors::setTextColor(header, follow(header->palette().color(QPalette::WindowText)));
+    for (QLineEdit* address : rowAddresses_) {
+        QPalette p = address->palette();
+        p.setColor(QPalette::Text, now.color(QPalette::Highlight));
+        p.setColor(QPalette::Base, now.color(QPalette::Window));
+        address->setPalette(p);
     }
 }
 

@@ -15,18 +15,26 @@ QPalette lightPalette() {
     return p;
 }
 
+QPalette current;
+QPalette previous;
+qint64 currentKey = -1;
+
 }  // namespace
 
 const QPalette& windowPalette() {
     // Asked for every cell drawn: worked out again only when the application's changes.
-    static QPalette palette;
-    static qint64 key = -1;
     const QPalette application = QApplication::palette();
-    if (application.cacheKey() != key) {
-        key = application.cacheKey();
-        palette = isDark(application) ? lightPalette() : application;
+    if (application.cacheKey() != currentKey) {
+        currentKey = application.cacheKey();
+        previous = current;
+        current = isDark(application) ? lightPalette() : application;
     }
-    return palette;
+    return current;
+}
+
+const QPalette& previousWindowPalette() {
+    windowPalette();
+    return previous;
 }
 
 }  // namespace GridColors

@@ -13,6 +13,8 @@ namespace GridColors {
 // colours below (black text, dark red) need a light face, so under a dark desktop the
 // window keeps a light palette of its own, every text on it at 4.5 : 1 or more.
 const QPalette& windowPalette();
+// The window palette before the application's last changed, to find what was drawn in it.
+const QPalette& previousWindowPalette();
 
 inline QColor black() { return QColor(0, 0, 0); }
 inline QColor darkRed() { return QColor(192, 0, 0); }

@@ -345,12 +345,21 @@ void fCompBynF::buildLayout() {
 
 void fCompBynF::followApplicationPalette() {
     const QPalette& readable = GridColors::windowPalette();
-    setPalette(readable.cacheKey() == QApplication::palette().cacheKey() ? QPalette() : readable);
+    if (readable.cacheKey() != QApplication::palette().cacheKey()) {
+        setPalette(readable);
+        return;
+    }
+    QPalette inherited;  // no role of its own: the application's throughout
+    inherited.setResolveMask(0);
+    setPalette(inherited);
 }
 
-void fCompBynF::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ApplicationPaletteChange) followApplicationPalette();
+bool fCompBynF::event(QEvent* event) {
+    if (event->type() == QEvent::ApplicationPaletteChange) {
+        followApplicationPalette();
+        if (grid_) grid_->followPalette();
+    }
+    return QMainWindow::event(event);
 }
 
 void fCompBynF::buildCommandSets() {

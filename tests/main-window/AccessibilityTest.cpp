@@ -81,8 +81,9 @@ double contrast(const QColor& a, const QColor& b) {
 }
 
 // Under a dark desktop palette (light text on dark grey) the window keeps a light one of its
-// own, so that every label and cell is read at 4.5 : 1 or more; under the default palette
-// it has none, and the cells are drawn in the desktop's button face and shadow.
+// own, so that every label and cell is read at 4.5 : 1 or more; back under the default
+// palette, even while it runs, it has none, and the cells take the desktop's button face
+// and shadow again.
 TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
     const QPalette desktop = QApplication::palette();
     QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
@@ -93,37 +94,36 @@ TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
     for (int i = 0; i < other.size(); i += 3) other[i] = char(~other[i]);
     const QString b = dir.write(QStringLiteral("b.bin"), other);
     QFile::setPermissions(b, QFileDevice::ReadOwner);  // "Только чтение." shows with B in view
-    for (bool isDark : {true, false}) {
-        QApplication::setPalette(isDark ? dark : desktop);
-        restart();
-        openA(dir.write(QStringLiteral("a.bin"), screenBytes(600)));
-        openB(b);
-        trigger("mnuSynchro");
-        view(2);
-        focusCell(0);  // differs: dark red on the shadow
-        ASSERT_TRUE(textColor(0) == GridColors::darkRed() && child("lbOnlyRead")->isVisible());
-        if (!isDark) {
-            EXPECT_FALSE(window->testAttribute(Qt::WA_SetPalette));
-            EXPECT_TRUE(symbol(1)->background() == desktop.color(QPalette::Button) &&
-                        baseColor(0) == desktop.color(QPalette::Dark));
-            continue;
-        }
-        std::vector<std::tuple<QString, QColor, QColor>> texts;  // name, text, ground
-        for (QLabel* l : window->findChildren<QLabel*>())
-            if (l->isVisible() && !l->text().isEmpty())
-                texts.emplace_back(l->objectName(), l->palette().color(QPalette::WindowText), l->palette().color(QPalette::Window));
-        for (int r = 0; r < GridGeometry::kRows; ++r) {
-            const QPalette p = window->grid().rowAddress(r)->palette();
-            texts.emplace_back(QStringLiteral("row %1").arg(r), p.color(QPalette::Text), p.color(QPalette::Base));
-        }
-        for (int i = 0; i < GridGeometry::kCells; ++i) {
-            texts.emplace_back(cell(i)->objectName(), cell(i)->foreground(), cell(i)->background());
-            texts.emplace_back(symbol(i)->objectName(), symbol(i)->foreground(), symbol(i)->background());
-        }
-        for (const auto& [name, text, ground] : texts)
-            ASSERT_GE(contrast(text, ground), 4.5) << name.toStdString() << " " << text.name().toStdString() << " on "
-                                                   << ground.name().toStdString();
+    QApplication::setPalette(dark);
+    restart();
+    openA(dir.write(QStringLiteral("a.bin"), screenBytes(600)));
+    openB(b);
+    trigger("mnuSynchro");
+    view(2);
+    focusCell(0);  // differs: dark red on the shadow
+    ASSERT_TRUE(textColor(0) == GridColors::darkRed() && child("lbOnlyRead")->isVisible());
+    std::vector<std::tuple<QString, QColor, QColor>> texts;  // name, text, ground
+    for (QLabel* l : window->findChildren<QLabel*>())
+        if (l->isVisible() && !l->text().isEmpty())
+            texts.emplace_back(l->objectName(), l->palette().color(QPalette::WindowText), l->palette().color(QPalette::Window));
+    for (int r = 0; r < GridGeometry::kRows; ++r) {
+        const QPalette p = window->grid().rowAddress(r)->palette();
+        texts.emplace_back(QStringLiteral("row %1").arg(r), p.color(QPalette::Text), p.color(QPalette::Base));
     }
+    for (int i = 0; i < GridGeometry::kCells; ++i) {
+        texts.emplace_back(cell(i)->objectName(), cell(i)->foreground(), cell(i)->background());
+        texts.emplace_back(symbol(i)->objectName(), symbol(i)->foreground(), symbol(i)->background());
+    }
+    for (const auto& [name, text, ground] : texts)
+        ASSERT_GE(contrast(text, ground), 4.5) << name.toStdString() << " " << text.name().toStdString() << " on "
+                                               << ground.name().toStdString();
+    QApplication::setPalette(desktop);
+    QEvent change(QEvent::ApplicationPaletteChange);  // as the running application tells its windows
+    QApplication::sendEvent(window.get(), &change);
+    EXPECT_FALSE(window->testAttribute(Qt::WA_SetPalette));
+    EXPECT_TRUE(symbol(1)->background() == desktop.color(QPalette::Button) &&
+                baseColor(0) == desktop.color(QPalette::Dark) &&
+                window->grid().rowAddress(0)->palette().color(QPalette::Text) == desktop.color(QPalette::Highlight));
     QFile::setPermissions(b, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 

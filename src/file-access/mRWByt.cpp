@@ -17,6 +17,10 @@
 
 namespace {
 
+std::int64_t modifiedNs(const struct stat& info) {
+    return std::int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
 constexpr std::int64_t kWindowSize = 256 * 1024;  // a power of two: windows are aligned to it
 constexpr std::int64_t kFillChunk = 1024 * 1024;
 
@@ -42,6 +46,7 @@ void mRWByt::Path(const QString& strPath) {
     // A new path while a file is open would leak the descriptor and lose cached writes.
     if (fd_ >= 0) CloseFile();
     path_ = strPath;
+    openedModified_ = stampModified_ = -1;  // what an open of the old path found is no stamp of the new one
     existedAtPath_ = !path_.isEmpty() && isExistingFile(path_);
     if (path_.isEmpty() || existedAtPath_) subFileInfo();
 }
@@ -75,6 +80,7 @@ void mRWByt::subFileInfo() {
     }
     size_ = info.st_size;
     syncReadable();
+    stampModified_ = modifiedNs(info);
     if (size_ == 0) {
         // Name, date, time and attributes keep what they held: only the length is new.
         subErrMessage(FileErrors::EmptyFile);
@@ -145,11 +151,24 @@ void mRWByt::OpenFileRW() {
     mayWrite_ = (fileAttr_ & 1) == 0;
     openedIdentity_ = FileIdentity::ofDescriptor(fd);
     openedSize_ = info.st_size;
+    openedModified_ = modifiedNs(info);
     if (window_.empty()) {
         window_.assign(kWindowSize, 0);
         dirtyBits_.assign(kWindowSize / 64, 0);
     }
     dropWindow();
+}
+
+bool mRWByt::RefreshStamp() {
+    if (path_.isEmpty() || openedModified_ < 0) return false;
+    if (openedModified_ == stampModified_ && openedSize_ == size_) return false;
+    size_ = openedSize_;
+    syncReadable();
+    const QDateTime modified = QDateTime::fromSecsSinceEpoch(openedModified_ / 1000000000);
+    dateText_ = FileStamp::dateText(modified);
+    timeText_ = FileStamp::timeText(modified);
+    stampModified_ = openedModified_;
+    return true;
 }
 
 void mRWByt::CloseFile() {

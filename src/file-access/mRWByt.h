@@ -70,6 +70,10 @@ public:
     // then (which another program may have changed since Size was read).
     FileIdentity OpenedIdentity() const { return openedIdentity_; }
     std::int64_t OpenedSize() const { return openedSize_; }
+    // Takes size, date and time from the file as the last OpenFileRW found it, when it has
+    // been written since they were read (by us or by another program); true when they
+    // changed. Quiet, and the attributes and name stay.
+    bool RefreshStamp();
     int Error() const { return error_; }
     std::uint8_t FileAttr() const { return fileAttr_; }
     bool IsOpen() const { return fd_ >= 0; }
@@ -139,6 +143,8 @@ private:
     bool mayWrite_ = false;   // the file is not read-only: a write may reopen it for writing
     FileIdentity openedIdentity_;
     std::int64_t openedSize_ = 0;
+    std::int64_t openedModified_ = -1;  // ns since the epoch, as OpenFileRW found it
+    std::int64_t stampModified_ = -1;   // the same, of the date and time the object holds
     bool existedAtPath_ = false;  // the path named a regular file when it was assigned
     int error_ = 0;
     int lastErrno_ = 0;  // of the last file-layer failure, for its description

@@ -19,6 +19,7 @@
 #include <optional>
 
 #include "AddressText.h"
+#include "GridAccessibility.h"
 #include "GridClipboard.h"
 #include "GridColors.h"
 #include "HexCell.h"
@@ -49,6 +50,8 @@ QLabel* header(QWidget* parent, const char* name, const QString& caption, const 
 
 ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ByteGrid"));
+    GridAccessibility::install();
+    paletteKey_ = GridColors::windowPalette().cacheKey();
     // The grid paints all of itself, so the window does not paint its background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     const QFont font = gridFont();
@@ -135,6 +138,30 @@ void ByteGrid::changeEvent(QEvent* event) {
     }
 }
 
+void ByteGrid::followPalette() {
+    const QPalette& now = GridColors::windowPalette();
+    const QPalette& before = GridColors::previousWindowPalette();
+    if (now.cacheKey() == paletteKey_) return;
+    paletteKey_ = now.cacheKey();
+    auto follow = [&](const QColor& color) {
+        for (QPalette::ColorRole role : {QPalette::Button, QPalette::Dark, QPalette::Highlight, QPalette::WindowText})
+            if (color == before.color(role)) return now.color(role);
+        return color;
+    };
+    for (int i = 0; i < kCells; ++i) {
+        cells_[i]->setBackground(follow(cells_[i]->background()));
+        symbols_[i]->setBackground(follow(symbols_[i]->background()));
+    }
+    for (QLabel* header : findChildren<QLabel*>())
+        GridColors::setTextColor(header, follow(header->palette().color(QPalette::WindowText)));
+    for (QLineEdit* address : rowAddresses_) {
+        QPalette p = address->palette();
+        p.setColor(QPalette::Text, now.color(QPalette::Highlight));
+        p.setColor(QPalette::Base, now.color(QPalette::Window));
+        address->setPalette(p);
+    }
+}
+
 void ByteGrid::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     placeCells();
@@ -161,8 +188,6 @@ void ByteGrid::placeCells() {
 }
 
 namespace {
-
-bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
 
 std::uint64_t colourKey(const QColor& foreground, const QColor& background) {
     return (std::uint64_t(foreground.rgb() & 0xFFFFFF) << 24) | (background.rgb() & 0xFFFFFF);
@@ -201,12 +226,11 @@ QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor
         return image;
     }
     // Control characters show as a faint dot; "&" is drawn as itself.
-    const QChar ch = text.at(0);
     QColor pen = foreground;
-    if (isControl(ch)) pen.setAlpha(90);
+    if (SymbolCell::isControl(text.at(0))) pen.setAlpha(90);
     painter.setPen(pen);
-    const QString shown = isControl(ch) ? QString(QChar(0x00B7)) : QString(ch);
-    painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter | Qt::TextSingleLine, shown);
+    painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter | Qt::TextSingleLine,
+                     SymbolCell::shown(text.left(1)));
     return image;
 }
 

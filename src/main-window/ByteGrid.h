@@ -46,6 +46,9 @@ public:
     std::int64_t screenStart() const { return screenStart_; }
     // Copies the focused byte, as Ctrl+Insert in a cell does.
     void copyFocusedByte() const;
+    // The desktop palette changed: what was drawn in the window's face, shadow, highlight
+    // or text colour takes its new one.
+    void followPalette();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -75,6 +78,7 @@ private:
     QRect symbolArea_;
     bool cellsDirty_ = false;
     std::int64_t screenStart_ = -1;
+    qint64 paletteKey_ = 0;  // of the window palette the colours were taken from
     CellImages hexImages_;
     CellImages symbolImages_;
     QImage uncached_;

@@ -5,18 +5,25 @@
 #include <QPalette>
 #include <QWidget>
 
-// The colours of the grid. Button face and button shadow come from the application
-// palette, as the user's style has them.
+// The colours of the grid. Button face and button shadow come from the window's palette,
+// as the user's style has them.
 namespace GridColors {
+
+// The palette the window is drawn in: the application's, unless that is dark. The fixed
+// colours below (black text, dark red) need a light face, so under a dark desktop the
+// window keeps a light palette of its own, every text on it at 4.5 : 1 or more.
+const QPalette& windowPalette();
+// The window palette before the application's last changed, to find what was drawn in it.
+const QPalette& previousWindowPalette();
 
 inline QColor black() { return QColor(0, 0, 0); }
 inline QColor darkRed() { return QColor(192, 0, 0); }
 inline QColor blue() { return QColor(0, 0, 255); }
 inline QColor lightCyan() { return QColor(192, 255, 255); }
 inline QColor maroon() { return QColor(128, 0, 0); }
-inline QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
-inline QColor buttonShadow() { return QApplication::palette().color(QPalette::Dark); }
-inline QColor highlight() { return QApplication::palette().color(QPalette::Highlight); }
+inline QColor buttonFace() { return windowPalette().color(QPalette::Button); }
+inline QColor buttonShadow() { return windowPalette().color(QPalette::Dark); }
+inline QColor highlight() { return windowPalette().color(QPalette::Highlight); }
 
 // The text colour of a label or line; the palette is only touched when it changes.
 inline void setTextColor(QWidget* widget, const QColor& color) {

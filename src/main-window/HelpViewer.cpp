@@ -12,6 +12,8 @@
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 
+#include "GridColors.h"
+
 namespace {
 
 constexpr int AnchorRole = Qt::UserRole;
@@ -58,6 +60,9 @@ QList<HelpTopic> parseHelpContents(const QString& text) {
 HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("HelpViewer"));
     setWindowTitle(QStringLiteral("Справка Bivex"));
+    // The help shows the window's colours as they are drawn, on the window's light ground.
+    if (GridColors::windowPalette().cacheKey() != QApplication::palette().cacheKey())
+        setPalette(GridColors::windowPalette());
     resize(900, 620);
 
     contents_ = new QTreeWidget;

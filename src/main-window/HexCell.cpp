@@ -6,6 +6,7 @@
 
 #include "ByteGrid.h"
 #include "CodePage.h"
+#include "GridAccessibility.h"
 #include "GridColors.h"
 
 HexCell::HexCell(int index, ByteGrid* grid)
@@ -66,8 +67,10 @@ void HexCell::setText(const QString& text) {
         return;
     }
     if (text == text_) return;
+    const QString before = text_;
     text_ = text;
     grid_->cellChanged();
+    GridAccessibility::textChanged(this, before, text_);
 }
 
 void HexCell::setCellText(const QString& text) {

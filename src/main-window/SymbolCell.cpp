@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 
 #include "ByteGrid.h"
+#include "GridAccessibility.h"
 #include "GridColors.h"
 
 SymbolCell::SymbolCell(int index, ByteGrid* grid)
@@ -14,8 +15,15 @@ SymbolCell::SymbolCell(int index, ByteGrid* grid)
 
 void SymbolCell::setText(const QString& text) {
     if (text == text_) return;
+    const QString before = shownText();
     text_ = text;
     grid_->cellChanged();
+    GridAccessibility::textChanged(this, before, shownText());
+}
+
+QString SymbolCell::shown(const QString& text) {
+    if (text.isEmpty() || !isControl(text.at(0))) return text;
+    return QString(QChar(0x00B7));
 }
 
 void SymbolCell::setBackground(const QColor& color) {

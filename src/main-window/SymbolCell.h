@@ -17,8 +17,13 @@ class SymbolCell : public QWidget {
 public:
     SymbolCell(int index, ByteGrid* grid);
 
+    int index() const { return index_; }
     QString text() const { return text_; }
     void setText(const QString& text);
+    // The character as the grid draws it: a control character as a faint dot.
+    QString shownText() const { return shown(text_); }
+    static QString shown(const QString& text);
+    static bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
     QColor background() const { return background_; }
     void setBackground(const QColor& color);
     QColor foreground() const { return foreground_; }

@@ -13,6 +13,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -55,6 +57,7 @@ CommandSet CommandSet::without(const CommandSet& other) const {
 fCompBynF::fCompBynF(UiServices& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
     setObjectName(QStringLiteral("fCompBynF"));
     setAcceptDrops(true);
+    followApplicationPalette();
     buildMenus();
     buildLayout();
     buildCommandSets();
@@ -192,9 +195,22 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 }  // namespace
 
 void fCompBynF::buildLayout() {
-    auto* central = new QWidget(this);
+    // The form keeps its designed size, centred in a larger window; in a smaller one (a
+    // small screen, a large scale) it scrolls. Paging keys still reach the window first:
+    // its filter sees them before the scroll area.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("formScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    auto* page = new QWidget(scroll);
+    auto* centre = new QVBoxLayout(page);
+    centre->setContentsMargins(0, 0, 0, 0);
+    auto* central = new QWidget(page);
     central->setObjectName(QStringLiteral("central"));
-    setCentralWidget(central);
+    centre->addWidget(central, 0, Qt::AlignCenter);
+    scroll->setWidget(page);
+    setCentralWidget(scroll);
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(10, 8, 10, 8);
     outer->setSpacing(8);
@@ -328,6 +344,30 @@ void fCompBynF::buildLayout() {
     bottom->addLayout(info);
     outer->addLayout(bottom);
     outer->addStretch(1);
+
+    // The designed size, unless the screen is smaller.
+    QSize designed = central->sizeHint() + QSize(0, menuBar()->sizeHint().height());
+    if (const QScreen* shown = screen()) designed = designed.boundedTo(shown->availableGeometry().size());
+    resize(designed);
+}
+
+void fCompBynF::followApplicationPalette() {
+    const QPalette& readable = GridColors::windowPalette();
+    if (readable.cacheKey() != QApplication::palette().cacheKey()) {
+        setPalette(readable);
+        return;
+    }
+    QPalette inherited;  // no role of its own: the application's throughout
+    inherited.setResolveMask(0);
+    setPalette(inherited);
+}
+
+bool fCompBynF::event(QEvent* event) {
+    if (event->type() == QEvent::ApplicationPaletteChange) {
+        followApplicationPalette();
+        if (grid_) grid_->followPalette();
+    }
+    return QMainWindow::event(event);
 }
 
 void fCompBynF::buildCommandSets() {

@@ -86,6 +86,10 @@ void fCompBynF::subCompare(int NumberFile) {
     editedCells_.reset();
     const int errorA = readScreen(*fileOne_, curAdresOne, a, drawnIdentity_[0]);
     const int errorB = two ? readScreen(*fileTwo_, curAdresTwo, b, drawnIdentity_[1]) : 0;
+    // A file written since its labels were set (a recording, a dialog's write, another
+    // program) shows its size and date as it now is.
+    for (int n = 1; n <= (two ? 2 : 1); ++n)
+        if (const FileSlot s = slot(n); s.file.RefreshStamp()) showFileLabels(s);
     const bool showA = NumberFile == 1 || !two;
     const int errorInView = showA ? errorA : errorB;
     drawnBytes_ = showA ? a : b;

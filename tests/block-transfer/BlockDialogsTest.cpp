@@ -253,7 +253,11 @@ INSTANTIATE_TEST_SUITE_P(
 // load.
 TEST_F(BlockDialogs, WritingIntoTheFileInViewRedrawsTheWindow) {
     const QString inView = openView(0x100, true);
-    openB(dir.write(QStringLiteral("b.bin"), QByteArray(0x100, '\x11')));
+    ageFile(inView);  // so that each write shows in the date labels
+    trigger("mnuRefresh");
+    const QString other = dir.write(QStringLiteral("b.bin"), QByteArray(0x100, '\x11'));
+    ageFile(other);
+    openB(other);
     view(1);
     ui.clear();
     play<frpLoad>("mnuLoad", [&](frpLoad& d) {
@@ -262,6 +266,7 @@ TEST_F(BlockDialogs, WritingIntoTheFileInViewRedrawsTheWindow) {
         QTest::mouseClick(d.knOk, Qt::LeftButton);
     });
     EXPECT_TRUE(showsScreen(QByteArray(0x100, '\x11'), 0));
+    EXPECT_TRUE(showsStampOf(1, inView));
     play<frpNew>("mnuNew", [&](frpNew& d) {
         choose(d, dir.path(QStringLiteral("./a.bin")));
         enter(d.plAddresO, QStringLiteral("F8"));
@@ -274,6 +279,16 @@ TEST_F(BlockDialogs, WritingIntoTheFileInViewRedrawsTheWindow) {
     EXPECT_TRUE(showsScreen(filled, 0));
     goTo(0x100);  // the file has grown, and the window knows it
     EXPECT_TRUE(showsScreen(filled, 0x100));
+    EXPECT_TRUE(showsStampOf(1, inView));
+    play<frpNew>("mnuNew", [&](frpNew& d) {  // into the other loaded file
+        choose(d, other);
+        enter(d.plAddresO, QStringLiteral("0"));
+        enter(d.plAddresT, QStringLiteral("1FF"));
+        enter(d.plByt, QStringLiteral("22"));
+        QTest::mouseClick(d.knOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(TempDir::read(other), QByteArray(0x200, '\x22'));
+    EXPECT_TRUE(showsStampOf(2, other));
     EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -150,6 +151,23 @@ protected:
                                                      << "\", the byte is \"" << expected.toStdString() << "\"";
         }
         return ::testing::AssertionSuccess();
+    }
+    // Puts a file's modification time a day back, so that a write shows in its date label.
+    static void ageFile(const QString& path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadWrite) ||
+            !f.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime))
+            ADD_FAILURE() << "cannot set the time of " << path.toStdString();
+    }
+    // The size and date labels of file A (1) or B (2) show the file at `path` as it now is.
+    ::testing::AssertionResult showsStampOf(int slot, const QString& path) const {
+        const QFileInfo info(path);
+        const QString expected = QStringLiteral("%1 byte|").arg(info.size()) +
+                                 info.lastModified().toString(QStringLiteral("dd.MM.yyyy / HH:mm:ss"));
+        const QString shown = slot == 1 ? labels({"lbSizeOne", "lbDateTime1"}) : labels({"lbSizeTwo", "lbDateTime2"});
+        if (shown == expected) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "file " << slot << " shows \"" << shown.toStdString() << "\", the file is \""
+                                             << expected.toStdString() << "\"";
     }
     // Exactly one message was shown since ui.clear(): this one, with an Ok button.
     ::testing::AssertionResult shownOnce(const QString& title, const QString& text,

@@ -25,6 +25,7 @@ protected:
     void openFile(qint64 size, int screen, const Edits& edits) {
         bytes = screenBytes(size);
         path = dir.write(QStringLiteral("a.bin"), bytes);
+        ageFile(path);
         openA(path);
         goTo(256 * screen);
         trigger("mnuEdit");
@@ -42,6 +43,7 @@ protected:
         EXPECT_EQ(TempDir::read(path), file);
         EXPECT_TRUE(showsScreen(file, start));
         EXPECT_TRUE(cellsIn(GridColors::blue()).empty());
+        EXPECT_TRUE(showsStampOf(1, path));
         EXPECT_FALSE(window->changesPending() || button("knRecord")->isEnabled() || isEnabled("mnuRec") ||
                      isEnabled("mnuCanscel"));
     }

@@ -290,8 +290,9 @@ TEST_F(RangeDialogs, FillAndReplaceWriteExactlyTheRangeOfTheFileInView) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         restartWithCommands();
-        openA(fileA(row.before));
-        openB(fileB(row.before));
+        for (const QString& path : {fileA(row.before), fileB(row.before)}) ageFile(path);  // a write shows in the date
+        openA(dir.path("a.bin"));
+        openB(dir.path("b.bin"));
         if (row.fileBInView) view(2);
         trigger("mnuEdit");
         ui.clear();
@@ -309,6 +310,7 @@ TEST_F(RangeDialogs, FillAndReplaceWriteExactlyTheRangeOfTheFileInView) {
         EXPECT_EQ(TempDir::read(dir.path(row.fileBInView ? "a.bin" : "b.bin")), row.before);
         EXPECT_TRUE(shows(row.shown));
         EXPECT_TRUE(showsScreen(row.after, 0));
+        EXPECT_TRUE(showsStampOf(1, dir.path("a.bin")) && showsStampOf(2, dir.path("b.bin")));
         EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join('|').toStdString();
     }
 }

@@ -1,0 +1,151 @@
+// What assistive technology reads of the window, and whether everyone can read it: every
+// cell as it is painted, the contrast of every text, the form on a small screen.
+#include <QAccessible>
+
+#include <cmath>
+
+#include "AddressText.h"
+#include "CodePage.h"
+
+#include "MainWindowHarness.h"
+
+namespace {
+
+using Accessibility = MainWindowTest;
+
+// A character as the grid draws it: control characters as a dot.
+QString drawn(quint8 byte) {
+    const QChar ch = CodePage::ansiChar(byte);
+    return ch.unicode() < 0x20 || ch.unicode() == 0x7F ? QString(QChar(0x00B7)) : QString(ch);
+}
+
+TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
+    const QByteArray a = screenBytes(1024);
+    QByteArray edited = a;
+    edited[5] = 0x07;
+    QByteArray b = a.left(700);
+    for (char& c : b) c = char(~c);
+    const struct {
+        const char* state;
+        QByteArray fileA;
+        std::function<void()> steps;
+        QByteArray shown;  // the file in view, as the screen should show it from `start`
+        qint64 start;
+    } rows[] = {
+        {"paged down", a, [this] { pressKey(Qt::Key_PageDown); }, a, 256},
+        {"cell edited, the next one editing", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); }, edited, 0},
+        {"recorded", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); trigger("mnuRec"); }, edited, 0},
+        {"synchronised paging, B in view ending on the screen", a,
+         [&] {
+             openB(dir.write(QStringLiteral("b.bin"), b));
+             trigger("mnuSynchro");
+             view(2);
+             for (int i = 0; i < 2; ++i) pressKey(Qt::Key_PageDown);
+         },
+         b, 512},
+        {"file shorter than a screen", a.left(100), [] {}, a.left(100), 0},
+    };
+    QAccessible::setActive(true);  // the cells announce what they change
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.state);
+        restart();
+        openA(dir.write(QStringLiteral("a.bin"), row.fileA));
+        row.steps();
+        const ByteGrid& grid = window->grid();
+        for (int i = 0; i < GridGeometry::kCells; ++i) {
+            const bool byte = row.start + i < row.shown.size();
+            const quint8 value = byte ? quint8(row.shown[row.start + i]) : 0;
+            QAccessibleInterface* hex = QAccessible::queryAccessibleInterface(cell(i));
+            QAccessibleInterface* character = QAccessible::queryAccessibleInterface(symbol(i));
+            ASSERT_TRUE(hex->textInterface() && character->textInterface());
+            const QString read = hex->text(QAccessible::Value) + ' ' + hex->text(QAccessible::Name) + ' ' +
+                                 hex->textInterface()->text(0, 2) + ' ' + character->text(QAccessible::Name);
+            const QString painted = (byte ? byteText(value) : QString()) + QStringLiteral(" Адрес ") +
+                                    AddressText::funHexAdres(row.start + i) + ' ' +
+                                    (byte ? byteText(value) : QString()) + ' ' + (byte ? drawn(value) : QString());
+            ASSERT_EQ(read, painted) << "cell " << i;
+            ASSERT_EQ(hex->rect(), QRect(grid.mapToGlobal(grid.cellPlace(i).topLeft()), grid.cellPlace(i).size())) << i;
+            ASSERT_EQ(character->rect(), QRect(grid.mapToGlobal(grid.symbolPlace(i).topLeft()), grid.symbolPlace(i).size()));
+        }
+    }
+    QAccessible::setActive(false);
+}
+
+double contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a) + 0.05, lb = luminance(b) + 0.05;
+    return std::max(la, lb) / std::min(la, lb);
+}
+
+// Under a dark desktop palette (light text on dark grey) the window keeps a light one of its
+// own, so that every label and cell is read at 4.5 : 1 or more; back under the default
+// palette, even while it runs, it has none, and the cells take the desktop's button face
+// and shadow again.
+TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
+    const QPalette desktop = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(0xf0, 0xf0, 0xf0));
+    dark.setColor(QPalette::Dark, QColor(0x23, 0x23, 0x23));
+    QByteArray other = screenBytes(600);
+    for (int i = 0; i < other.size(); i += 3) other[i] = char(~other[i]);
+    const QString b = dir.write(QStringLiteral("b.bin"), other);
+    QFile::setPermissions(b, QFileDevice::ReadOwner);  // "Только чтение." shows with B in view
+    QApplication::setPalette(dark);
+    restart();
+    openA(dir.write(QStringLiteral("a.bin"), screenBytes(600)));
+    openB(b);
+    trigger("mnuSynchro");
+    view(2);
+    focusCell(0);  // differs: dark red on the shadow
+    ASSERT_TRUE(textColor(0) == GridColors::darkRed() && child("lbOnlyRead")->isVisible());
+    std::vector<std::tuple<QString, QColor, QColor>> texts;  // name, text, ground
+    for (QLabel* l : window->findChildren<QLabel*>())
+        if (l->isVisible() && !l->text().isEmpty())
+            texts.emplace_back(l->objectName(), l->palette().color(QPalette::WindowText), l->palette().color(QPalette::Window));
+    for (int r = 0; r < GridGeometry::kRows; ++r) {
+        const QPalette p = window->grid().rowAddress(r)->palette();
+        texts.emplace_back(QStringLiteral("row %1").arg(r), p.color(QPalette::Text), p.color(QPalette::Base));
+    }
+    for (int i = 0; i < GridGeometry::kCells; ++i) {
+        texts.emplace_back(cell(i)->objectName(), cell(i)->foreground(), cell(i)->background());
+        texts.emplace_back(symbol(i)->objectName(), symbol(i)->foreground(), symbol(i)->background());
+    }
+    for (const auto& [name, text, ground] : texts)
+        ASSERT_GE(contrast(text, ground), 4.5) << name.toStdString() << " " << text.name().toStdString() << " on "
+                                               << ground.name().toStdString();
+    QApplication::setPalette(desktop);
+    QEvent change(QEvent::ApplicationPaletteChange);  // as the running application tells its windows
+    QApplication::sendEvent(window.get(), &change);
+    EXPECT_FALSE(window->testAttribute(Qt::WA_SetPalette));
+    EXPECT_TRUE(symbol(1)->background() == desktop.color(QPalette::Button) &&
+                baseColor(0) == desktop.color(QPalette::Dark) &&
+                window->grid().rowAddress(0)->palette().color(QPalette::Text) == desktop.color(QPalette::Highlight));
+    QFile::setPermissions(b, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// The form scrolls in a window smaller than itself, so it fits a small screen or a large
+// scale (a 1280 x 1024 screen at scale 2 offers 640 x 512), and stays centred in a larger
+// one; the paging keys still reach the window first.
+TEST_F(Accessibility, TheFormFitsASmallScreenAndStaysCentredInALargeWindow) {
+    EXPECT_TRUE(window->minimumSizeHint().width() <= 600 && window->minimumSizeHint().height() <= 460);
+    openA(dir.write(QStringLiteral("a.bin"), screenBytes(1024)));
+    for (const QSize size : {QSize(600, 440), QSize(1400, 1000)}) {
+        window->resize(size);
+        focusCell(17);
+        const QWidget* form = child("central");
+        const QPoint centre = form->mapTo(window->centralWidget(), form->rect().center());
+        if (size.width() > 1000) {
+            EXPECT_LE((centre - window->centralWidget()->rect().center()).manhattanLength(), 2);
+        }
+        pressKey(Qt::Key_PageDown);
+        EXPECT_EQ(window->screenStartOne(), 256);
+        pressKey(Qt::Key_PageUp);
+        EXPECT_TRUE(window->size() == size && window->screenStartOne() == 0 && focusedCell() == 17);
+    }
+}
+
+}  // namespace

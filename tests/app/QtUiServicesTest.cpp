@@ -141,7 +141,7 @@ TEST(QtUiServices, FileDialogs) {
 }
 
 TEST(QtUiServices, OneHelpWindowShownAgainOnEveryRequest) {
-    const QString help = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../help/Bivex");
+    const QString help = QStringLiteral(BIVEX_SOURCE_DIR "/help/Bivex");
     QtUiServices ui;
     ui.openHelp(help + QStringLiteral(".hlp"), help + QStringLiteral(".cnt"));
     QPointer<HelpViewer> first = ui.helpViewer();

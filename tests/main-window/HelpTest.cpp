@@ -17,7 +17,7 @@ namespace {
 
 // The help files and the version are checked as they ship, in the source tree.
 QString sourcePath(const char* relative) {
-    return QDir::cleanPath(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../" + relative);
+    return QDir::cleanPath(QStringLiteral(BIVEX_SOURCE_DIR "/") + relative);
 }
 
 using HelpAndAbout = MainWindowTest;

@@ -1,6 +1,7 @@
 // Cases of the binary file object, and the plain system calls they are measured against.
 #include "BenchRegistry.h"
 
+#include "AlignedBuffer.h"
 #include "StderrUi.h"
 #include "UiServices.h"
 #include "mRWByt.h"
@@ -57,10 +58,10 @@ BenchRegistration spanRead("span-read", "FILE", [](const QStringList& args, Benc
     mRWByt file(ui);
     file.Path(args[0]);
     file.OpenFileRW();
-    std::vector<std::uint8_t> chunk(1024 * 1024);
+    AlignedBuffer chunk(1024 * 1024);
     std::uint64_t sum = 0;
     for (std::int64_t item = 1; item <= file.Size();) {
-        const std::int64_t n = file.ReadSpan(item, chunk.data(), std::int64_t(chunk.size()));
+        const std::int64_t n = file.ReadSpan(item, chunk.data(), chunk.size());
         if (n <= 0) break;
         sum += chunk[0];
         item += n;

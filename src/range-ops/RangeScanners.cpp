@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <vector>
-
+#include "AlignedBuffer.h"
+#include "MappedStretch.h"
 #include "mRWByt.h"
 
 namespace RangeScanners {
@@ -113,21 +113,33 @@ ScanResult findPattern(mRWByt& file, std::int64_t start, std::int64_t end, const
         return result;
     }
     const std::int64_t size = file.Size();
+    const std::int64_t readable = std::min(size, file.OpenedSize());
+    MappedStretch mapped(file);
     // Each chunk holds the addresses it examines and the pattern's tail behind the last.
-    std::vector<std::uint8_t> buffer(std::size_t(kChunkBytes + length - 1));
+    AlignedBuffer buffer;
     for (std::int64_t pos = start; pos <= end && pos < size;) {
         const std::int64_t span = std::min(kChunkBytes, end - pos + 1);
-        const std::int64_t got = file.ReadSpan(pos + 1, buffer.data(), span + length - 1);
-        if (got < 0) {
-            result.failed = true;
-            result.error = file.Error();
-            return result;
+        // Looked at in the page cache where the chunk can be mapped: a byte past the end of
+        // the file is not there, and matches nothing.
+        std::int64_t got = std::min(span + length - 1, readable - pos);
+        std::int64_t at = -1;
+        const std::uint8_t* data = mapped.cover(pos, got);
+        auto look = [&] { at = findInChunk(data, std::min(span, got), got, pattern, length); };
+        if (!data || !MappedBytes::read({&mapped.view()}, look) || !mapped.stillHolds(pos, got)) {
+            // Otherwise, or when the file was cut short under the mapping, read.
+            at = -1;
+            if (buffer.empty()) buffer.resize(kChunkBytes + length - 1);
+            got = file.ReadSpan(pos + 1, buffer.data(), span + length - 1);
+            if (got < 0) {
+                result.failed = true;
+                result.error = file.Error();
+                return result;
+            }
+            at = findInChunk(buffer.data(), std::min(span, got), got, pattern, length);
         }
         // Fewer bytes than the chunk's addresses: the file ends here (or has become
         // shorter than its size said); nothing lies behind this chunk.
         const std::int64_t examined = std::min(span, got);
-        // A byte past what could be read is past the end of the file: it matches nothing.
-        const std::int64_t at = findInChunk(buffer.data(), examined, got, pattern, length);
         if (at >= 0) {
             steps.count(at + 1);
             result.found = pos + at;
@@ -153,7 +165,7 @@ ScanResult findMismatch(mRWByt& fileA, mRWByt& fileB, std::int64_t start, std::i
         return result;
     }
     const std::int64_t last = std::min({end, fileA.Size() - 1, fileB.Size() - 1});
-    std::vector<std::uint8_t> bytesA, bytesB;
+    AlignedBuffer bytesA, bytesB;
     for (std::int64_t pos = start; pos <= last;) {
         const std::int64_t span = std::min(kChunkBytes, last - pos + 1);
         std::int64_t compared = span, at = -1;
@@ -167,8 +179,8 @@ ScanResult findMismatch(mRWByt& fileA, mRWByt& fileB, std::int64_t start, std::i
         if (!mapB || !MappedBytes::read({&mapA, &mapB}, compareMapped)) {
             // ...otherwise read; a file cut short since it was opened ends here.
             if (bytesA.empty()) {
-                bytesA.resize(std::size_t(kChunkBytes));
-                bytesB.resize(std::size_t(kChunkBytes));
+                bytesA.resize(kChunkBytes);
+                bytesB.resize(kChunkBytes);
             }
             const std::int64_t gotA = fileA.ReadSpan(pos + 1, bytesA.data(), span);
             const std::int64_t gotB = gotA < 0 ? -1 : fileB.ReadSpan(pos + 1, bytesB.data(), span);
@@ -196,7 +208,7 @@ bool replaceBytes(mRWByt& file, std::int64_t start, std::int64_t end, std::uint8
     OpenFile open(file);
     if (!open.ok()) return false;
     const std::int64_t last = std::min(end, file.Size() - 1);
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(kChunkBytes));
+    AlignedBuffer buffer(kChunkBytes);
     for (std::int64_t pos = start; pos <= last;) {
         const std::int64_t span = std::min(kChunkBytes, last - pos + 1);
         const std::int64_t got = file.ReadSpan(pos + 1, buffer.data(), span);

@@ -1,14 +1,13 @@
 #include "RangeScanners.h"
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
+
 #include "AlignedBuffer.h"
 #include "mRWByt.h"
 
@@ -52,40 +51,6 @@ std::int64_t firstDifference(const std::uint8_t* a, const std::uint8_t* b, std::
     return i;
 }
 
-// Whether the `length` bytes of `pattern` stand at data[k], all of them before got.
-bool matchesAt(const std::uint8_t* data, std::int64_t k, std::int64_t got, const std::uint8_t* pattern, int length) {
-    int n = 0;
-    while (n < length && k + n < got && data[k + n] == pattern[n]) ++n;
-    return n == length;
-}
-
-#if defined(__x86_64__)
-// The candidate test below on 32 bytes at a time, where the processor has the instructions.
-__attribute__((target("avx2"))) std::int64_t findPairsAvx2(const std::uint8_t* data, std::int64_t& i,
-                                                             std::int64_t examined, std::int64_t got,
-                                                             const std::uint8_t* pattern, int length) {
-    const __m256i first = _mm256_set1_epi8(char(pattern[0]));
-    const __m256i second = _mm256_set1_epi8(char(pattern[1]));
-    for (; i + 64 <= examined && i + 65 <= got; i += 64) {
-        const auto* p = reinterpret_cast<const __m256i*>(data + i);
-        const auto* q = reinterpret_cast<const __m256i*>(data + i + 1);
-        const __m256i low = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(p), first),
-                                             _mm256_cmpeq_epi8(_mm256_loadu_si256(q), second));
-        const __m256i high = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(p + 1), first),
-                                              _mm256_cmpeq_epi8(_mm256_loadu_si256(q + 1), second));
-        if (_mm256_testz_si256(_mm256_or_si256(low, high), _mm256_set1_epi8(-1))) continue;
-        for (std::int64_t k = i; k < i + 64; ++k)
-            if (matchesAt(data, k, got, pattern, length)) return k;
-    }
-    return -1;
-}
-
-const bool kHasAvx2 = [] {
-    __builtin_cpu_init();  // this may run before the library's own constructors
-    return __builtin_cpu_supports("avx2") != 0;
-}();
-#endif
-
 // The first i < examined at which the `length` bytes of `pattern` stand in data, which holds
 // `got` readable bytes (a pattern that would need a byte at or past got does not match).
 std::int64_t findInChunk(const std::uint8_t* data, std::int64_t examined, std::int64_t got,
@@ -95,11 +60,6 @@ std::int64_t findInChunk(const std::uint8_t* data, std::int64_t examined, std::i
         return hit ? static_cast<const std::uint8_t*>(hit) - data : -1;
     }
     std::int64_t i = 0;
-#if defined(__x86_64__)
-    if (kHasAvx2) {
-        if (const std::int64_t k = findPairsAvx2(data, i, examined, got, pattern, length); k >= 0) return k;
-    }
-#endif
 #if defined(__SSE2__)
     // Sixty-four candidates at a time, tested on their first two bytes at once; only a block
     // where some candidate passes is looked at byte by byte. One memchr per occurrence of the
@@ -113,12 +73,18 @@ std::int64_t findInChunk(const std::uint8_t* data, std::int64_t examined, std::i
     for (; i + 64 <= examined && i + 65 <= got; i += 64) {
         const __m128i any = _mm_or_si128(_mm_or_si128(pairs(i), pairs(i + 16)), _mm_or_si128(pairs(i + 32), pairs(i + 48)));
         if (_mm_movemask_epi8(any) == 0) continue;
-        for (std::int64_t k = i; k < i + 64; ++k)
-            if (matchesAt(data, k, got, pattern, length)) return k;
+        for (std::int64_t k = i; k < i + 64; ++k) {
+            int n = 0;
+            while (n < length && k + n < got && data[k + n] == pattern[n]) ++n;
+            if (n == length) return k;
+        }
     }
 #endif
-    for (; i < examined; ++i)
-        if (matchesAt(data, i, got, pattern, length)) return i;
+    for (; i < examined; ++i) {
+        int k = 0;
+        while (k < length && i + k < got && data[i + k] == pattern[k]) ++k;
+        if (k == length) return i;
+    }
     return -1;
 }
 

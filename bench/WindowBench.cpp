@@ -88,10 +88,21 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The median of the steps is the case's figure (the other processes of a busy machine then
+// do not count as ours); the mean and the 90th percentile go to stderr as "mean=… p90=…",
+// for the line scripts/bench prints.
+void reportSpread(std::vector<double> times, BenchClock& clock) {
+    if (times.empty()) return;
+    std::sort(times.begin(), times.end());
+    double total = 0;
+    for (double t : times) total += t;
+    std::fprintf(stderr, "mean=%.6f p90=%.6f\n", total / double(times.size()), times[times.size() * 9 / 10]);
+    clock.report(times[times.size() / 2]);
+}
+
 // redraw FILE_A FILE_B [CALLS]: the median time of one full redraw with both files loaded
 // and synchronised, painting included. The view switches between A and B on every call,
-// so on files that differ the cells that differ change each time. The reference is no
-// tool but the target: 2 ms for a screen drawn.
+// so on files that differ the cells that differ change each time.
 BenchRegistration redraw("redraw", "FILE_A FILE_B [CALLS]", [](const QStringList& args, BenchClock& clock) {
     if (args.size() < 2) return 2;
     WindowFixture fixture(args.mid(0, 2));
@@ -109,15 +120,12 @@ BenchRegistration redraw("redraw", "FILE_A FILE_B [CALLS]", [](const QStringList
             return 1;
         }
     }
-    std::nth_element(times.begin(), times.begin() + calls / 2, times.end());
-    clock.report(times[calls / 2]);
+    reportSpread(std::move(times), clock);
     return fixture.ui.shown ? 1 : 0;
 });
 
 // page-down FILE_A FILE_B [STEPS]: PageDown through two synchronised files, the median time
-// of one step with the paint of its screen included (the median, so that the other
-// processes of a busy machine do not count as ours; the mean goes to stderr). The
-// reference is the 2 ms target.
+// of one step with the paint of its screen included.
 BenchRegistration pageDown("page-down", "FILE_A FILE_B [STEPS]", [](const QStringList& args, BenchClock& clock) {
     if (args.size() < 2) return 2;
     WindowFixture fixture(args.mid(0, 2));
@@ -144,11 +152,7 @@ BenchRegistration pageDown("page-down", "FILE_A FILE_B [STEPS]", [](const QStrin
         std::fprintf(stderr, "page-down: %d of %d steps painted no cell\n", unpainted, steps);
         return 1;
     }
-    double total = 0;
-    for (double t : times) total += t;
-    std::fprintf(stderr, "page-down: mean %.6f s per step\n", total / steps);
-    std::nth_element(times.begin(), times.begin() + steps / 2, times.end());
-    clock.report(times[steps / 2]);
+    reportSpread(std::move(times), clock);
     return fixture.ui.shown ? 1 : 0;
 });
 

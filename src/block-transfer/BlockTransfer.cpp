@@ -1,5 +1,6 @@
 #include "BlockTransfer.h"
 
+#include "AlignedBuffer.h"
 #include "FileErrors.h"
 #include "FileLayer.h"
 #include "UiServices.h"
@@ -16,7 +17,6 @@ namespace BlockTransfer {
 namespace {
 
 constexpr std::int64_t kProgressGroup = 257;  // bytes between two updates of the bar
-constexpr std::int64_t kPage = 4096;
 
 const QString kErrorTitle = QStringLiteral("Ошибка");
 
@@ -118,11 +118,9 @@ bool copySpan(UiServices& ui, mRWByt& source, mRWByt& target, std::int64_t from,
               std::int64_t to, std::int64_t count, std::int64_t progressBase,
               Progress& progress, const Pace& pace) {
     if (count <= 0) return true;
-    // A page-aligned buffer: the kernel copies to and from it fastest.
     const std::int64_t chunk = std::clamp<std::int64_t>(pace.chunkBytes, 1, count);
-    std::vector<std::uint8_t> storage(std::size_t(chunk + kPage));
-    std::uint8_t* const buffer =
-        storage.data() + (kPage - std::int64_t(reinterpret_cast<std::uintptr_t>(storage.data()) % kPage)) % kPage;
+    AlignedBuffer storage(chunk);
+    std::uint8_t* const buffer = storage.data();
     Pacer pacer(progress, progressBase, pace.interval);
     SpaceAhead space(target, to, count);
     for (std::int64_t done = 0; done < count;) {

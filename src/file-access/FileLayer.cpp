@@ -274,7 +274,14 @@ std::int64_t copyRange(int in, std::int64_t inOffset, int out, std::int64_t outO
     loff_t from = inOffset, to = outOffset;
     std::int64_t done = 0;
     while (done < count) {
-        const ssize_t n = ::copy_file_range(in, &from, out, &to, std::size_t(count - done), 0);
+        std::int64_t chunk = count - done;
+        ssize_t n;
+        if (int err = faultFor(Op::Copy, &chunk)) {
+            n = -1;
+            errno = err;
+        } else {
+            n = ::copy_file_range(in, &from, out, &to, std::size_t(chunk), 0);
+        }
         if (n > 0) {
             done += n;
         } else if (n == 0) {

@@ -60,13 +60,14 @@ int unlink(const QString& path);
 void ignoreFileSizeSignal();
 
 // ---- Failure injection, for tests ----
-// Read and Write cover the positioned and the sequential calls alike.
-enum class Op { Open, Close, Read, Write, Stat, Access, Unlink, Any };
+// Read and Write cover the positioned and the sequential calls alike; Copy is the copy
+// inside the kernel, which a Read or Write fault turns off instead.
+enum class Op { Open, Close, Read, Write, Stat, Access, Unlink, Copy, Any };
 struct Fault {
     Op op = Op::Write;
     int nth = 1;                    // the nth matching system call from now (1-based) fails
     int err = ENOSPC;
-    std::int64_t partialBytes = 0;  // >0: that call of a write first writes this many bytes
+    std::int64_t partialBytes = 0;  // >0: that call of a write (or copy) first moves this many bytes
                                     // and returns short; the next matching call fails
     bool persistent = false;        // every later matching call fails too (a disk that stays full)
 };

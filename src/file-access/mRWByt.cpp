@@ -153,7 +153,7 @@ void mRWByt::OpenFileRW() {
     openedSize_ = info.st_size;
     openedModified_ = modifiedNs(info);
     if (window_.empty()) {
-        window_.assign(kWindowSize, 0);
+        window_.resize(kWindowSize);
         dirtyBits_.assign(kWindowSize / 64, 0);
     }
     dropWindow();
@@ -418,9 +418,10 @@ bool mRWByt::writeDirect(std::int64_t offset, const std::uint8_t* data, std::int
 // A fill too large for the window, written a chunk at a time; the last chunk is cut to
 // what is left of the span.
 bool mRWByt::fillDirect(std::int64_t offset, std::int64_t count, std::uint8_t fill) {
-    const std::vector<std::uint8_t> chunk(std::size_t(std::min(count, kFillChunk)), fill);
+    AlignedBuffer chunk(std::min(count, kFillChunk));
+    std::memset(chunk.data(), fill, std::size_t(chunk.size()));
     for (std::int64_t done = 0; done < count;) {
-        const std::int64_t n = std::min(count - done, std::int64_t(chunk.size()));
+        const std::int64_t n = std::min(count - done, chunk.size());
         if (!writeDirect(offset + done, chunk.data(), n)) return false;
         done += n;
     }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "AlignedBuffer.h"
 #include "FileErrors.h"
 #include "FileIdentity.h"
 #include "MappedBytes.h"
@@ -153,7 +154,7 @@ private:
 
     // Window cache, valid only while open. Bytes of window_ past windowLength_ are zero,
     // which is what the file reads there once a write beyond its end has been flushed.
-    std::vector<std::uint8_t> window_;
+    AlignedBuffer window_;
     std::vector<std::uint64_t> dirtyBits_;  // one bit per byte of window_
     std::int64_t windowOffset_ = -1;  // 0-based file offset of window_[0], -1 none
     std::int64_t windowLength_ = 0;   // bytes of window_ that hold file data

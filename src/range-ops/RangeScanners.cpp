@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <vector>
 
+#include "AlignedBuffer.h"
 #include "mRWByt.h"
 
 namespace RangeScanners {
@@ -113,8 +113,10 @@ ScanResult findPattern(mRWByt& file, std::int64_t start, std::int64_t end, const
         return result;
     }
     const std::int64_t size = file.Size();
-    // Each chunk holds the addresses it examines and the pattern's tail behind the last.
-    std::vector<std::uint8_t> buffer(std::size_t(kChunkBytes + length - 1));
+    // Each chunk holds the addresses it examines and the pattern's tail behind the last. Read
+    // into a page-aligned buffer and looked at while it is still in the cache, the bytes cost
+    // less than looked at in a mapping, whose page tables are made and taken down per page.
+    AlignedBuffer buffer(kChunkBytes + length - 1);
     for (std::int64_t pos = start; pos <= end && pos < size;) {
         const std::int64_t span = std::min(kChunkBytes, end - pos + 1);
         const std::int64_t got = file.ReadSpan(pos + 1, buffer.data(), span + length - 1);
@@ -153,7 +155,7 @@ ScanResult findMismatch(mRWByt& fileA, mRWByt& fileB, std::int64_t start, std::i
         return result;
     }
     const std::int64_t last = std::min({end, fileA.Size() - 1, fileB.Size() - 1});
-    std::vector<std::uint8_t> bytesA, bytesB;
+    AlignedBuffer bytesA, bytesB;
     for (std::int64_t pos = start; pos <= last;) {
         const std::int64_t span = std::min(kChunkBytes, last - pos + 1);
         std::int64_t compared = span, at = -1;
@@ -167,8 +169,8 @@ ScanResult findMismatch(mRWByt& fileA, mRWByt& fileB, std::int64_t start, std::i
         if (!mapB || !MappedBytes::read({&mapA, &mapB}, compareMapped)) {
             // ...otherwise read; a file cut short since it was opened ends here.
             if (bytesA.empty()) {
-                bytesA.resize(std::size_t(kChunkBytes));
-                bytesB.resize(std::size_t(kChunkBytes));
+                bytesA.resize(kChunkBytes);
+                bytesB.resize(kChunkBytes);
             }
             const std::int64_t gotA = fileA.ReadSpan(pos + 1, bytesA.data(), span);
             const std::int64_t gotB = gotA < 0 ? -1 : fileB.ReadSpan(pos + 1, bytesB.data(), span);
@@ -196,7 +198,7 @@ bool replaceBytes(mRWByt& file, std::int64_t start, std::int64_t end, std::uint8
     OpenFile open(file);
     if (!open.ok()) return false;
     const std::int64_t last = std::min(end, file.Size() - 1);
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(kChunkBytes));
+    AlignedBuffer buffer(kChunkBytes);
     for (std::int64_t pos = start; pos <= last;) {
         const std::int64_t span = std::min(kChunkBytes, last - pos + 1);
         const std::int64_t got = file.ReadSpan(pos + 1, buffer.data(), span);

@@ -239,6 +239,17 @@ TEST_F(TransferFailures, AFileThatHasGoneIsReportedOnceAndNotCreated) {
                      MessageIcon::Critical);
     EXPECT_EQ(TempDir::read(inView), otherBytes(4000));
 
+    // Deleted and written anew under the same name: the file system may hand the new file
+    // the inode the old one had, but not its creation time.
+    const QString redone = dir.write(QStringLiteral("redone.bin"), otherBytes(4000));
+    const FileIdentity redoneIdentity = FileIdentity::ofPath(redone);
+    QFile::remove(redone);
+    dir.write(QStringLiteral("redone.bin"), otherBytes(4000));
+    EXPECT_EQ(subCopyFromFile(ui, sourcePath, redone, redoneIdentity, 4000, 0, progress), Outcome::Failed);
+    expectOneMessage(QStringLiteral("Ошибка"), QStringLiteral("Файл-приёмник заменён другим файлом. Ничего не записано."),
+                     MessageIcon::Critical);
+    EXPECT_EQ(TempDir::read(redone), otherBytes(4000));
+
     QFile::remove(inView);
     EXPECT_EQ(subCopyFromFile(ui, sourcePath, inView, identity, 4000, 0, progress), Outcome::Failed);
     expectObjectMessage(kMissing);
@@ -293,6 +304,33 @@ TEST_F(TransferFailures, AFailureHalfWayStopsAfterOneReportKeepingWhatWasWritten
     EXPECT_EQ(TempDir::read(filled), QByteArray(600 * KiB, '\x3C'));
     EXPECT_EQ(TempDir::read(copied), big.left(600 * KiB));
     EXPECT_EQ(TempDir::read(loaded), big.left(600 * KiB) + QByteArray(424 * KiB, '\x11'));
+}
+
+// The kernel copy stops part-way through a chunk (it copied some bytes, then failed): the
+// copy through the buffer goes on from the first byte it did not copy, and the chunks
+// after it use the kernel again.
+TEST_F(TransferFailures, AKernelCopyCutShortIsFinishedThroughTheBuffer) {
+    const Pace pace{64 * KiB, 64 * KiB, std::chrono::milliseconds(0)};
+    const QByteArray big = TempDir::patternBytes(300 * KiB + 7);
+    const QString bigSource = dir.write(QStringLiteral("big.bin"), big);
+    const QString saved = dir.path(QStringLiteral("saved.bin"));
+    for (const int nth : {1, 3}) {
+        QFile::remove(saved);
+        ScopedFileFault cut({FileLayer::Op::Copy, nth, EXDEV, 5000});
+        EXPECT_EQ(subCopyToFile(ui, bigSource, saved, 0, big.size() - 1, progress, pace), Outcome::Done);
+        EXPECT_EQ(FileLayer::faultCallsSeen(), nth + 1) << "the kernel copy was not tried";
+        EXPECT_TRUE(TempDir::read(saved) == big) << "cut in copy " << nth;
+    }
+    // The file in view takes the kernel copy once the buffered writes before it are out.
+    const QString inView = dir.write(QStringLiteral("view.bin"), otherBytes(400 * KiB));
+    {
+        ScopedFileFault cut({FileLayer::Op::Copy, 1, EXDEV, 5000});
+        EXPECT_EQ(subCopyFromFile(ui, bigSource, inView, FileIdentity::ofPath(inView), 400 * KiB, 33, progress, pace),
+                  Outcome::Done);
+        EXPECT_EQ(FileLayer::faultCallsSeen(), 2) << "the kernel copy was not tried";
+    }
+    EXPECT_TRUE(TempDir::read(inView) == loadedBytes(big, otherBytes(400 * KiB), 33));
+    EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join('|').toStdString();
 }
 
 }  // namespace

@@ -532,6 +532,16 @@ TEST_F(BinaryFile, ReadsOpenForReadingAndWritesOnlyIntoTheFileThatWasRead) {
     file.CloseFile();
     EXPECT_EQ(TempDir::read(path), QByteArray(300, '\x55'));
     EXPECT_EQ(ui.messages.size(), 2u);
+
+    // Nor does a file deleted and written anew under the name.
+    ui.clear();
+    file.OpenFileRW();
+    QFile::remove(path);
+    dir.write(QStringLiteral("data.bin"), QByteArray(300, '\x66'));
+    EXPECT_EQ(file.PutByt(0x22, 1), -1);
+    file.CloseFile();
+    EXPECT_EQ(TempDir::read(path), QByteArray(300, '\x66'));
+    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 // A FIFO, folder or device put where the file was is refused at once, never waited on.

@@ -219,6 +219,17 @@ TEST_F(ScannerTest, AFileCutShortEndsTheLoopAtItsRealEnd) {
     EXPECT_EQ(TempDir::read(path), QByteArray(cut, '\x42'));
     EXPECT_TRUE(fillBytes(file, 0, size - 1, 0x43));
     EXPECT_EQ(TempDir::read(path), QByteArray(cut, '\x43'));
+
+    // Cut short while the search runs: the page the new end falls in shows zeros past it,
+    // which are not the file's.
+    file.Path(dir.write(QStringLiteral("u.bin"), QByteArray(size, '\x41')));
+    o = Outcome{-1, 0, -1};
+    StepCounter cutting(o.counter, [&](std::int64_t bar) {
+        o.bar = bar;
+        if (bar == Chunk - 1) QFile::resize(file.Path(), cut);
+    });
+    o.found = findPattern(file, 0, size - 1, missing, 1, cutting).found;
+    EXPECT_EQ(o, (Outcome{-1, cut, cut - 1}));
     EXPECT_TRUE(ui.messages.empty()) << ui.messageTexts().join('|').toStdString();
 }
 

@@ -2,8 +2,10 @@
 
 #include "FileLayer.h"
 
+#include <fcntl.h>
 #include <setjmp.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -77,16 +79,21 @@ MappedBytes& MappedBytes::operator=(MappedBytes&& other) noexcept {
         length_ = std::exchange(other.length_, 0);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        fd_ = std::exchange(other.fd_, -1);
+        end_ = std::exchange(other.end_, 0);
     }
     return *this;
 }
 
 void MappedBytes::release() {
     if (base_) munmap(base_, length_);
+    if (fd_ >= 0) close(fd_);
     base_ = nullptr;
     length_ = 0;
     data_ = nullptr;
     size_ = 0;
+    fd_ = -1;
+    end_ = 0;
 }
 
 MappedBytes MappedBytes::map(int fd, std::int64_t offset, std::int64_t count) {
@@ -96,12 +103,21 @@ MappedBytes MappedBytes::map(int fd, std::int64_t offset, std::int64_t count) {
     static const std::int64_t page = sysconf(_SC_PAGESIZE);
     const std::int64_t aligned = offset - offset % page;
     const auto length = std::size_t(offset - aligned + count);
+    // A descriptor of the view's own: the caller may close or reopen its file while the
+    // view lives, and the look at the file's size afterwards must be at this file.
+    const int own = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0) return view;
     void* base = mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, off_t(aligned));
-    if (base == MAP_FAILED) return view;
+    if (base == MAP_FAILED) {
+        close(own);
+        return view;
+    }
     view.base_ = base;
     view.length_ = length;
     view.data_ = static_cast<const std::uint8_t*>(base) + (offset - aligned);
     view.size_ = count;
+    view.fd_ = own;
+    view.end_ = offset + count;
     return view;
 }
 
@@ -123,5 +139,9 @@ bool MappedBytes::read(std::initializer_list<const MappedBytes*> views, void (*w
     activeGuard = &guard;
     work(context);
     activeGuard = outer;
+    for (const MappedBytes* view : views) {
+        struct stat now {};
+        if (view && view->base_ && (fstat(view->fd_, &now) != 0 || now.st_size < view->end_)) return false;
+    }
     return true;
 }

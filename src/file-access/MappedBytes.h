@@ -29,8 +29,10 @@ public:
     const std::uint8_t* data() const { return data_; }
     std::int64_t size() const { return size_; }
 
-    // Runs work(context) and returns true, or returns false at once when work touched a
-    // page of one of `views` that the file no longer holds. `work` must own nothing that
+    // Runs work(context) and returns true, or returns false when work touched a page of one
+    // of `views` that the file no longer holds, or when a file has become shorter than its
+    // view by the time work is done (the page holding the new end reads as zeros past it
+    // without a fault, so what work saw there was not the file). `work` must own nothing that
     // needs destroying: it is left without unwinding when that happens.
     static bool read(std::initializer_list<const MappedBytes*> views, void (*work)(void*), void* context);
     template <typename Work>
@@ -45,4 +47,6 @@ private:
     std::size_t length_ = 0;
     const std::uint8_t* data_ = nullptr;  // the first byte asked for
     std::int64_t size_ = 0;
+    int fd_ = -1;
+    std::int64_t end_ = 0;  // the file offset just past the view
 };

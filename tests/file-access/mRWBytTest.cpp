@@ -601,14 +601,19 @@ TEST_F(BinaryFile, MappedBytesAreTheFilesAndACutUnderThemFailsTheLookOnly) {
     ASSERT_EQ(file.PutByt(0x11, 2), 0);
     EXPECT_FALSE(file.MapSpan(1, 10)) << "a byte not yet written";
 
-    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), page), 0);
     std::uint8_t seen = 0;
     auto first = [&] { seen = view.data()[0]; };
     auto last = [&] { seen = view.data()[view.size() - 1]; };
-    EXPECT_TRUE(MappedBytes::read({&view}, first));
-    EXPECT_EQ(seen, std::uint8_t(bytes.at(4)));
+    const QByteArray name = QFile::encodeName(path);
+    // Cut inside the last page: past the new end it reads as zeros, without a fault.
+    ASSERT_EQ(::truncate(name.constData(), size - 5), 0);
+    EXPECT_FALSE(MappedBytes::read({&view}, last)) << "zeros past the end are not the file's";
+    ASSERT_EQ(::truncate(name.constData(), page), 0);
     EXPECT_FALSE(MappedBytes::read({&view}, last));
+    EXPECT_FALSE(MappedBytes::read({&view}, first)) << "the file no longer holds the view";
+    ASSERT_EQ(::truncate(name.constData(), size), 0);
     EXPECT_TRUE(MappedBytes::read({&view}, first)) << "the next look works again";
+    EXPECT_EQ(seen, std::uint8_t(bytes.at(4)));
     view = MappedBytes();
     file.CloseFile();
     EXPECT_TRUE(ui.messages.empty());

@@ -98,6 +98,8 @@ MismatchDock* installDifferenceCommands(fCompBynF& window) {
     auto* status = new QLabel(&window);
     status->setObjectName(QStringLiteral("lbAddressStatus"));
     status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // As tall empty as with its line, so the window is sized for it from the start.
+    status->setMinimumHeight(status->fontMetrics().height());
     window.statusBar()->addWidget(status, 1);
     auto refresh = [&window, status] {
         // Leaving the grid keeps the last cell's line; a redraw or another cell renews it.

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QScreen>
+#include <QStyle>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -126,16 +128,20 @@ MismatchDock::MismatchDock(fCompBynF& window)
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    table_->setColumnWidth(MismatchModel::AddressColumn, digit * 10);
-    table_->setColumnWidth(MismatchModel::LengthColumn, digit * 9);
-    table_->setColumnWidth(MismatchModel::BytesAColumn, digit * 25);
+    const QFontMetrics metrics = table_->fontMetrics();
+    const int padding = 2 * digit;
+    table_->setColumnWidth(MismatchModel::AddressColumn, metrics.horizontalAdvance(QStringLiteral("000000000")) + padding);
+    table_->setColumnWidth(MismatchModel::LengthColumn, metrics.horizontalAdvance(QStringLiteral("Длина")) + padding);
+    table_->setColumnWidth(MismatchModel::BytesAColumn,
+                           metrics.horizontalAdvance(QStringLiteral("DD DD DD DD DD DD DD DD")) + padding);
     table_->horizontalHeader()->setStretchLastSection(true);
     mapStrip_ = new MismatchMap(body);
     lists->addWidget(table_, 1);
     lists->addWidget(mapStrip_);
     column->addLayout(lists, 1);
     setWidget(body);
-    setMinimumWidth(digit * 76);
+    // Narrower than its columns if the user wants it so: the table then scrolls.
+    setMinimumWidth(digit * 40);
 
     drainTimer_ = new QTimer(this);
     drainTimer_->setInterval(40);
@@ -183,10 +189,29 @@ MismatchDock::DiskState MismatchDock::diskState(fCompBynF& window) {
 bool MismatchDock::upToDate() const { return state_ == State::Complete && *scanned_ == diskState(window_); }
 
 void MismatchDock::showList() {
+    if (isHidden() && !isFloating()) makeRoom();
     show();
     raise();
     if (state_ != State::Scanning && !upToDate()) startScan();
     table_->setFocus(Qt::OtherFocusReason);
+}
+
+// The window widens by the list's columns where the screen has the room, so opening the
+// list does not squeeze the screen of bytes beside it.
+void MismatchDock::makeRoom() {
+    if (window_.isMaximized() || window_.isFullScreen()) return;
+    // The last column stretches to whatever room there is; it needs as much as A's.
+    int wanted = mapStrip_->sizeHint().width() + 2 * table_->frameWidth() + 24 +
+                 table_->columnWidth(MismatchModel::BytesAColumn);
+    for (int column = 0; column + 1 < model_->columnCount(); ++column) wanted += table_->columnWidth(column);
+    int width = window_.width() + wanted;
+    if (const QScreen* screen = window_.screen()) width = std::min(width, screen->availableGeometry().width());
+    // Once the window has its new width: the list takes what was added (its table scrolls
+    // when the screen had less to give), the form keeps its own.
+    const int separator = window_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, &window_);
+    const int added = std::max(width - window_.width() - separator, minimumWidth());
+    window_.resize(width, window_.height());
+    QTimer::singleShot(0, this, [this, added] { window_.resizeDocks({this}, {added}, Qt::Horizontal); });
 }
 
 void MismatchDock::startScan() {

@@ -50,6 +50,7 @@ public:
 
 private:
     void drain();
+    void makeRoom();
     void joinWorker();
     void showSummary();
     static DiskState diskState(fCompBynF& window);

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -344,11 +345,6 @@ void fCompBynF::buildLayout() {
     bottom->addLayout(info);
     outer->addLayout(bottom);
     outer->addStretch(1);
-
-    // The designed size, unless the screen is smaller.
-    QSize designed = central->sizeHint() + QSize(0, menuBar()->sizeHint().height());
-    if (const QScreen* shown = screen()) designed = designed.boundedTo(shown->availableGeometry().size());
-    resize(designed);
 }
 
 void fCompBynF::followApplicationPalette() {
@@ -360,6 +356,22 @@ void fCompBynF::followApplicationPalette() {
     QPalette inherited;  // no role of its own: the application's throughout
     inherited.setResolveMask(0);
     setPalette(inherited);
+}
+
+// The first showing opens the window at the form's designed size, or the screen's where
+// that is smaller, unless it was given a size before. The form's size is known only now,
+// with the style and fonts applied; the scroll area would ask for a fraction of the screen.
+void fCompBynF::showEvent(QShowEvent* event) {
+    if (!shownBefore_ && !testAttribute(Qt::WA_Resized)) {
+        const auto* scroll = static_cast<QScrollArea*>(centralWidget());
+        QSize designed = scroll->widget()->sizeHint() + QSize(0, menuBar()->sizeHint().height());
+        const auto* status = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
+        if (status && status->isVisibleTo(this)) designed.rheight() += status->sizeHint().height();
+        if (const QScreen* shown = screen()) designed = designed.boundedTo(shown->availableGeometry().size());
+        resize(designed);
+    }
+    shownBefore_ = true;
+    QMainWindow::showEvent(event);
 }
 
 bool fCompBynF::event(QEvent* event) {

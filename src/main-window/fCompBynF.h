@@ -159,6 +159,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -252,6 +253,7 @@ public:
 private:
     // ---- Controls, named as their objectName ----
     ByteGrid* grid_ = nullptr;
+    bool shownBefore_ = false;  // the first showing gives the window its designed size
     QMenu* mnuFile = nullptr;
     QAction* mnuNew = nullptr;
     QAction* mnuLoadFileA = nullptr;

@@ -1,6 +1,8 @@
 // What assistive technology reads of the window, and whether everyone can read it: every
 // cell as it is painted, the contrast of every text, the form on a small screen.
 #include <QAccessible>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <cmath>
 
@@ -132,6 +134,10 @@ TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
 // one; the paging keys still reach the window first.
 TEST_F(Accessibility, TheFormFitsASmallScreenAndStaysCentredInALargeWindow) {
     EXPECT_TRUE(window->minimumSizeHint().width() <= 600 && window->minimumSizeHint().height() <= 460);
+    const auto* scroll = qobject_cast<QScrollArea*>(window->centralWidget());
+    ASSERT_TRUE(scroll);
+    EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible())
+        << "a window shown first opens at the whole form's size where the screen has room";
     openA(dir.write(QStringLiteral("a.bin"), screenBytes(1024)));
     for (const QSize size : {QSize(600, 440), QSize(1400, 1000)}) {
         window->resize(size);

@@ -20,23 +20,10 @@
 #include "DifferenceCommands.h"
 #include "HexCell.h"
 #include "MismatchDock.h"
-#include "UiServices.h"
+#include "StderrUi.h"
 #include "fCompBynF.h"
 
 namespace {
-
-class CountingUi : public UiServices {
-public:
-    MessageAnswer message(const QString&, const QString& text, MessageIcon, MessageButtons) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        ++shown;
-        return MessageAnswer::Ok;
-    }
-    bool chooseOpenFile(FileDialogRequest&) override { return false; }
-    bool chooseSaveFile(FileDialogRequest&) override { return false; }
-    void openHelp(const QString&, const QString&) override {}
-    int shown = 0;
-};
 
 // The window as the program starts it, with the commands of the list installed and both
 // files loaded.
@@ -45,7 +32,7 @@ struct Window {
     char arg0[8] = "bench";
     char* argv[2] = {arg0, nullptr};
     std::unique_ptr<QApplication> app;
-    CountingUi ui;
+    StderrUi ui;
     std::unique_ptr<fCompBynF> window;
     MismatchDock* dock = nullptr;
 

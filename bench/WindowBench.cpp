@@ -16,24 +16,10 @@
 
 #include "BenchRegistry.h"
 #include "ByteGrid.h"
-#include "UiServices.h"
+#include "StderrUi.h"
 #include "fCompBynF.h"
 
 namespace {
-
-// No one answers: a message box counts as OK, a file dialog as cancelled.
-class SilentUi : public UiServices {
-public:
-    MessageAnswer message(const QString&, const QString& text, MessageIcon, MessageButtons) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        ++shown;
-        return MessageAnswer::Ok;
-    }
-    bool chooseOpenFile(FileDialogRequest&) override { return false; }
-    bool chooseSaveFile(FileDialogRequest&) override { return false; }
-    void openHelp(const QString&, const QString&) override {}
-    int shown = 0;
-};
 
 // Counts the paint events that reach the grid and its cells.
 class PaintCounter : public QObject {
@@ -61,7 +47,7 @@ struct WindowFixture {
     char arg0[8] = "bench";
     char* argv[2] = {arg0, nullptr};
     std::unique_ptr<QApplication> app;
-    SilentUi ui;
+    StderrUi ui;
     std::unique_ptr<fCompBynF> window;
     std::unique_ptr<PaintCounter> counter;
 

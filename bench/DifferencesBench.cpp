@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QRandomGenerator>
-#include <QStyleFactory>
 #include <QThread>
 
 #include <algorithm>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "AddressText.h"
+#include "BenchApplication.h"
 #include "BenchRegistry.h"
 #include "ByteGrid.h"
 #include "DifferenceCommands.h"
@@ -28,21 +28,12 @@ namespace {
 // The window as the program starts it, with the commands of the list installed and both
 // files loaded.
 struct Window {
-    int argc = 1;
-    char arg0[8] = "bench";
-    char* argv[2] = {arg0, nullptr};
-    std::unique_ptr<QApplication> app;
+    BenchApplication application;
     StderrUi ui;
     std::unique_ptr<fCompBynF> window;
     MismatchDock* dock = nullptr;
 
     explicit Window(const QStringList& files) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPointSize(9);
-        QApplication::setFont(font);
         window = std::make_unique<fCompBynF>(ui);
         dock = installDifferenceCommands(*window);
         window->resize(1200, 700);

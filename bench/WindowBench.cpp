@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
-#include <QStyleFactory>
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchApplication.h"
 #include "BenchRegistry.h"
 #include "ByteGrid.h"
 #include "StderrUi.h"
@@ -43,28 +43,19 @@ private:
 // The window as the program starts it (style and font of main.cpp), with both files
 // loaded and synchronised paging on.
 struct WindowFixture {
-    int argc = 1;
-    char arg0[8] = "bench";
-    char* argv[2] = {arg0, nullptr};
-    std::unique_ptr<QApplication> app;
+    BenchApplication application;
     StderrUi ui;
     std::unique_ptr<fCompBynF> window;
     std::unique_ptr<PaintCounter> counter;
 
     explicit WindowFixture(const QStringList& files) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPointSize(9);
-        QApplication::setFont(font);
         window = std::make_unique<fCompBynF>(ui);
         window->show();
         window->openFromCommandLine(files);
         window->findChild<QAction*>(QStringLiteral("mnuSynchro"))->trigger();
         QApplication::processEvents();
         counter = std::make_unique<PaintCounter>(&window->grid());
-        app->installEventFilter(counter.get());
+        qApp->installEventFilter(counter.get());
     }
     // Delivers what the step left pending, the repaint of the changed cells among it.
     static void paint() { QApplication::processEvents(); }

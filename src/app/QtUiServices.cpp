@@ -1,5 +1,7 @@
 #include "QtUiServices.h"
 
+#include "FileLayer.h"
+
 #include "HelpViewer.h"
 
 #include <QApplication>
@@ -85,7 +87,7 @@ bool QtUiServices::chooseFile(FileDialogRequest& request, bool save) {
     if (dialog.exec() != QDialog::Accepted) return false;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty()) return false;
-    request.fileName = chosen.first();
+    request.fileName = FileLayer::recoverDialogName(chosen.first());
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "BlockDialog.h"
+#include "ComparedFiles.h"
 #include "fCompBynF.h"
 #include "frpLoad.h"
 #include "frpNew.h"
@@ -15,15 +16,14 @@ namespace {
 class BlockTransferCommands : public QObject {
 public:
     explicit BlockTransferCommands(fCompBynF& window) : QObject(&window), window_(window) {
-        connectAction("mnuSave", &BlockTransferCommands::mnuSave_Click);
-        connectAction("mnuLoad", &BlockTransferCommands::mnuLoad_Click);
-        connectAction("mnuNew", &BlockTransferCommands::mnuNew_Click);
+        connectAction(fCompBynF::Command::SaveBlock, &BlockTransferCommands::mnuSave_Click);
+        connectAction(fCompBynF::Command::LoadBlock, &BlockTransferCommands::mnuLoad_Click);
+        connectAction(fCompBynF::Command::NewFile, &BlockTransferCommands::mnuNew_Click);
     }
 
 private:
-    void connectAction(const char* name, void (BlockTransferCommands::*handler)()) {
-        if (auto* action = window_.findChild<QAction*>(QString::fromLatin1(name)))
-            connect(action, &QAction::triggered, this, handler);
+    void connectAction(fCompBynF::Command command, void (BlockTransferCommands::*handler)()) {
+        connect(window_.command(command), &QAction::triggered, this, handler);
     }
 
     void mnuSave_Click() {
@@ -48,9 +48,11 @@ private:
     // afresh, as "Обновить" does, since it may have grown. Pending cell edits are left as
     // they stand: a redraw would take their marks off the screen.
     void redrawIfLoaded(const QString& written) {
-        if (written.isEmpty() || window_.intShowFile < 1 || window_.changesPending()) return;
+        if (written.isEmpty()) return;
+        window_.comparedFiles().noteWritten(written);
+        if (window_.intShowFile < 1 || window_.changesPending()) return;
         if (BlockTransfer::sameFile(written, window_.inView().file.Path()))
-            window_.mnuRefresh_Click();
+            window_.rereadFileInView();
         else if (BlockTransfer::sameFile(written, window_.other().file.Path()))
             window_.subShowDate(window_.intShowFile);
     }

@@ -1,5 +1,6 @@
 #include "frpLoad.h"
 
+#include "ComparedFiles.h"
 #include "fCompBynF.h"
 #include "mdGetPathParametr.h"
 
@@ -55,7 +56,8 @@ void frpLoad::knOk_Click() {
         const BlockTransfer::Outcome outcome = BlockTransfer::subCopyFromFile(
             ui_, source, strPathTarget, target_, lngSizeTarget, start, progress, pace_);
         // A block that did not fit has left the file as it was: nothing to redraw.
-        if (outcome != BlockTransfer::Outcome::DoesNotFit && main_.intShowFile > 0)
-            main_.subShowDate(main_.intShowFile);
+        if (outcome == BlockTransfer::Outcome::DoesNotFit) return;
+        main_.comparedFiles().noteWritten(strPathTarget);
+        if (main_.intShowFile > 0) main_.subShowDate(main_.intShowFile);
     });
 }

@@ -2,19 +2,20 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 
 #include <fcntl.h>
 
-#include "BusyCursor.h"
 #include "ByteGrid.h"
+#include "DifferenceIndex.h"
 #include "FileLayer.h"
 #include "HexCell.h"
 #include "MismatchDock.h"
 #include "RunList.h"
-#include "RunScanner.h"
-#include "UiServices.h"
 #include "fCompBynF.h"
 
 namespace {
@@ -34,39 +35,91 @@ QString byteText(int byte) {
     return byte < 0 ? QStringLiteral("--") : QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
 }
 
+// How long a line about F6 stays in the status bar.
+constexpr int kNoticeMs = 8000;
+
+// F6 and Shift+F6: the next or previous run from the focused cell, or from the screen
+// start when no cell has the focus. The index answers at once from a complete list, and
+// otherwise searches on a worker while the window goes on; meanwhile a bar and "Стоп" (or
+// Esc) stand in the status bar.
+class RunStepper : public QObject {
+public:
+    explicit RunStepper(fCompBynF& window) : QObject(&window), window_(window), index_(window.differences()) {
+        searching_ = new QWidget(&window);
+        searching_->setObjectName(QStringLiteral("runSearch"));
+        auto* row = new QHBoxLayout(searching_);
+        row->setContentsMargins(0, 0, 0, 0);
+        bar_ = new QProgressBar(searching_);
+        bar_->setObjectName(QStringLiteral("runSearchProgress"));
+        bar_->setAccessibleName(QStringLiteral("Ход поиска несовпадения"));
+        bar_->setRange(0, 1000);
+        bar_->setTextVisible(false);
+        bar_->setMaximumWidth(160);
+        auto* stop = new QPushButton(QStringLiteral("Стоп"), searching_);
+        stop->setObjectName(QStringLiteral("runSearchStop"));
+        stop->setAutoDefault(false);
+        row->addWidget(bar_);
+        row->addWidget(stop);
+        window.statusBar()->addPermanentWidget(searching_);
+        searching_->hide();
+        // Esc stops the search; the action is live only while one runs.
+        escape_ = new QAction(&window);
+        escape_->setShortcut(Qt::Key_Escape);
+        escape_->setEnabled(false);
+        window.addAction(escape_);
+
+        connect(stop, &QPushButton::clicked, &index_, &DifferenceIndex::cancelSeek);
+        connect(escape_, &QAction::triggered, &index_, &DifferenceIndex::cancelSeek);
+        connect(&index_, &DifferenceIndex::seekProgress, this, [this](double done) {
+            showSearching(true);
+            bar_->setValue(int(done * 1000));
+        });
+        connect(&index_, &DifferenceIndex::runFound, this, &RunStepper::found);
+        connect(&index_, &DifferenceIndex::seekCancelled, this, [this] {
+            showSearching(false);
+            window_.statusBar()->showMessage(QStringLiteral("Поиск несовпадения остановлен."), kNoticeMs);
+        });
+    }
+
+    void step(bool forward) {
+        if (window_.loadedFileCount() < 2 || window_.changesPending() || window_.intShowFile == 0) return;
+        const int focused = window_.grid().focusedCell();
+        const std::int64_t start = window_.inView().screenStart;
+        // From the screen start a run that begins there is the next one.
+        const std::int64_t position = focused >= 0 ? start + focused : (forward ? start - 1 : start);
+        window_.statusBar()->clearMessage();
+        index_.seek(position, forward);
+    }
+
+private:
+    void showSearching(bool on) {
+        searching_->setVisible(on);
+        escape_->setEnabled(on);
+        if (!on) bar_->setValue(0);
+    }
+
+    void found(std::int64_t address, bool forward) {
+        showSearching(false);
+        if (address >= 0) {
+            window_.showInBothFiles(address);
+            return;
+        }
+        // Said where the user looks, with no box to close.
+        QString text = forward ? QStringLiteral("Больше несовпадений нет") : QStringLiteral("Раньше несовпадений нет");
+        const QString longer =
+            DifferenceText::longerFile(window_.FileAtributOne().Size(), window_.FileAtributTwo().Size());
+        if (!longer.isEmpty()) text += QStringLiteral(". ") + longer;
+        window_.statusBar()->showMessage(text + QLatin1Char('.'), kNoticeMs);
+    }
+
+    fCompBynF& window_;
+    DifferenceIndex& index_;
+    QWidget* searching_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    QAction* escape_ = nullptr;
+};
+
 }  // namespace
-
-void showInBothFiles(fCompBynF& window, std::int64_t address) {
-    if (window.loadedFileCount() < 2 || window.changesPending()) return;
-    auto* synchro = window.findChild<QAction*>(QStringLiteral("mnuSynchro"));
-    if (synchro && !synchro->isChecked()) window.mnuSynchro_Click();
-    window.subSearchAddr(address, 0);
-}
-
-void stepToRun(fCompBynF& window, MismatchDock* dock, bool forward) {
-    if (window.loadedFileCount() < 2 || window.changesPending() || window.intShowFile == 0) return;
-    const int focused = window.grid().focusedCell();
-    const std::int64_t start = window.inView().screenStart;
-    // From the screen start a run that begins there is the next one.
-    const std::int64_t position = focused >= 0 ? start + focused : (forward ? start - 1 : start);
-    std::int64_t target = RunList::kUnknown;
-    if (dock && dock->upToDate())
-        target = forward ? dock->runs().nextStart(position) : dock->runs().previousStart(position);
-    if (target == RunList::kUnknown) {
-        BusyCursor busy;
-        const RunScanner::FilePair files(window.FileAtributOne().Path(), window.FileAtributTwo().Path());
-        target = forward ? RunScanner::nextRunStart(files, position) : RunScanner::previousRunStart(files, position);
-    }
-    if (target >= 0) {
-        showInBothFiles(window, target);
-        return;
-    }
-    QString text = QStringLiteral("Больше несовпадений нет");
-    const QString longer =
-        DifferenceText::longerFile(window.FileAtributOne().Size(), window.FileAtributTwo().Size());
-    if (!longer.isEmpty()) text += QStringLiteral(".\n") + longer + QLatin1Char('.');
-    window.ui().message(QStringLiteral("Сообщение"), text, MessageIcon::Information, MessageButtons::Ok);
-}
 
 QString addressStatus(fCompBynF& window) {
     const int focused = window.grid().focusedCell();
@@ -84,15 +137,15 @@ MismatchDock* installDifferenceCommands(fCompBynF& window) {
     auto* dock = new MismatchDock(window);
     window.addDockWidget(Qt::RightDockWidgetArea, dock);
     dock->hide();
-    dock->onGoTo = [&window](std::int64_t address) { showInBothFiles(window, address); };
+    dock->onGoTo = [&window](std::int64_t address) { window.showInBothFiles(address); };
+    auto* stepper = new RunStepper(window);
 
-    const auto connect = [&window](const char* name, auto command) {
-        if (auto* action = window.findChild<QAction*>(QString::fromLatin1(name)))
-            QObject::connect(action, &QAction::triggered, &window, command);
+    const auto connect = [&window](fCompBynF::Command command, auto handler) {
+        QObject::connect(window.command(command), &QAction::triggered, &window, handler);
     };
-    connect("mnuMismatchList", [dock] { dock->showList(); });
-    connect("mnuNextMismatch", [&window, dock] { stepToRun(window, dock, true); });
-    connect("mnuPreviousMismatch", [&window, dock] { stepToRun(window, dock, false); });
+    connect(fCompBynF::Command::MismatchList, [dock] { dock->showList(); });
+    connect(fCompBynF::Command::NextMismatch, [stepper] { stepper->step(true); });
+    connect(fCompBynF::Command::PreviousMismatch, [stepper] { stepper->step(false); });
 
     // Where am I: the focused cell's address and both bytes, under the window.
     auto* status = new QLabel(&window);

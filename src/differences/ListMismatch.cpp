@@ -6,6 +6,7 @@
 #include "RunScanner.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -14,14 +15,22 @@ namespace {
 
 constexpr int kEqual = 0, kDiffer = 1, kTrouble = 2;
 
+// Paths go out as the bytes they came as, whatever they are.
 void complain(int errors, const QString& text) {
-    const QByteArray bytes = (QStringLiteral("bivex: ") + text + QLatin1Char('\n')).toLocal8Bit();
+    const QByteArray bytes = FileLayer::encodeName(QStringLiteral("bivex: ") + text + QLatin1Char('\n'));
     FileLayer::write(errors, bytes.constData(), bytes.size());
 }
 
 QString reason(int error) { return FileErrors::description(FileErrors::codeForErrno(-error), -error); }
 
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+// What became of an input that is no longer the file the scan opened.
+QString changedInput(const InputFile& input) {
+    const DiskStamp now = DiskStamp::ofPath(input.path());
+    const bool shorter = now.identity == input.opened().identity && now.size < input.size();
+    return QStringLiteral("«") + input.path() +
+           (shorter ? QStringLiteral("» стал короче во время сравнения: список неполон.")
+                    : QStringLiteral("» изменился во время сравнения: список может не соответствовать файлу."));
+}
 
 // Lines gathered and written a megabyte at a time.
 class Output {
@@ -72,20 +81,18 @@ std::size_t formatRun(char* line, std::int64_t address, std::int64_t length, int
 int runListMismatch(const QString& pathA, const QString& pathB, const QString& out, int errors) {
     const RunScanner::FilePair files(pathA, pathB);
     if (files.error() != 0) {
-        complain(errors, QStringLiteral("не удаётся прочитать «%1» (%2).").arg(files.failedPath(), reason(files.error())));
+        complain(errors, files.failure() + QLatin1Char('.'));
         return kTrouble;
     }
-    struct stat infoA {}, infoB {}, target {};
-    FileLayer::fstat(files.fdA(), infoA);
-    FileLayer::fstat(files.fdB(), infoB);
 
     const bool toStandardOutput = out.isEmpty() || out == QLatin1String("-");
     int fd = STDOUT_FILENO;
     if (!toStandardOutput) {
-        // Not through the file layer: a device such as /dev/null is a fine place for a list.
-        fd = ::open(out.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        // A device such as /dev/null or a pipe is a fine place for a list; nothing is
+        // emptied before it is known not to be an input.
+        fd = FileLayer::openOutput(out, O_WRONLY | O_CREAT, /*waitForReader=*/true);
         if (fd < 0) {
-            complain(errors, QStringLiteral("не удаётся записать «%1» (%2).").arg(out, reason(-errno)));
+            complain(errors, QStringLiteral("не удаётся записать «%1» (%2).").arg(out, reason(fd)));
             return kTrouble;
         }
     }
@@ -93,15 +100,17 @@ int runListMismatch(const QString& pathA, const QString& pathB, const QString& o
         int fd;
         bool own;
         ~CloseOnExit() {
-            if (own) ::close(fd);
+            if (own) FileLayer::close(fd);
         }
     } closer{fd, !toStandardOutput};
     // Emptying an input before it has been read would list differences that were never there.
-    if (::fstat(fd, &target) == 0 && S_ISREG(target.st_mode) && (sameFile(target, infoA) || sameFile(target, infoB))) {
+    const FileIdentity target = FileIdentity::ofDescriptor(fd);
+    if (target == files.a().opened().identity || target == files.b().opened().identity) {
         complain(errors, QStringLiteral("список не записывается в сравниваемый файл."));
         return kTrouble;
     }
-    if (!toStandardOutput && S_ISREG(target.st_mode) && ::ftruncate(fd, 0) != 0) {
+    struct stat info {};
+    if (!toStandardOutput && FileLayer::fstat(fd, info) == 0 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) != 0) {
         complain(errors, QStringLiteral("не удаётся записать «%1» (%2).").arg(out, reason(-errno)));
         return kTrouble;
     }
@@ -117,23 +126,33 @@ int runListMismatch(const QString& pathA, const QString& pathB, const QString& o
             written = output.line(line, formatRun(line, run.address, run.length, digits));
             return written;
         });
+    if (!written || !output.flush()) {
+        complain(errors, QStringLiteral("не удаётся записать список несовпадений."));
+        return kTrouble;
+    }
     if (result.failed) {
         complain(errors, QStringLiteral("ошибка чтения при сравнении «%1» и «%2».").arg(pathA, pathB));
         return kTrouble;
     }
-    // A file cut short while it was read is as long as it now is.
-    std::int64_t sizeA = files.sizeA(), sizeB = files.sizeB();
-    if (result.cutShort) {
-        FileLayer::fstat(files.fdA(), infoA);
-        FileLayer::fstat(files.fdB(), infoB);
-        sizeA = infoA.st_size;
-        sizeB = infoB.st_size;
-    }
-    const QByteArray longer = DifferenceText::longerFile(sizeA, sizeB).toUtf8();
-    if (written && !longer.isEmpty()) written = output.line((longer + '\n').constData(), std::size_t(longer.size() + 1));
-    if (!written || !output.flush()) {
-        complain(errors, QStringLiteral("не удаётся записать список несовпадений."));
+    // The lines written stay, but a list of files that changed under it is not theirs.
+    for (const InputFile* input : {&files.a(), &files.b()})
+        if (!input->unchangedOnDisk()) {
+            complain(errors, changedInput(*input));
+            return kTrouble;
+        }
+    if (result.cutShort) {  // and grown back since
+        complain(errors, QStringLiteral("файл стал короче во время сравнения: список неполон."));
         return kTrouble;
+    }
+    // Standard output holds the runs alone; which file is longer is said as cmp says it.
+    const std::int64_t sizeA = files.sizeA(), sizeB = files.sizeB();
+    if (sizeA != sizeB) {
+        QString longer = DifferenceText::longerFile(sizeA, sizeB);
+        longer[0] = longer[0].toLower();
+        complain(errors, QStringLiteral("конец файла «%1» после байта %2: %3.")
+                             .arg(sizeA < sizeB ? pathA : pathB)
+                             .arg(std::min(sizeA, sizeB))
+                             .arg(longer));
     }
     return runs == 0 && sizeA == sizeB ? kEqual : kDiffer;
 }

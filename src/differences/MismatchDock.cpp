@@ -13,78 +13,19 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <malloc.h>
-#include <sys/stat.h>
+#include <QApplication>
 
-#include <atomic>
 #include <cmath>
-#include <mutex>
 
-#include "FileLayer.h"
+#include "ByteGrid.h"
+#include "DifferenceIndex.h"
+#include "HexCell.h"
 #include "MismatchMap.h"
 #include "MismatchModel.h"
-#include "RunScanner.h"
 #include "fCompBynF.h"
 
-// What the worker hands over; the window takes it every few tens of milliseconds.
-struct MismatchDock::Shared {
-    std::mutex mutex;
-    std::vector<RunScanner::Run> fresh;  // found since the last hand-over, to keep
-    std::int64_t runCount = 0, differingBytes = 0, reached = 0;
-    std::vector<std::uint8_t> buckets;
-    bool done = false;
-    RunScanner::ScanResult result;
-    std::int64_t sizeA = 0, sizeB = 0;
-    std::atomic<bool> stop{false};
-};
-
-// The two files as the disk has them: another file, another size or a write since
-// (modification and change times) all tell that the list may no longer hold.
-struct MismatchDock::DiskState {
-    QString pathA, pathB;
-    struct Stamp {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = -1;
-        timespec modified{}, changed{};
-        bool operator==(const Stamp& o) const {
-            return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec &&
-                   modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec &&
-                   changed.tv_nsec == o.changed.tv_nsec;
-        }
-    } a, b;
-    bool valid = false;
-    bool operator==(const DiskState& o) const {
-        return valid && o.valid && pathA == o.pathA && pathB == o.pathB && a == o.a && b == o.b;
-    }
-};
-
-namespace {
-
-MismatchDock::DiskState::Stamp stampOf(const QString& path) {
-    MismatchDock::DiskState::Stamp stamp;
-    struct stat info {};
-    if (FileLayer::stat(path, info) != 0) return stamp;
-    stamp.device = info.st_dev;
-    stamp.inode = info.st_ino;
-    stamp.size = info.st_size;
-    stamp.modified = info.st_mtim;
-    stamp.changed = info.st_ctim;
-    return stamp;
-}
-
-// The worker: one pass over both files, handing runs over after every step.
-void scanFiles(const std::shared_ptr<MismatchDock::Shared>& shared, const QString& pathA, const QString& pathB);
-
-// The commands after which the bytes on disk may differ from the list.
-constexpr const char* kChangingCommands[] = {"mnuRec",   "mnuReplace",   "mnuFill",     "mnuLoad",
-                                             "mnuNew",   "mnuRefresh",   "mnuLoadFileA", "mnuLoadFileB",
-                                             "mnuDelFileB", "mnuDelAll"};
-
-}  // namespace
-
 MismatchDock::MismatchDock(fCompBynF& window)
-    : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), scanned_(std::make_unique<DiskState>()) {
+    : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), index_(window.differences()) {
     setObjectName(QStringLiteral("mismatchDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
@@ -115,7 +56,7 @@ MismatchDock::MismatchDock(fCompBynF& window)
     column->addLayout(controls);
 
     auto* lists = new QHBoxLayout;
-    model_ = new MismatchModel(runs_, this);
+    model_ = new MismatchModel(index_.runs(), this);
     table_ = new QTableView(body);
     table_->setObjectName(QStringLiteral("mismatchTable"));
     table_->setAccessibleName(QStringLiteral("Список несовпадений"));
@@ -143,56 +84,36 @@ MismatchDock::MismatchDock(fCompBynF& window)
     // Narrower than its columns if the user wants it so: the table then scrolls.
     setMinimumWidth(digit * 40);
 
-    drainTimer_ = new QTimer(this);
-    drainTimer_->setInterval(40);
-    connect(drainTimer_, &QTimer::timeout, this, &MismatchDock::drain);
-    connect(stop_, &QPushButton::clicked, this, &MismatchDock::stopScan);
-    connect(refresh_, &QPushButton::clicked, this, &MismatchDock::startScan);
-    connect(table_, &QTableView::activated, this, [this](const QModelIndex& index) {
-        if (index.row() < runs_.kept() && onGoTo) onGoTo(runs_.at(index.row()).address);
-    });
+    connect(stop_, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
+    connect(refresh_, &QPushButton::clicked, &index_, &DifferenceIndex::start);
+    connect(table_, &QTableView::activated, this, [this](const QModelIndex& index) { activateRow(index.row()); });
     mapStrip_->onJump = [this](std::int64_t address) {
         if (onGoTo) onGoTo(address);
     };
-    for (const char* name : kChangingCommands)
-        if (auto* action = window.findChild<QAction*>(QString::fromLatin1(name)))
-            connect(action, &QAction::triggered, this, &MismatchDock::markOutOfDate);
-    if (auto* record = window.findChild<QPushButton*>(QStringLiteral("knRecord")))
-        connect(record, &QPushButton::clicked, this, &MismatchDock::markOutOfDate);
-    connect(&window, &fCompBynF::screenShown, this, [this] {
-        checkFiles();
+    connect(&index_, &DifferenceIndex::changed, this, &MismatchDock::indexChanged);
+    // The row of the run under the focused cell stays selected, however the cell got there.
+    const auto follow = [this] {
+        if (window_.grid().focusedCell() >= 0 && window_.intShowFile != 0)
+            followAddress(window_.inView().screenStart + window_.grid().focusedCell());
+    };
+    connect(&window, &fCompBynF::screenShown, this, [this, follow] {
         refresh_->setEnabled(window_.loadedFileCount() == 2 && !window_.changesPending());
         mapStrip_->setScreen(window_.intShowFile != 0 ? window_.inView().screenStart : -1);
+        follow();
     });
-    showSummary();
+    connect(qApp, &QApplication::focusChanged, this, [follow](QWidget*, QWidget* now) {
+        if (qobject_cast<HexCell*>(now)) follow();
+    });
+    indexChanged();
 }
 
-MismatchDock::~MismatchDock() { joinWorker(); }
-
-void MismatchDock::joinWorker() {
-    if (!worker_.joinable()) return;
-    shared_->stop = true;
-    worker_.join();
-}
-
-MismatchDock::DiskState MismatchDock::diskState(fCompBynF& window) {
-    DiskState state;
-    if (window.loadedFileCount() < 2) return state;
-    state.pathA = window.FileAtributOne().Path();
-    state.pathB = window.FileAtributTwo().Path();
-    state.a = stampOf(state.pathA);
-    state.b = stampOf(state.pathB);
-    state.valid = state.a.size >= 0 && state.b.size >= 0;
-    return state;
-}
-
-bool MismatchDock::upToDate() const { return state_ == State::Complete && *scanned_ == diskState(window_); }
+MismatchDock::~MismatchDock() = default;
 
 void MismatchDock::showList() {
     if (isHidden() && !isFloating()) makeRoom();
     show();
     raise();
-    if (state_ != State::Scanning && !upToDate()) startScan();
+    if (index_.state() != DifferenceIndex::State::Scanning && !index_.upToDate()) index_.start();
     table_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -214,112 +135,58 @@ void MismatchDock::makeRoom() {
     QTimer::singleShot(0, this, [this, added] { window_.resizeDocks({this}, {added}, Qt::Horizontal); });
 }
 
-void MismatchDock::startScan() {
-    joinWorker();
-    runs_.clear();
-    *scanned_ = diskState(window_);
-    if (!scanned_->valid) {
-        state_ = State::OutOfDate;
-        model_->restart(0, 0);
-        showSummary();
-        return;
-    }
-    shared_ = std::make_shared<Shared>();
-    state_ = State::Scanning;
-    sizeA_ = scanned_->a.size;
-    sizeB_ = scanned_->b.size;
-    reached_ = 0;
-    map_.reset(std::min(sizeA_, sizeB_));
-    mapStrip_->setMap(map_);
-    bytes_ = std::make_shared<RunScanner::FilePair>(scanned_->pathA, scanned_->pathB);
-    model_->restart(sizeA_, sizeB_, bytes_);
-    table_->clearSpans();
-    worker_ = std::thread(scanFiles, shared_, scanned_->pathA, scanned_->pathB);
-    drainTimer_->start();
-    showSummary();
-}
-
-void MismatchDock::stopScan() {
-    if (state_ != State::Scanning) return;
-    joinWorker();
-    drain();
-}
-
-void MismatchDock::markOutOfDate() {
-    if (state_ == State::Empty) return;
-    joinWorker();
-    drainTimer_->stop();
-    state_ = State::OutOfDate;
-    // Rows that may no longer hold are not shown at all.
-    runs_.clear();
-    bytes_.reset();
-    model_->restart(0, 0);
-    table_->clearSpans();
-    map_.reset(0);
-    mapStrip_->setMap(map_);
-    showSummary();
-}
-
-void MismatchDock::checkFiles() {
-    if ((state_ == State::Scanning || state_ == State::Complete || state_ == State::Stopped) &&
-        !(*scanned_ == diskState(window_)))
-        markOutOfDate();
-}
-
-void MismatchDock::drain() {
-    if (!shared_) return;
-    std::vector<RunScanner::Run> fresh;
-    bool done = false;
-    RunScanner::ScanResult result;
-    {
-        std::lock_guard lock(shared_->mutex);
-        fresh.swap(shared_->fresh);
-        reached_ = shared_->reached;
-        map_.setBuckets(shared_->buckets.empty() ? map_.buckets() : shared_->buckets);
-        done = shared_->done;
-        result = shared_->result;
-        for (const RunScanner::Run& run : fresh) runs_.add(run);
-        // Runs past what the list keeps were only counted.
-        runs_.setTotals(shared_->runCount, shared_->differingBytes);
+void MismatchDock::indexChanged() {
+    using State = DifferenceIndex::State;
+    const State state = index_.state();
+    if (index_.generation() != shownState_) {
+        // Another list: its rows start afresh, their bytes read from the files it is of.
+        shownState_ = index_.generation();
+        model_->restart(index_.sizeA(), index_.sizeB(), index_.files());
+        table_->clearSpans();
     }
     model_->runsAdded();
-    mapStrip_->setMap(map_);
-    if (done) {
-        if (worker_.joinable()) worker_.join();
-        drainTimer_->stop();
-        // The batches handed over between the threads are freed now; give their pages back,
-        // so that the list costs what it keeps and no more.
-        malloc_trim(0);
-        if (result.failed)
-            state_ = State::Failed;
-        else if (result.stopped)
-            state_ = State::Stopped;
-        else {
-            state_ = State::Complete;
-            // A file cut short under the scan ends the list at its real end, and the list
-            // holds for the files as they are now.
-            if (result.cutShort) {
-                *scanned_ = diskState(window_);
-                sizeA_ = std::max<std::int64_t>(0, scanned_->a.size);
-                sizeB_ = std::max<std::int64_t>(0, scanned_->b.size);
-            }
-            model_->restart(sizeA_, sizeB_, bytes_);
-            model_->finish();
-            if (const int rows = model_->rowCount(); rows > runs_.kept())
-                table_->setSpan(rows - 1, 0, 1, MismatchModel::ColumnCount);
-        }
+    if (state == State::Complete && model_->rowCount() == index_.runs().kept()) {
+        model_->finish();
+        if (const int rows = model_->rowCount(); rows > index_.runs().kept())
+            table_->setSpan(rows - 1, 0, 1, MismatchModel::ColumnCount);
     }
+    mapStrip_->setMap(index_.map());
     showSummary();
+}
+
+void MismatchDock::activateRow(int row) {
+    const RunList& runs = index_.runs();
+    if (!onGoTo) return;
+    if (row < runs.kept()) {
+        onGoTo(runs.at(row).address);
+    } else if (index_.state() == DifferenceIndex::State::Complete && index_.sizeA() != index_.sizeB()) {
+        // The row of the longer file: its first byte beyond the shorter one.
+        onGoTo(std::min(index_.sizeA(), index_.sizeB()));
+    }
+}
+
+void MismatchDock::followAddress(std::int64_t address) {
+    const RunList& runs = index_.runs();
+    const std::int64_t row = runs.indexAt(address);
+    if (row < 0 || row >= model_->rowCount()) return;
+    const QModelIndex wanted = model_->index(int(row), 0);
+    if (table_->currentIndex().row() == wanted.row()) return;
+    table_->setCurrentIndex(wanted);
+    table_->scrollTo(wanted);
 }
 
 void MismatchDock::showSummary() {
     const QLocale russian(QLocale::Russian, QLocale::Russia);
+    using State = DifferenceIndex::State;
+    const RunList& runs_ = index_.runs();
+    const std::int64_t sizeA_ = index_.sizeA(), sizeB_ = index_.sizeB(), reached_ = index_.reached();
     const std::int64_t common = std::min(sizeA_, sizeB_);
     const auto number = [&](std::int64_t n) { return russian.toString(qlonglong(n)); };
     QString text;
     const QString counts = QStringLiteral("участков: %1, различающихся байтов: %2")
                                .arg(number(runs_.runCount()), number(runs_.differingBytes()));
-    switch (state_) {
+    const State state = index_.state();
+    switch (state) {
     case State::Empty:
         text = QStringLiteral("Список ещё не составлен.");
         break;
@@ -355,50 +222,12 @@ void MismatchDock::showSummary() {
     }
     summary_->setText(text);
     summary_->setAccessibleName(text);
-    const bool scanning = state_ == State::Scanning;
+    const bool scanning = state == State::Scanning;
     bar_->setVisible(scanning);
     stop_->setVisible(scanning);
     refresh_->setVisible(!scanning);
     refresh_->setEnabled(window_.loadedFileCount() == 2 && !window_.changesPending());
     const std::int64_t total = std::min(sizeA_, sizeB_);
     bar_->setValue(total > 0 ? int(__int128(reached_) * 1000 / total) : 0);
-    table_->setEnabled(state_ != State::OutOfDate);
+    table_->setEnabled(state != State::OutOfDate);
 }
-
-namespace {
-
-void scanFiles(const std::shared_ptr<MismatchDock::Shared>& shared, const QString& pathA, const QString& pathB) {
-    const RunScanner::FilePair files(pathA, pathB);
-    RunMap map;
-    map.reset(files.commonSize());
-    std::vector<RunScanner::Run> found;
-    std::int64_t runCount = 0, differingBytes = 0;
-    auto handOver = [&](std::int64_t reached) {
-        std::lock_guard lock(shared->mutex);
-        shared->fresh.insert(shared->fresh.end(), found.begin(), found.end());
-        found.clear();
-        shared->runCount = runCount;
-        shared->differingBytes = differingBytes;
-        shared->reached = reached;
-        shared->buckets = map.buckets();
-    };
-    const RunScanner::ScanResult result = RunScanner::scanRuns(
-        files, 0, files.commonSize(),
-        [&](const RunScanner::Run& run) {
-            if (runCount < RunList::kKeptRuns) found.push_back(run);
-            ++runCount;
-            differingBytes += run.length;
-            map.mark(run.address, run.length);
-            return true;
-        },
-        [&](std::int64_t reached) {
-            handOver(reached);
-            return !shared->stop.load();
-        });
-    handOver(result.reached);
-    std::lock_guard lock(shared->mutex);
-    shared->result = result;
-    shared->done = true;
-}
-
-}  // namespace

@@ -24,10 +24,7 @@ namespace {
 
 const QString kCancelName = QStringLiteral("Dump");
 
-bool dosView(fCompBynF& window) {
-    auto* dos = window.findChild<QAction*>(QStringLiteral("mnuDOS"));
-    return dos && dos->isChecked();
-}
+bool dosView(fCompBynF& window) { return window.dosView(); }
 
 // Both slots: a dump into either would empty a file the window shows or compares.
 QStringList loadedPaths(fCompBynF& window) {
@@ -61,7 +58,7 @@ void refuseLoadedFile(fCompBynF& window) {
 class PrintingProgress {
 public:
     explicit PrintingProgress(fCompBynF& window, std::int64_t maximum)
-        : window_(window), caption_(window.findChild<QLabel*>(QStringLiteral("lbProgressBar"))) {
+        : window_(window), caption_(window.progressCaption()) {
         if (caption_) {
             caption_->setText(QStringLiteral("Печать"));
             caption_->repaint();
@@ -94,13 +91,12 @@ private:
 }  // namespace
 
 void installDumpCommands(fCompBynF& window) {
-    const auto connect = [&window](const char* name, void (*command)(fCompBynF&)) {
-        if (auto* action = window.findChild<QAction*>(QString::fromLatin1(name)))
-            QObject::connect(action, &QAction::triggered, &window, [&window, command] { command(window); });
+    const auto connect = [&window](fCompBynF::Command id, void (*command)(fCompBynF&)) {
+        QObject::connect(window.command(id), &QAction::triggered, &window, [&window, command] { command(window); });
     };
-    connect("mnuSaveBlock", subSaveBlock);
-    connect("mnuSaveFile", subSaveFile);
-    connect("mnuSaveNoByt", subSaveIncompatible);
+    connect(fCompBynF::Command::DumpScreen, subSaveBlock);
+    connect(fCompBynF::Command::DumpFile, subSaveFile);
+    connect(fCompBynF::Command::DumpMismatch, subSaveIncompatible);
 }
 
 bool funFileCap(fCompBynF& window, Kind kind, DumpFile& target) {

@@ -25,3 +25,22 @@ struct FileIdentity {
     static FileIdentity ofPath(const QString& path);
     static FileIdentity ofDescriptor(int fd);
 };
+
+// A file as the disk has it at one moment: which file, how long, when last written or
+// changed. Another stamp later means the bytes read before may no longer hold.
+struct DiskStamp {
+    FileIdentity identity;
+    std::int64_t size = -1;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+
+    bool known() const { return identity.known; }
+    bool operator==(const DiskStamp& other) const {
+        return identity == other.identity && size == other.size && modifiedNs == other.modifiedNs &&
+               changedNs == other.changedNs;
+    }
+    bool operator!=(const DiskStamp& other) const { return !(*this == other); }
+
+    static DiskStamp ofPath(const QString& path);
+    static DiskStamp ofDescriptor(int fd);
+};

@@ -3,6 +3,7 @@
 
 #include <QDir>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -127,6 +128,37 @@ QByteArray encodeName(const QString& name) {
     }
     out += QStringView(name).mid(plain).toUtf8();
     return out;
+}
+
+QString nameFromUrl(const QUrl& url) {
+    if (!url.isLocalFile()) return {};
+    return decodeName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+}
+
+QString recoverDialogName(const QString& path) {
+    constexpr QChar kReplacement(0xFFFD);
+    if (!path.contains(kReplacement)) return path;
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QString recovered;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        QString part = parts[i];
+        if (part.contains(kReplacement)) {
+            const QByteArray folder = encodeName(recovered.isEmpty() && i > 0 ? QStringLiteral("/") : recovered);
+            if (DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.constData())) {
+                int matches = 0;
+                QString match;
+                while (const dirent* entry = ::readdir(dir))
+                    if (QString::fromUtf8(entry->d_name) == part) {
+                        ++matches;
+                        match = decodeName(QByteArray(entry->d_name));
+                    }
+                ::closedir(dir);
+                if (matches == 1) part = match;
+            }
+        }
+        recovered += (i > 0 ? QStringLiteral("/") : QString()) + part;
+    }
+    return recovered;
 }
 
 QString absolutePath(const QString& path) {

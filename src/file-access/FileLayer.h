@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 #include <sys/stat.h>
 #include <cerrno>
@@ -19,6 +20,12 @@ namespace FileLayer {
 // passes here.
 QString decodeName(const QByteArray& name);
 QByteArray encodeName(const QString& name);
+// The local file a dropped or pasted URL names, its percent-encoded bytes taken as they are.
+QString nameFromUrl(const QUrl& url);
+// A path read back from a toolkit file dialog, which shows names that are not UTF-8 with
+// U+FFFD in place of their odd bytes: each such component is given back its real bytes
+// when exactly one entry of its folder reads that way. Other paths come back unchanged.
+QString recoverDialogName(const QString& path);
 // `path` made absolute against the working folder, "." and ".." resolved as text.
 QString absolutePath(const QString& path);
 

@@ -21,6 +21,8 @@
 
 #include <algorithm>
 
+#include "ComparedFiles.h"
+#include "DifferenceIndex.h"
 #include "ByteGrid.h"
 #include "GridColors.h"
 #include "HexCell.h"
@@ -55,7 +57,11 @@ CommandSet CommandSet::without(const CommandSet& other) const {
     return rest;
 }
 
-fCompBynF::fCompBynF(UiServices& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
+fCompBynF::fCompBynF(UiServices& ui, QWidget* parent)
+    : QMainWindow(parent),
+      ui_(ui),
+      comparedFiles_(std::make_unique<ComparedFiles>()),
+      differences_(std::make_unique<DifferenceIndex>(*comparedFiles_)) {
     setObjectName(QStringLiteral("fCompBynF"));
     setAcceptDrops(true);
     followApplicationPalette();
@@ -410,6 +416,32 @@ fCompBynF::FileSlot fCompBynF::slot(int number) {
 
 fCompBynF::FileSlot fCompBynF::shorter() {
     return slot(fileOne_->Size() < fileTwo_->Size() ? 1 : 2);
+}
+
+QAction* fCompBynF::command(Command command) const {
+    switch (command) {
+    case Command::Search: return mnuSearch;
+    case Command::MismatchSearch: return mnuChSearch;
+    case Command::Replace: return mnuReplace;
+    case Command::Fill: return mnuFill;
+    case Command::SaveBlock: return mnuSave;
+    case Command::LoadBlock: return mnuLoad;
+    case Command::NewFile: return mnuNew;
+    case Command::DumpScreen: return mnuSaveBlock;
+    case Command::DumpFile: return mnuSaveFile;
+    case Command::DumpMismatch: return mnuSaveNoByt;
+    case Command::MismatchList: return mnuMismatchList;
+    case Command::NextMismatch: return mnuNextMismatch;
+    case Command::PreviousMismatch: return mnuPreviousMismatch;
+    }
+    return nullptr;
+}
+
+bool fCompBynF::dosView() const { return mnuDOS->isChecked(); }
+
+void fCompBynF::noteLoadedFiles() {
+    comparedFiles_->setPath(ComparedFiles::A, fileOne_->Path());
+    comparedFiles_->setPath(ComparedFiles::B, fileTwo_->Path());
 }
 
 void fCompBynF::Form_Load() {

@@ -22,6 +22,8 @@ class QRadioButton;
 class QFrame;
 class QButtonGroup;
 class ByteGrid;
+class ComparedFiles;
+class DifferenceIndex;
 class ProgressBarAdapter;
 class UiServices;
 class frpAdress;
@@ -82,6 +84,10 @@ public:
     std::unique_ptr<mRWFile> FileTextRW;
     int intShowFile = 0;  // 0 none, 1 file A, 2 file B
     UiServices& ui() { return ui_; }
+    // The two files as compared: whoever writes into a file tells it, and results about
+    // their bytes (the list of differences) listen to it.
+    ComparedFiles& comparedFiles() { return *comparedFiles_; }
+    DifferenceIndex& differences() { return *differences_; }
 
     // ---- Public operations ----
     // Puts file A (1) or file B (any other value) in view and redraws everything.
@@ -90,6 +96,13 @@ public:
     // focusing its cell; may lower AdresSearch under synchronised paging.
     void subSearchAddr(std::int64_t& AdresSearch, int TypeSearch);
     static std::int64_t funScreenAdres(std::int64_t address);
+    // Reads the size, date and attributes of the file in view again and redraws, as
+    // "Обновить" does: another program, or a block written into it, may have changed it.
+    void rereadFileInView();
+    // Synchronised paging on and the screen holding `address` in both files, its cell
+    // focused; an address beyond the shorter file is shown in the longer one. Nothing while
+    // edits wait to be recorded.
+    void showInBothFiles(std::int64_t address);
     // "Указанный Вами адрес/блок не существует." (block when TypeSearch is not 0).
     void reportMissingAddress(int TypeSearch);
 
@@ -106,6 +119,28 @@ public:
 
     // Dialogs that keep a continued search; the go-to dialog and "Закрыть Всё" discard them.
     void discardSearchDialogs();
+
+    // The menu commands that other parts of the program carry out: they connect to the
+    // action's trigger; the window keeps its caption, shortcut and enabled state.
+    enum class Command {
+        Search,            // Найти байт
+        MismatchSearch,    // Найти несовпадения
+        Replace,           // Заменить
+        Fill,              // Заполнить
+        SaveBlock,         // Сохранить блок
+        LoadBlock,         // Загрузить из ...
+        NewFile,           // Создать файл
+        DumpScreen,        // Сохранить как ... → Блок
+        DumpFile,          // Сохранить как ... → Файл
+        DumpMismatch,      // Сохранить как ... → Несовпадения
+        MismatchList,      // Список несовпадений
+        NextMismatch,      // F6
+        PreviousMismatch,  // Shift+F6
+    };
+    QAction* command(Command command) const;
+    bool dosView() const;
+    // The caption beside the window's progress bar ("Позиция:" while nothing runs).
+    QLabel* progressCaption() const { return lbProgressBar; }
 
     // ---- Read-only view of the private state, for tests and dialogs ----
     int loadedFileCount() const { return intLoadFile; }
@@ -210,9 +245,14 @@ private:
     bool writePermission() const;
 
 
+    // Tells the compared files which files the slots hold now (a redraw looks at the disk).
+    void noteLoadedFiles();
+
     UiServices& ui_;
     std::unique_ptr<mRWByt> fileOne_;
     std::unique_ptr<mRWByt> fileTwo_;
+    std::unique_ptr<ComparedFiles> comparedFiles_;
+    std::unique_ptr<DifferenceIndex> differences_;
     QString programFolder_;
 
     // private state

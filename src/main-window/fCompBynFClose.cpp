@@ -55,6 +55,7 @@ void fCompBynF::mnuDelAll_Click() {
     subChangeMenu(false);
     fileOne_->Path(QString());
     fileTwo_->Path(QString());
+    noteLoadedFiles();
     progress->setValue(0);
     mnuSynchro->setChecked(false);
     mnuEdit->setChecked(false);

@@ -65,6 +65,15 @@ void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
     subShowDate(intShowFile);
 }
 
+void fCompBynF::showInBothFiles(std::int64_t address) {
+    if (intLoadFile < 2 || bolChange) return;
+    if (!mnuSynchro->isChecked()) mnuSynchro_Click();
+    // Paging together ends with the shorter file; the bytes beyond it are the longer one's.
+    const FileSlot longer = slot(shorter().number == 1 ? 2 : 1);
+    if (address >= shorter().file.Size() && intShowFile != longer.number) subShowDate(longer.number);
+    subSearchAddr(address, 0);
+}
+
 void fCompBynF::reportMissingAddress(int TypeSearch) {
     ui_.message(QStringLiteral("Ошибка"),
                 TypeSearch != 0 ? QStringLiteral("Указанный Вами блок не существует.")

@@ -154,7 +154,7 @@ QStringList droppedFiles(const QMimeData* data) {
     if (!data->hasUrls()) return {};
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile()) return {};
-        paths << url.toLocalFile();
+        paths << FileLayer::nameFromUrl(url);
     }
     return paths.size() <= 2 ? paths : QStringList();
 }

@@ -7,6 +7,7 @@
 
 #include "AddressText.h"
 #include "ByteGrid.h"
+#include "ComparedFiles.h"
 #include "HexCell.h"
 #include "UiServices.h"
 #include "WindowRules.h"
@@ -16,6 +17,8 @@ using namespace GridGeometry;
 void fCompBynF::knRecord_Click() {
     const RecordResult result = subRwcordByt();
     if (result == RecordResult::Refused) return;  // the edits stay, to be cancelled
+    // Written, or written in part before a failure.
+    comparedFiles_->noteWritten(inView().file.Path());
     endEditing();
     // After a reported failure the redraw would only say the same again.
     mRWByt& file = inView().file;

@@ -52,6 +52,7 @@ void fCompBynF::showReadOnlyIndicator(const mRWByt& file) {
 }
 
 void fCompBynF::subShowDate(int NumberFile) {
+    noteLoadedFiles();
     const FileSlot shown = slot(NumberFile);
     // The read-only mark follows file A before the drawing and file B after it.
     if (shown.number == 1) showReadOnlyIndicator(shown.file);
@@ -176,7 +177,9 @@ void fCompBynF::mnuDOS_Click() {
     if (intLoadFile != 0) subShowDate(intShowFile);
 }
 
-void fCompBynF::mnuRefresh_Click() {
+void fCompBynF::mnuRefresh_Click() { rereadFileInView(); }
+
+void fCompBynF::rereadFileInView() {
     if (intShowFile < 1) return;
     // The file may have been changed by another program: its size, date and attributes
     // are read again, as when it was opened, so a new end can be reached.

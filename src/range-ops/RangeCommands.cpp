@@ -17,10 +17,10 @@ namespace {
 class RangeCommands : public QObject {
 public:
     explicit RangeCommands(fCompBynF& window) : QObject(&window), window_(window) {
-        connectAction("mnuSearch", &RangeCommands::mnuSearch_Click);
-        connectAction("mnuChSearch", &RangeCommands::mnuChSearch_Click);
-        connectAction("mnuReplace", &RangeCommands::mnuReplace_Click);
-        connectAction("mnuFill", &RangeCommands::mnuFill_Click);
+        connectAction(fCompBynF::Command::Search, &RangeCommands::mnuSearch_Click);
+        connectAction(fCompBynF::Command::MismatchSearch, &RangeCommands::mnuChSearch_Click);
+        connectAction(fCompBynF::Command::Replace, &RangeCommands::mnuReplace_Click);
+        connectAction(fCompBynF::Command::Fill, &RangeCommands::mnuFill_Click);
         connect(&window_, &fCompBynF::searchDialogsDiscarded, this, [this] {
             discard(chSearch_);
             discard(search_);
@@ -28,9 +28,8 @@ public:
     }
 
 private:
-    void connectAction(const char* name, void (RangeCommands::*handler)()) {
-        if (auto* action = window_.findChild<QAction*>(QString::fromLatin1(name)))
-            connect(action, &QAction::triggered, this, handler);
+    void connectAction(fCompBynF::Command command, void (RangeCommands::*handler)()) {
+        connect(window_.command(command), &QAction::triggered, this, handler);
     }
 
     template <typename Dialog>

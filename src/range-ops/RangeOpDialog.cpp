@@ -4,6 +4,7 @@
 
 #include "AddressText.h"
 #include "ProgressBarAdapter.h"
+#include "ComparedFiles.h"
 #include "fCompBynF.h"
 
 RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& caption, QWidget* parent)
@@ -31,6 +32,8 @@ RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& 
 RangeOpDialog::~RangeOpDialog() = default;
 
 mRWByt& RangeOpDialog::fileInView() { return main_.inView().file; }
+
+void RangeOpDialog::noteWritten() { main_.comparedFiles().noteWritten(fileInView().Path()); }
 
 QLabel* RangeOpDialog::addLabel(const char* name, const QString& caption, int left, int top, int width) {
     auto* label = new QLabel(caption, this);

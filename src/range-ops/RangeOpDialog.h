@@ -36,6 +36,8 @@ public:
 
 protected:
     mRWByt& fileInView();
+    // After a loop that wrote, or may have written, into the file in view.
+    void noteWritten();
     // The label of a field, right of `left` twips, on the row whose field's top is `top`.
     QLabel* addLabel(const char* name, const QString& caption, int left, int top, int width);
     // The address fields at `left`, on the first two rows.

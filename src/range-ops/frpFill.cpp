@@ -33,6 +33,7 @@ void frpFill::knOk_Click() {
     if (check == RangeCheck::Ok) {
         BusyCursor busy;
         RangeScanners::fillBytes(fileInView(), state_.curAdresStart, state_.curAdresEnd, state_.bytValue);
+        noteWritten();
     }
     discard();
     handBack(state_.curAdresStart);

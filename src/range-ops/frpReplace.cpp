@@ -42,6 +42,7 @@ void frpReplace::knOk_Click() {
         BusyCursor busy;
         RangeScanners::replaceBytes(fileInView(), state_.curAdresStart, state_.curAdresEnd, state_.bytValue,
                                     state_.bytNew);
+        noteWritten();
     }
     discard();
     handBack(state_.curAdresStart);

@@ -58,6 +58,7 @@ TEST(CommandLine, ParsesFilesOptionsAndRefusals) {
         {"--dos a.bin", Action::Refuse, "", "", "«--dos» задаётся только вместе с «--dump» или «--dump-mismatch»."},
         // The list of differences without a window.
         {"--list-mismatch a.bin b.bin", Action::ListMismatch, "a.bin b.bin", "", ""},
+        {"--list-mismatch a.bin b.bin list.txt", Action::ListMismatch, "a.bin b.bin list.txt", "", ""},
         {"--list-mismatch a.bin", Action::Refuse, "", "", "«--list-mismatch» ждёт имена ФАЙЛ_А ФАЙЛ_В [ВЫХОД]."},
     };
     for (const auto& row : rows) {

@@ -3,15 +3,21 @@
 #include <QHeaderView>
 #include <QTableView>
 
+#include <QStatusBar>
+
 #include "BlockTransferCommands.h"
 #include "DifferenceCommands.h"
+#include "DifferenceIndex.h"
 #include "MainWindowHarness.h"
 #include "MismatchDock.h"
 #include "RangeCommands.h"
 #include "frpFill.h"
 #include "frpLoad.h"
 #include "frpNew.h"
+#include "BlockDialog.h"
+#include "RangeFields.h"
 #include "frpReplace.h"
+#include "frpSave.h"
 
 namespace {
 
@@ -36,16 +42,30 @@ protected:
         view(1);
         ui.clear();
     }
+    DifferenceIndex& index() const { return window->differences(); }
     void makeList() {
         trigger("mnuMismatchList");
-        for (int i = 0; i < 500 && dock->state() == MismatchDock::State::Scanning; ++i) QTest::qWait(10);
-        ASSERT_EQ(dock->state(), MismatchDock::State::Complete);
+        for (int i = 0; i < 500 && index().state() == DifferenceIndex::State::Scanning; ++i) QTest::qWait(10);
+        ASSERT_EQ(index().state(), DifferenceIndex::State::Complete);
+    }
+    // F6 or Shift+F6, and the answer, which may come from a worker.
+    void step(bool forward) {
+        pressKey(Qt::Key_F6, forward ? Qt::NoModifier : Qt::ShiftModifier);
+        for (int i = 0; i < 500 && index().seeking(); ++i) QTest::qWait(5);
+        ASSERT_FALSE(index().seeking());
     }
     QTableView* table() const { return child<QTableView>("mismatchTable"); }
     QString row(int r) const {
         QStringList cells;
         for (int c = 0; c < table()->model()->columnCount(); ++c) cells << table()->model()->index(r, c).data().toString();
         return cells.join(QLatin1Char('|'));
+    }
+    // Types into a field as the user would after moving to it.
+    static void enter(QLineEdit* field, const QString& text) {
+        field->setFocus(Qt::TabFocusReason);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, text);
     }
     std::int64_t focusedAddress() const { return window->inView().screenStart + focusedCell(); }
 
@@ -84,45 +104,74 @@ TEST_F(DifferencesWindow, TheListShowsEveryRunTheLongerFileAndASummary) {
     EXPECT_EQ(child("mismatchMap")->accessibleDescription(), QStringLiteral("Несовпадения: 0 %, 83–84 %, 99 %. Экран: 0 %."));
 }
 
-TEST_F(DifferencesWindow, EveryCommandThatMayChangeBytesMarksTheListOutOfDate) {
+TEST_F(DifferencesWindow, TheListGoesOutOfDateOnWritesAndOnlyOnWrites) {
     struct Case {
         const char* name;
         std::function<void()> command;
+        bool writes;
     };
     const std::vector<Case> cases = {
         {"Запись", [this] {
-             trigger("mnuEdit");
              editCell(5, QStringLiteral("AA"));
              QTest::mouseClick(button("knRecord"), Qt::LeftButton);
-         }},
-        {"Заменить", [this] { play<frpReplace>("mnuReplace", [](frpReplace&) {}); }},
-        {"Заполнить", [this] { play<frpFill>("mnuFill", [](frpFill&) {}); }},
-        {"Загрузить блок", [this] { play<frpLoad>("mnuLoad", [](frpLoad&) {}); }},
-        {"Создать файл", [this] { play<frpNew>("mnuNew", [](frpNew&) {}); }},
-        {"Обновить", [this] { trigger("mnuRefresh"); }},
-        {"Закрыть файл В", [this] { trigger("mnuDelFileB"); }},
-        {"Открыть файла B", [this] { openB(pathA); }},
+         }, true},
+        {"Заменить", [this] { play<frpReplace>("mnuReplace", [](frpReplace& d) {
+             enter(d.plByt, QStringLiteral("00"));
+             enter(d.plBytD, QStringLiteral("01"));
+             QTest::mouseClick(d.knOk, Qt::LeftButton);
+         }); }, true},
+        {"Заполнить", [this] { play<frpFill>("mnuFill", [](frpFill& d) {
+             enter(d.plByt, QStringLiteral("07"));
+             QTest::mouseClick(d.knOk, Qt::LeftButton);
+         }); }, true},
+        {"Загрузить блок", [this] { play<frpLoad>("mnuLoad", [this](frpLoad& d) {
+             ui.answerNextOpen(dir.write(QStringLiteral("block.bin"), QByteArray(16, 'q')));
+             QTest::mouseClick(d.bnSelect, Qt::LeftButton);
+             enter(d.plAddresO, QStringLiteral("0"));
+             QTest::mouseClick(d.knOk, Qt::LeftButton);
+         }); }, true},
+        {"Сохранить блок into file B", [this] { play<frpSave>("mnuSave", [this](frpSave& d) {
+             ui.answerNextSave(pathB);
+             QTest::mouseClick(d.bnSelect, Qt::LeftButton);
+             enter(d.plAddresO, QStringLiteral("0"));
+             enter(d.plAddresT, QStringLiteral("10"));
+             QTest::mouseClick(d.knOk, Qt::LeftButton);
+         }); }, true},
+        {"Закрыть файл В", [this] { trigger("mnuDelFileB"); }, true},
         // Another program writes; the next redraw finds it.
         {"a write from outside", [this] {
              QFile f(pathB);
              ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-             f.seek(600);
-             f.write("\x01\x02", 2);
+             f.resize(4000);
              f.close();
              pressKey(Qt::Key_PageDown);
-         }},
+         }, true},
+        // Commands that write nothing leave a finished list as it is.
+        {"Обновить", [this] { trigger("mnuRefresh"); }, false},
+        {"Открыть файла B refused: B is open", [this] { openB(pathA); }, false},
+        {"Заменить cancelled", [this] { play<frpReplace>("mnuReplace", [](frpReplace& d) {
+             QTest::mouseClick(d.knCancel, Qt::LeftButton);
+         }); }, false},
+        {"Сохранить блок into a new file", [this] { play<frpSave>("mnuSave", [this](frpSave& d) {
+             ui.answerNextSave(dir.path(QStringLiteral("new.bin")));
+             QTest::mouseClick(d.bnSelect, Qt::LeftButton);
+             enter(d.plAddresO, QStringLiteral("0"));
+             enter(d.plAddresT, QStringLiteral("10"));
+             QTest::mouseClick(d.knOk, Qt::LeftButton);
+         }); }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetUp();
         openPair(4096, {{100, 4}});
-        if (std::string(c.name) != "Запись") trigger("mnuEdit");  // the write commands need it
+        trigger("mnuEdit");  // the write commands need it
         makeList();
         focusCell(0);
         c.command();
         QApplication::processEvents();
-        EXPECT_EQ(dock->state(), MismatchDock::State::OutOfDate);
-        EXPECT_EQ(table()->model()->rowCount(), 0) << "no row that may no longer hold";
+        if (!c.writes) EXPECT_TRUE(ui.messages.size() <= 1) << ui.messageTexts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(index().state(), c.writes ? DifferenceIndex::State::OutOfDate : DifferenceIndex::State::Complete);
+        EXPECT_EQ(table()->model()->rowCount(), c.writes ? 0 : 1) << "no row that may no longer hold";
         EXPECT_TRUE(button("mismatchRefresh")->isVisible());
     }
 }
@@ -150,26 +199,47 @@ TEST_F(DifferencesWindow, F6AndShiftF6WalkTheRunsWithAndWithoutTheList) {
         focusCell(0);  // on the first run
         std::vector<std::int64_t> visited;
         for (int i = 0; i < 2; ++i) {
-            pressKey(Qt::Key_F6);
+            step(true);
             visited.push_back(focusedAddress());
         }
         EXPECT_EQ(visited, (std::vector<std::int64_t>{1024 * 1024 - 1, 3 * 1024 * 1024 - 1}));
+        if (withList) EXPECT_EQ(table()->currentIndex().row(), 2) << "the list follows";
+        step(true);  // past the last run: said in the status line, no box
         EXPECT_TRUE(ui.messages.empty());
-        pressKey(Qt::Key_F6);  // past the last run
-        EXPECT_TRUE(shownOnce(QStringLiteral("Сообщение"), QStringLiteral("Больше несовпадений нет.\nФайл В длиннее на 3 байта."),
-                              MessageIcon::Information));
+        EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Больше несовпадений нет. Файл В длиннее на 3 байта."));
         EXPECT_EQ(focusedAddress(), 3 * 1024 * 1024 - 1);
-        ui.clear();
         visited.clear();
         for (int i = 0; i < 2; ++i) {
-            pressKey(Qt::Key_F6, Qt::ShiftModifier);
+            step(false);
             visited.push_back(focusedAddress());
         }
         EXPECT_EQ(visited, (std::vector<std::int64_t>{1024 * 1024 - 1, 0}));
-        pressKey(Qt::Key_F6, Qt::ShiftModifier);  // before the first run
-        EXPECT_EQ(ui.messages.size(), 1u);
+        if (withList) EXPECT_EQ(table()->currentIndex().row(), 0);
+        step(false);  // before the first run
+        EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(QStringLiteral("Раньше несовпадений нет")));
         EXPECT_EQ(focusedAddress(), 0);
+        EXPECT_TRUE(ui.messages.empty());
     }
+}
+
+TEST_F(DifferencesWindow, F6FromTheScreenStartAndTheTailRowOfTheLongerFile) {
+    openPair(4096, {{512, 2}, {1000, 1}}, 5);
+    makeList();
+    // No cell focused: a run that begins at the screen start is the next one.
+    window->subShowDate(1);
+    std::int64_t at = 512;
+    window->subSearchAddr(at, 1);
+    window->setFocus();
+    QApplication::processEvents();
+    ASSERT_LT(focusedCell(), 0);
+    step(true);
+    EXPECT_EQ(focusedAddress(), 512);
+    // Enter on the row of the longer file shows its first byte beyond the shorter one.
+    table()->setFocus();
+    table()->setCurrentIndex(table()->model()->index(2, 0));
+    QTest::keyClick(table(), Qt::Key_Return);
+    EXPECT_EQ(window->intShowFile, 2);
+    EXPECT_EQ(focusedAddress(), 4096);
 }
 
 TEST_F(DifferencesWindow, StopEndsTheScanAndTheWindowAnswersMeanwhile) {
@@ -180,12 +250,13 @@ TEST_F(DifferencesWindow, StopEndsTheScanAndTheWindowAnswersMeanwhile) {
     openB(pathB);
     ui.clear();
     trigger("mnuMismatchList");
-    ASSERT_EQ(dock->state(), MismatchDock::State::Scanning);
+    ASSERT_EQ(index().state(), DifferenceIndex::State::Scanning);
     EXPECT_TRUE(button("mismatchStop")->isVisible());
     pressKey(Qt::Key_PageDown);  // the window pages while the scan runs
     EXPECT_EQ(window->screenStartOne(), 256);
     QTest::mouseClick(button("mismatchStop"), Qt::LeftButton);
-    EXPECT_EQ(dock->state(), MismatchDock::State::Stopped);
+    EXPECT_EQ(index().state(), DifferenceIndex::State::Stopped);
+    EXPECT_FALSE(index().upToDate()) << "a stopped list is not a complete one";
     EXPECT_TRUE(label("mismatchSummary").startsWith(QStringLiteral("Остановлено на адресе ")));
 }
 

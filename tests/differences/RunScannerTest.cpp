@@ -12,10 +12,13 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <thread>
 
+#include "FileFaults.h"
+#include "FileLayer.h"
 #include "MappedBytes.h"
 #include "TempDir.h"
 
@@ -174,7 +177,8 @@ TEST(RunList, KeepsAMillionRunsAndCountsTheRest) {
     EXPECT_EQ(list.nextStart(4 * (RunList::kKeptRuns - 1)), RunList::kUnknown);
 }
 
-TEST(ListMismatch, PrintsTheRunsAndTheLongerFileWithCmpsExitStatus) {
+// What --list-mismatch writes, says and answers, as a script reading it would see it.
+TEST(ListMismatch, PrintsOnlyTheRunsAndAnswersAsCmpDoes) {
     TempDir dir;
     const QByteArray a = randomBytes(3000, 3);
     QByteArray b = a + QByteArray(3, 'z');
@@ -182,18 +186,94 @@ TEST(ListMismatch, PrintsTheRunsAndTheLongerFileWithCmpsExitStatus) {
     for (int i = 0x100; i < 0x110; ++i) b[i] = char(~b[i]);
     const QString pathA = dir.write(QStringLiteral("a"), a), pathB = dir.write(QStringLiteral("b"), b);
     const QString same = dir.write(QStringLiteral("same"), a);
+    const QString longer = dir.write(QStringLiteral("longer"), a + "x");
+    const QString link = dir.path(QStringLiteral("link-to-a"));
+    ASSERT_EQ(::link(FileLayer::encodeName(pathA).constData(), FileLayer::encodeName(link).constData()), 0);
+    const QString fifo = dir.path(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(FileLayer::encodeName(fifo).constData(), 0600), 0);
+    // A name that is not UTF-8, and the file its lossy reading would name.
+    const QString oddName = FileLayer::decodeName(FileLayer::encodeName(dir.path(QStringLiteral("list"))) + "\xff.txt");
+    const QString lossyName = dir.write(QStringLiteral("list\uFFFD.txt"), "keep me");
     const QString out = dir.path(QStringLiteral("out.txt"));
-    const int errors = ::open(dir.path(QStringLiteral("err.txt")).toLocal8Bit().constData(), O_WRONLY | O_CREAT, 0600);
 
-    EXPECT_EQ(runListMismatch(pathA, pathB, out, errors), 1);
-    EXPECT_EQ(TempDir::read(out), QByteArray("0000000 1\n0000100 16\n") + QStringLiteral("Файл В длиннее на 3 байта\n").toUtf8());
-    EXPECT_EQ(runListMismatch(pathA, same, out, errors), 0);
-    EXPECT_EQ(TempDir::read(out), QByteArray());
-    EXPECT_EQ(runListMismatch(pathA, dir.path(QStringLiteral("missing")), out, errors), 2);
-    // The list never empties a file it compares.
-    EXPECT_EQ(runListMismatch(pathA, same, same, errors), 2);
-    EXPECT_EQ(TempDir::read(same), a);
-    ::close(errors);
+    struct Case {
+        const char* name;
+        QString a, b, out;
+        int status;
+        QByteArray written;  // what OUT holds afterwards
+        QString said;        // a part of what stderr holds ("" for nothing)
+    };
+    const std::vector<Case> cases = {
+        {"runs, B longer", pathA, pathB, out, 1, "0000000 1\n0000100 16\n",
+         QStringLiteral("bivex: конец файла «%1» после байта 3000: файл В длиннее на 3 байта.\n").arg(pathA)},
+        {"equal", pathA, same, out, 0, "", ""},
+        {"different only in length", pathA, longer, out, 1, "", QStringLiteral("файл В длиннее на 1 байт")},
+        {"missing input", pathA, dir.path(QStringLiteral("missing")), out, 2, "",
+         QStringLiteral("«%1» не найден.").arg(dir.path(QStringLiteral("missing")))},
+        {"FIFO as input", fifo, pathB, out, 2, "", QStringLiteral("«%1» не является обычным файлом.").arg(fifo)},
+        {"OUT is input A", pathA, same, pathA, 2, a, QStringLiteral("не записывается в сравниваемый файл")},
+        {"OUT is input B under another name", same, pathA, link, 2, a, QStringLiteral("не записывается в сравниваемый файл")},
+        {"OUT named by bytes that are not UTF-8", pathA, pathB, oddName, 1, "0000000 1\n0000100 16\n",
+         QStringLiteral("файл В длиннее")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString errorsPath = dir.path(QStringLiteral("err.txt"));
+        const int errors = FileLayer::open(errorsPath, O_WRONLY | O_CREAT | O_TRUNC);
+        ASSERT_GE(errors, 0);
+        EXPECT_EQ(runListMismatch(c.a, c.b, c.out, errors), c.status);
+        FileLayer::close(errors);
+        EXPECT_EQ(TempDir::read(c.out), c.written);
+        const QString said = QString::fromUtf8(TempDir::read(errorsPath));
+        if (c.said.isEmpty())
+            EXPECT_EQ(said, QString());
+        else
+            EXPECT_TRUE(said.contains(c.said)) << said.toStdString();
+    }
+    EXPECT_EQ(TempDir::read(lossyName), "keep me") << "another file than the one named";
+    ::unlink(FileLayer::encodeName(oddName).constData());
+    EXPECT_EQ(TempDir::read(pathA), a);
+
+    // A read that fails is trouble, not a difference.
+    {
+        ScopedFileFault failing({FileLayer::Op::Read, 1, EIO, 0, true});
+        const int errors = FileLayer::open(dir.path(QStringLiteral("err.txt")), O_WRONLY | O_TRUNC);
+        EXPECT_EQ(runListMismatch(pathA, pathB, out, errors), 2);
+        FileLayer::close(errors);
+    }
+}
+
+// An input cut short while it is listed: the lines written stay, the answer is trouble.
+TEST(ListMismatch, SaysThatAnInputChangedWhileItWasListed) {
+    TempDir dir;
+    const qsizetype size = 2 * Chunk;
+    QByteArray a(size, '\0'), b = a;
+    for (qsizetype i = 0; i < size; i += 16) b[i] = 1;  // far more lines than one flush holds
+    const QString pathA = dir.write(QStringLiteral("a"), a), pathB = dir.write(QStringLiteral("b"), b);
+    const QString fifo = dir.path(QStringLiteral("list"));
+    ASSERT_EQ(::mkfifo(FileLayer::encodeName(fifo).constData(), 0600), 0);
+    QByteArray listed;
+    // The reader cuts A short once the first lines arrive: the lister is then in the
+    // middle of its scan, waiting for the pipe.
+    std::thread reader([&] {
+        const int fd = ::open(FileLayer::encodeName(fifo).constData(), O_RDONLY);
+        char buffer[65536];
+        bool cut = false;
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+            listed.append(buffer, n);
+            if (!cut) cut = ::truncate(FileLayer::encodeName(pathA).constData(), 4096) == 0;
+        }
+        ::close(fd);
+    });
+    const QString errorsPath = dir.path(QStringLiteral("err.txt"));
+    const int errors = FileLayer::open(errorsPath, O_WRONLY | O_CREAT | O_TRUNC);
+    EXPECT_EQ(runListMismatch(pathA, pathB, fifo, errors), 2);
+    FileLayer::close(errors);
+    reader.join();
+    EXPECT_TRUE(listed.startsWith("0000000 1\n0000010 1\n"));
+    const QString said = QString::fromUtf8(TempDir::read(errorsPath));
+    EXPECT_EQ(said.count(QStringLiteral("bivex:")), 1) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("«%1» стал короче во время сравнения").arg(pathA))) << said.toStdString();
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "FileLayer.h"
 
 #include <stdexcept>
 
@@ -31,8 +35,14 @@ QString TempDir::pattern(const QString& name, qint64 size) const {
 }
 
 QByteArray TempDir::read(const QString& fullPath) {
-    QFile f(fullPath);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+    // By the name's own bytes, which need not be UTF-8.
+    const int fd = ::open(FileLayer::encodeName(fullPath).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return QByteArray();
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return QByteArray();
+    }
     return f.readAll();
 }
 

@@ -46,6 +46,8 @@ public:
     static constexpr std::int64_t kUnknown = -2;
     std::int64_t nextStart(std::int64_t position) const;
     std::int64_t previousStart(std::int64_t position) const;
+    // The index of the kept run that holds `address`, -1 for none.
+    std::int64_t indexAt(std::int64_t address) const;
 
 private:
     static constexpr std::int64_t kBlock = 65536;

@@ -2,8 +2,13 @@
 
 #include <QString>
 
+#include <cerrno>
+#include <algorithm>
+
 #include <cstdint>
 #include <functional>
+
+#include "InputFile.h"
 
 // The stretches at which two files differ, found over their mapped pages with no copy,
 // away from any widget so that a worker thread, the command line and the tests share it.
@@ -23,25 +28,28 @@ constexpr int kShownBytes = 8;
 class FilePair {
 public:
     FilePair(const QString& pathA, const QString& pathB);
-    ~FilePair();
     FilePair(const FilePair&) = delete;
     FilePair& operator=(const FilePair&) = delete;
 
-    // 0, or the -errno of the first file that could not be opened (`failedPath` names it).
-    int error() const { return error_; }
-    QString failedPath() const { return failedPath_; }
-    int fdA() const { return fdA_; }
-    int fdB() const { return fdB_; }
-    std::int64_t sizeA() const { return sizeA_; }
-    std::int64_t sizeB() const { return sizeB_; }
-    std::int64_t commonSize() const { return sizeA_ < sizeB_ ? sizeA_ : sizeB_; }
+    // 0, or the -errno of the first file that could not be opened (`failedPath` names it,
+    // `failure` says why).
+    int error() const { return failed_ ? (failed_->error() != 0 ? failed_->error() : -EBADF) : 0; }
+    QString failedPath() const { return failed_ ? failed_->path() : QString(); }
+    QString failure() const { return failed_ ? failed_->reason() : QString(); }
+    const InputFile& a() const { return a_; }
+    const InputFile& b() const { return b_; }
+    int fdA() const { return a_.fd(); }
+    int fdB() const { return b_.fd(); }
+    std::int64_t sizeA() const { return error() ? 0 : a_.size(); }
+    std::int64_t sizeB() const { return error() ? 0 : b_.size(); }
+    std::int64_t commonSize() const { return std::min(sizeA(), sizeB()); }
+    // Both paths still name the files opened, as long and unwritten since: what was read
+    // of them holds for the files as they are now.
+    bool unchangedOnDisk() const { return !error() && a_.unchangedOnDisk() && b_.unchangedOnDisk(); }
 
 private:
-    int open(const QString& path, std::int64_t& size);
-    int fdA_ = -1, fdB_ = -1;
-    std::int64_t sizeA_ = 0, sizeB_ = 0;
-    int error_ = 0;
-    QString failedPath_;
+    InputFile a_, b_;
+    const InputFile* failed_ = nullptr;
 };
 
 // Bytes compared per step; progress, stopping and the hand-over of found runs happen
@@ -64,9 +72,13 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
                     const std::function<bool(const Run&)>& onRun,
                     const std::function<bool(std::int64_t reached)>& afterChunk = {});
 
+// Called between steps with the address reached (walking down for the previous run);
+// false stops the search, which then answers -1.
+using Progress = std::function<bool(std::int64_t reached)>;
+
 // The first address > `position` at which a run starts, or -1.
-std::int64_t nextRunStart(const FilePair& files, std::int64_t position);
+std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const Progress& progress = {});
 // The address at which the last run starting before `position` starts, or -1.
-std::int64_t previousRunStart(const FilePair& files, std::int64_t position);
+std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const Progress& progress = {});
 
 }  // namespace RunScanner

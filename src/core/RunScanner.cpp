@@ -127,10 +127,14 @@ private:
     std::vector<Byte> bytesA_, bytesB_;
 };
 
-// The last address below `hi` at which the files differ (differ) or agree, or -1.
-std::int64_t lastWhere(const FilePair& files, std::int64_t hi, bool differ) {
+constexpr std::int64_t kStoppedWalk = -2;
+
+// The last address below `hi` at which the files differ (differ) or agree, -1 for none,
+// kStoppedWalk when `progress` stopped the walk.
+std::int64_t lastWhere(const FilePair& files, std::int64_t hi, bool differ, const Progress& progress) {
     ChunkBytes chunk;
     while (hi > 0) {
+        if (progress && !progress(hi)) return kStoppedWalk;
         const std::int64_t lo = std::max<std::int64_t>(0, hi - kChunkBytes);
         std::int64_t at = -1, n = 0;
         auto work = [&](const Byte* a, const Byte* b, std::int64_t count) { at = findLast(a, b, count, differ); };
@@ -143,35 +147,11 @@ std::int64_t lastWhere(const FilePair& files, std::int64_t hi, bool differ) {
 
 }  // namespace
 
-FilePair::FilePair(const QString& pathA, const QString& pathB) {
-    fdA_ = open(pathA, sizeA_);
-    if (fdA_ < 0) {
-        error_ = fdA_;
-        failedPath_ = pathA;
-        return;
-    }
-    fdB_ = open(pathB, sizeB_);
-    if (fdB_ < 0) {
-        error_ = fdB_;
-        failedPath_ = pathB;
-    }
-}
-
-FilePair::~FilePair() {
-    if (fdA_ >= 0) FileLayer::close(fdA_);
-    if (fdB_ >= 0) FileLayer::close(fdB_);
-}
-
-int FilePair::open(const QString& path, std::int64_t& size) {
-    const int fd = FileLayer::open(path, O_RDONLY);
-    if (fd < 0) return fd;
-    struct stat info {};
-    if (const int failed = FileLayer::fstat(fd, info); failed < 0) {
-        FileLayer::close(fd);
-        return failed;
-    }
-    size = info.st_size;
-    return fd;
+FilePair::FilePair(const QString& pathA, const QString& pathB) : a_(pathA), b_(pathB) {
+    if (!a_.isOpen())
+        failed_ = &a_;
+    else if (!b_.isOpen())
+        failed_ = &b_;
 }
 
 ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
@@ -222,22 +202,26 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
     return result;
 }
 
-std::int64_t nextRunStart(const FilePair& files, std::int64_t position) {
+std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const Progress& progress) {
     std::int64_t found = -1;
     // A run reported at `position` itself holds it (it may have begun earlier): not next.
-    scanRuns(files, position, files.commonSize(), [&](const Run& run) {
-        if (run.address <= position) return true;
-        found = run.address;
-        return false;
-    });
-    return found;
+    const ScanResult result = scanRuns(
+        files, position, files.commonSize(),
+        [&](const Run& run) {
+            if (run.address <= position) return true;
+            found = run.address;
+            return false;
+        },
+        progress);
+    return result.stopped && found < 0 ? -1 : found;
 }
 
-std::int64_t previousRunStart(const FilePair& files, std::int64_t position) {
+std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const Progress& progress) {
     if (files.error() != 0) return -1;
-    const std::int64_t last = lastWhere(files, std::min(position, files.commonSize()), true);
+    const std::int64_t last = lastWhere(files, std::min(position, files.commonSize()), true, progress);
     if (last < 0) return -1;
-    return lastWhere(files, last, false) + 1;
+    const std::int64_t before = lastWhere(files, last, false, progress);
+    return before == kStoppedWalk ? -1 : before + 1;
 }
 
 }  // namespace RunScanner

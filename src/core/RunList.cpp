@@ -44,6 +44,11 @@ std::int64_t RunList::previousStart(std::int64_t position) const {
     return i > 0 ? at(i - 1).address : -1;
 }
 
+std::int64_t RunList::indexAt(std::int64_t address) const {
+    const std::int64_t i = firstAfter(address) - 1;
+    return i >= 0 && address < at(i).address + at(i).length ? i : -1;
+}
+
 void RunMap::reset(std::int64_t commonSize) {
     size_ = commonSize;
     std::fill(buckets_.begin(), buckets_.end(), 0);

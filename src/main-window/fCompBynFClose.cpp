@@ -65,4 +65,6 @@ void fCompBynF::mnuDelAll_Click() {
     discardSearchDialogs();
     subLockByt();
     subInitScreen();
+    // The empty screen is shown: whatever described the files goes with them.
+    emit screenShown();
 }

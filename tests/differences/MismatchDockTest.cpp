@@ -260,4 +260,15 @@ TEST_F(DifferencesWindow, StopEndsTheScanAndTheWindowAnswersMeanwhile) {
     EXPECT_TRUE(label("mismatchSummary").startsWith(QStringLiteral("Остановлено на адресе ")));
 }
 
+TEST_F(DifferencesWindow, NeverAHundredPercentWhileAByteDiffersAndNoLineForAClosedFile) {
+    openPair(1024 * 1024, {{5, 1}});
+    makeList();
+    EXPECT_EQ(label("mismatchSummary"),
+              QStringLiteral("Всего участков: 1, различающихся байтов: 1. Совпадает 99,99 % байтов."));
+    focusCell(3);
+    EXPECT_FALSE(label("lbAddressStatus").isEmpty());
+    trigger("mnuDelAll");
+    EXPECT_EQ(label("lbAddressStatus"), QString());
+}
+
 }  // namespace

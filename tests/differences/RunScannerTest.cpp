@@ -173,8 +173,38 @@ TEST(RunList, KeepsAMillionRunsAndCountsTheRest) {
     EXPECT_EQ(list.runCount(), RunList::kKeptRuns + 5);
     EXPECT_EQ(list.differingBytes(), 2 * (RunList::kKeptRuns + 5));
     EXPECT_EQ(list.nextStart(4 * (RunList::kKeptRuns - 2)), 4 * (RunList::kKeptRuns - 1));
-    // Past the last kept run only a scan knows.
+    // Past the last kept run only a scan knows, in either direction.
     EXPECT_EQ(list.nextStart(4 * (RunList::kKeptRuns - 1)), RunList::kUnknown);
+    EXPECT_EQ(list.previousStart(4 * (RunList::kKeptRuns + 3)), RunList::kUnknown);
+    EXPECT_EQ(list.indexAt(4 * 7 + 1), 7);
+    EXPECT_EQ(list.indexAt(4 * 7 + 2), -1);
+}
+
+TEST(RunMap, MarksExactlyTheBucketsARunFallsIn) {
+    RunMap map;
+    const std::int64_t size = 4 * RunMap::kBuckets;  // four bytes a bucket
+    map.reset(size);
+    map.mark(8, 4);      // bucket 2 alone
+    map.mark(15, 2);     // buckets 3 and 4
+    map.mark(size - 1, 1);
+    std::vector<int> marked;
+    for (int k = 0; k < RunMap::kBuckets; ++k)
+        if (map.buckets()[std::size_t(k)]) marked.push_back(k);
+    EXPECT_EQ(marked, (std::vector<int>{2, 3, 4, RunMap::kBuckets - 1}));
+    EXPECT_FALSE(map.marked(0, 8));
+    EXPECT_TRUE(map.marked(11, 12));
+}
+
+TEST(DifferenceText, SaysWhichFileIsLongerAndByHowMuchInRussian) {
+    struct Row {
+        std::int64_t a, b;
+        const char* text;
+    };
+    for (const Row& row : {Row{3000, 3003, "Файл В длиннее на 3 байта"}, Row{5, 4, "Файл А длиннее на 1 байт"},
+                           Row{0, 12, "Файл В длиннее на 12 байт"}, Row{0, 22, "Файл В длиннее на 22 байта"},
+                           Row{111, 0, "Файл А длиннее на 111 байт"}, Row{0, 5, "Файл В длиннее на 5 байт"},
+                           Row{0, 21, "Файл В длиннее на 21 байт"}, Row{7, 7, ""}})
+        EXPECT_EQ(DifferenceText::longerFile(row.a, row.b), QString::fromUtf8(row.text));
 }
 
 // What --list-mismatch writes, says and answers, as a script reading it would see it.

@@ -28,14 +28,18 @@ private:
 
     void mnuSave_Click() {
         if (window_.intShowFile < 1) return;
-        frpSave dialog(window_, saveState_, &window_);
+        frpSave dialog(window_.ui(), window_.inView().file, saveState_, &window_);
         dialog.exec();
         redrawIfLoaded(dialog.writtenFile());
     }
     void mnuLoad_Click() {
         if (window_.intShowFile < 1) return;
-        frpLoad dialog(window_, loadState_, &window_);
-        dialog.exec();  // the load redraws the window itself
+        const QString target = window_.inView().file.Path();
+        frpLoad dialog(window_.ui(), window_.inView().file, loadState_, [this, target] {
+            window_.comparedFiles().noteWritten(target);
+            if (window_.intShowFile > 0) window_.subShowDate(window_.intShowFile);
+        }, &window_);
+        dialog.exec();
     }
     void mnuNew_Click() {
         frpNew dialog(window_.ui(), newState_, &window_);

@@ -1,21 +1,19 @@
 #include "frpLoad.h"
 
-#include "ComparedFiles.h"
-#include "fCompBynF.h"
+#include "mRWByt.h"
 #include "mdGetPathParametr.h"
 
 namespace {
 const QString kBlockFilter = QStringLiteral("дамп (*.hex)|*.hex|двоичный (*.bin)|*.bin");
 }
 
-frpLoad::frpLoad(fCompBynF& main, BlockState& state, QWidget* parent)
-    : BlockDialog(main.ui(), state, QStringLiteral("Загрузить"), true, parent), main_(main) {
+frpLoad::frpLoad(UiServices& ui, mRWByt& target, BlockState& state, std::function<void()> written, QWidget* parent)
+    : BlockDialog(ui, state, QStringLiteral("Загрузить"), true, parent), written_(std::move(written)) {
     setObjectName(QStringLiteral("frpLoad"));
     finishLayout(1);
 
-    mRWByt& inView = main.inView().file;
-    strPathTarget = inView.Path();
-    lngSizeTarget = inView.Size();
+    strPathTarget = target.Path();
+    lngSizeTarget = target.Size();
     target_ = FileIdentity::ofPath(strPathTarget);
     if (!strPathTarget.isEmpty()) {
         mdGetPathParametr parts;
@@ -56,8 +54,6 @@ void frpLoad::knOk_Click() {
         const BlockTransfer::Outcome outcome = BlockTransfer::subCopyFromFile(
             ui_, source, strPathTarget, target_, lngSizeTarget, start, progress, pace_);
         // A block that did not fit has left the file as it was: nothing to redraw.
-        if (outcome == BlockTransfer::Outcome::DoesNotFit) return;
-        main_.comparedFiles().noteWritten(strPathTarget);
-        if (main_.intShowFile > 0) main_.subShowDate(main_.intShowFile);
+        if (outcome != BlockTransfer::Outcome::DoesNotFit && written_) written_();
     });
 }

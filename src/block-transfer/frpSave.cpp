@@ -1,22 +1,21 @@
 #include "frpSave.h"
 
-#include "fCompBynF.h"
+#include "mRWByt.h"
 #include "mdGetPathParametr.h"
 
 namespace {
 const QString kBlockFilter = QStringLiteral("дамп (*.hex)|*.hex|двоичный (*.bin)|*.bin");
 }
 
-frpSave::frpSave(fCompBynF& main, BlockState& state, QWidget* parent)
-    : BlockDialog(main.ui(), state, QStringLiteral("Сохранить"), true, parent) {
+frpSave::frpSave(UiServices& ui, mRWByt& source, BlockState& state, QWidget* parent)
+    : BlockDialog(ui, state, QStringLiteral("Сохранить"), true, parent) {
     setObjectName(QStringLiteral("frpSave"));
     lb2 = addLabel("lb2", QStringLiteral("Конец:"), rowTop(1));
     plAddresT = addField("plAddresT", rowTop(1), 7, 1050, false, &state_.lngAdresEnd);
     finishLayout(2);
 
-    mRWByt& inView = main.inView().file;
-    strPathSource = inView.Path();
-    lngSizeSource = inView.Size();
+    strPathSource = source.Path();
+    lngSizeSource = source.Size();
     if (!strPathSource.isEmpty()) {
         mdGetPathParametr parts;
         parts.NameFromFullPath(strPathSource, ui_);

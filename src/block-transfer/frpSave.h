@@ -2,14 +2,15 @@
 
 #include "BlockDialog.h"
 
-class fCompBynF;
+class mRWByt;
 
 // "Сохранить блок": copies a range of the file in view into a block file.
 class frpSave : public BlockDialog {
     Q_OBJECT
 
 public:
-    frpSave(fCompBynF& main, BlockState& state, QWidget* parent);
+    // Saves a block of `source`, the file in view.
+    frpSave(UiServices& ui, mRWByt& source, BlockState& state, QWidget* parent);
 
     void bnSelect_Click();
     void knOk_Click();

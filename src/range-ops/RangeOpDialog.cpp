@@ -32,6 +32,9 @@ RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& 
 RangeOpDialog::~RangeOpDialog() = default;
 
 mRWByt& RangeOpDialog::fileInView() { return main_.inView().file; }
+mRWByt& RangeOpDialog::fileA() { return main_.FileAtributOne(); }
+mRWByt& RangeOpDialog::fileB() { return main_.FileAtributTwo(); }
+UiServices& RangeOpDialog::ui() { return main_.ui(); }
 
 void RangeOpDialog::noteWritten() { main_.comparedFiles().noteWritten(fileInView().Path()); }
 

@@ -12,6 +12,7 @@ class ProgressBarAdapter;
 class QProgressBar;
 class fCompBynF;
 class mRWByt;
+class UiServices;
 
 // What the four range dialogs have in common: the start and end fields with their
 // defaults, OK and Отмена, the file in view, and for the searches the progress bar.
@@ -36,6 +37,9 @@ public:
 
 protected:
     mRWByt& fileInView();
+    mRWByt& fileA();
+    mRWByt& fileB();
+    UiServices& ui();
     // After a loop that wrote, or may have written, into the file in view.
     void noteWritten();
     // The label of a field, right of `left` twips, on the row whose field's top is `top`.

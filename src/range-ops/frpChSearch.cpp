@@ -4,7 +4,7 @@
 #include "ProgressBarAdapter.h"
 #include "RangeScanners.h"
 #include "UiServices.h"
-#include "fCompBynF.h"
+#include "mRWByt.h"
 
 frpChSearch::frpChSearch(fCompBynF& main, SearchState& state, QWidget* parent)
     : RangeOpDialog(main, state, QStringLiteral("Найти несовпадения"), parent), state_(state) {
@@ -34,7 +34,7 @@ void frpChSearch::knOk_Click() {
         discard();
         // After a failure a file object has reported, "no mismatch" would not be true.
         if (!state_.bolFound && !failed_)
-            main_.ui().message(QStringLiteral("Сообщение"),
+            ui().message(QStringLiteral("Сообщение"),
                                QStringLiteral("В указанном диапазоне, несовпадений не обнаружено!"),
                                MessageIcon::Information, MessageButtons::Ok);
         return;
@@ -51,7 +51,7 @@ std::int64_t frpChSearch::funChSearch() {
     ProgressPacer pacer(*progress_, conProgress);
     RangeScanners::StepCounter steps(state_.curProgress, [&](std::int64_t value) { pacer.show(value); });
     const RangeScanners::ScanResult result = RangeScanners::findMismatch(
-        main_.FileAtributOne(), main_.FileAtributTwo(), state_.curAdresStart, state_.curAdresEnd, steps);
+        fileA(), fileB(), state_.curAdresStart, state_.curAdresEnd, steps);
     failed_ = result.failed;
     if (result.found < 0) return -1;
     knOk->setText(QStringLiteral("Далее"));

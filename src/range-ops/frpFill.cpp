@@ -2,7 +2,7 @@
 
 #include "BusyCursor.h"
 #include "RangeScanners.h"
-#include "fCompBynF.h"
+#include "mRWByt.h"
 
 frpFill::frpFill(fCompBynF& main, ByteState& state, QWidget* parent)
     : RangeOpDialog(main, state, QStringLiteral("Заполнить"), parent), state_(state) {

@@ -2,7 +2,7 @@
 
 #include "BusyCursor.h"
 #include "RangeScanners.h"
-#include "fCompBynF.h"
+#include "mRWByt.h"
 
 frpReplace::frpReplace(fCompBynF& main, ByteState& state, QWidget* parent)
     : RangeOpDialog(main, state, QStringLiteral("Заменить"), parent), state_(state) {

@@ -6,7 +6,7 @@
 #include "ProgressBarAdapter.h"
 #include "RangeScanners.h"
 #include "UiServices.h"
-#include "fCompBynF.h"
+#include "mRWByt.h"
 
 SearchPattern parseSearchPattern(const QString& text) {
     SearchPattern pattern;
@@ -62,7 +62,7 @@ void frpSearch::knOk_Click() {
         discard();
         // The failure has been told; "not found" would not be true.
         if (failed_) return;
-        main_.ui().message(QStringLiteral("Сообщение"), QStringLiteral("Указанное значение не найдено"),
+        ui().message(QStringLiteral("Сообщение"), QStringLiteral("Указанное значение не найдено"),
                            MessageIcon::Information, MessageButtons::Ok);
         return;
     }
@@ -91,7 +91,7 @@ std::int64_t frpSearch::funSearch() {
     }
     failed_ = result.failed;
     if (failed_)
-        main_.ui().message(QStringLiteral("Bivex"), FileErrors::description(result.error), MessageIcon::None,
+        ui().message(QStringLiteral("Bivex"), FileErrors::description(result.error), MessageIcon::None,
                            MessageButtons::Ok);
     if (result.found < 0) return -1;
     state_.curAdresStart = result.found + pattern.length;

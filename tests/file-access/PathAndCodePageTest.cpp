@@ -1,7 +1,11 @@
 #include "CodePage.h"
 #include "FileAccessTestUtil.h"
 #include "TempDir.h"
+#include "FileLayer.h"
 #include "mdGetPathParametr.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -77,6 +81,32 @@ TEST(CodePage, Cp1251AndCp866Characters) {
     EXPECT_EQ(CodePage::ansiCode(QChar(0x4E2D)), '?');
     EXPECT_EQ(CodePage::toAnsi(QStringLiteral("Ю1中") + QString::fromUcs4(U"\U0001F600")),
               QByteArray("\xDE" "1??"));
+}
+
+}  // namespace
+
+namespace {
+
+// Names that are not UTF-8 reach the system as the bytes they are, whether they came from
+// a dropped URL or from the file dialog, which shows their odd bytes as U+FFFD.
+TEST(FileNames, DroppedAndChosenNamesKeepTheirBytes) {
+    TempDir dir;
+    const QByteArray folder = FileLayer::encodeName(dir.path(QString()));
+    const QString odd = FileLayer::decodeName(folder + "/a\xff" "b.bin");
+    const QString lossy = QString::fromUtf8(folder + "/a\xff" "b.bin");
+    const QString other = FileLayer::decodeName(folder + "/a\xfe" "b.bin");
+    const QUrl url = QUrl::fromEncoded("file://" + folder.toPercentEncoding("/") + "/a%FFb.bin");
+    EXPECT_EQ(FileLayer::nameFromUrl(url), odd);
+    EXPECT_EQ(FileLayer::recoverDialogName(lossy), lossy) << "no such file: left as it is";
+    const int fd = ::open(FileLayer::encodeName(odd).constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_EQ(FileLayer::recoverDialogName(lossy), odd);
+    // Two names that read alike: neither is guessed.
+    ::close(::open(FileLayer::encodeName(other).constData(), O_WRONLY | O_CREAT, 0600));
+    EXPECT_EQ(FileLayer::recoverDialogName(lossy), lossy);
+    ::unlink(FileLayer::encodeName(odd).constData());
+    ::unlink(FileLayer::encodeName(other).constData());
 }
 
 }  // namespace

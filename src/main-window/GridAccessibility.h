@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+
+class QAccessibleEvent;
 class QObject;
 class QWidget;
 
@@ -16,5 +19,8 @@ void install();
 // A cell's painted text changed from `before`: a screen reader that follows is told. Free
 // while no assistive technology listens.
 void textChanged(QWidget* cell, const QString& before, const QString& after);
+// Hears the cells' announcements instead of the platform's accessibility, which listens
+// only while assistive technology runs; empty gives them back to it. For tests.
+void setListener(std::function<void(QAccessibleEvent*)> listener);
 
 }  // namespace GridAccessibility

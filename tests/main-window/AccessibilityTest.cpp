@@ -1,6 +1,7 @@
 // What assistive technology reads of the window, and whether everyone can read it: every
 // cell as it is painted, the contrast of every text, the form on a small screen.
 #include <QAccessible>
+#include <QSet>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -8,6 +9,7 @@
 
 #include "AddressText.h"
 #include "CodePage.h"
+#include "GridAccessibility.h"
 
 #include "MainWindowHarness.h"
 
@@ -33,10 +35,11 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
         std::function<void()> steps;
         QByteArray shown;  // the file in view, as the screen should show it from `start`
         qint64 start;
+        bool editable = false;
     } rows[] = {
         {"paged down", a, [this] { pressKey(Qt::Key_PageDown); }, a, 256},
-        {"cell edited, the next one editing", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); }, edited, 0},
-        {"recorded", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); trigger("mnuRec"); }, edited, 0},
+        {"cell edited, the next one editing", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); }, edited, 0, true},
+        {"recorded", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); trigger("mnuRec"); }, edited, 0, true},
         {"synchronised paging, B in view ending on the screen", a,
          [&] {
              openB(dir.write(QStringLiteral("b.bin"), b));
@@ -47,11 +50,17 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
          b, 512},
         {"file shorter than a screen", a.left(100), [] {}, a.left(100), 0},
     };
-    QAccessible::setActive(true);  // the cells announce what they change
+    // What assistive technology would be told: the cells whose text changed.
+    QSet<QObject*> announced;
+    GridAccessibility::setListener([&announced](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::TextUpdated) announced.insert(event->object());
+    });
+    const std::shared_ptr<void> stopListening(nullptr, [](void*) { GridAccessibility::setListener({}); });
     for (const auto& row : rows) {
         SCOPED_TRACE(row.state);
         restart();
         openA(dir.write(QStringLiteral("a.bin"), row.fileA));
+        announced.clear();
         row.steps();
         const ByteGrid& grid = window->grid();
         for (int i = 0; i < GridGeometry::kCells; ++i) {
@@ -68,9 +77,18 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
             ASSERT_EQ(read, painted) << "cell " << i;
             ASSERT_EQ(hex->rect(), QRect(grid.mapToGlobal(grid.cellPlace(i).topLeft()), grid.cellPlace(i).size())) << i;
             ASSERT_EQ(character->rect(), QRect(grid.mapToGlobal(grid.symbolPlace(i).topLeft()), grid.symbolPlace(i).size()));
+            ASSERT_FALSE(hex->state().invisible || character->state().invisible) << i;
+            ASSERT_EQ(hex->state().editable, row.editable && byte) << i;
+            if (byte) ASSERT_TRUE(character->rect().contains(character->textInterface()->characterRect(0).center())) << i;
+            // Paged to other bytes, a cell that shows another one than before says so.
+            const bool opened = i < row.fileA.size();
+            if (row.start != 0 && (byte != opened || (byte && value != quint8(row.fileA[i])))) {
+                ASSERT_TRUE(announced.contains(symbol(i))) << i;
+                // The cell being edited is a line edit, which tells of its text itself.
+                if (i != focusedCell()) ASSERT_TRUE(announced.contains(cell(i))) << i;
+            }
         }
     }
-    QAccessible::setActive(false);
 }
 
 double contrast(const QColor& a, const QColor& b) {

@@ -12,6 +12,7 @@ frpSave::frpSave(fCompBynF& main, BlockState& state, QWidget* parent)
     setObjectName(QStringLiteral("frpSave"));
     lb2 = addLabel("lb2", QStringLiteral("Конец:"), rowTop(1));
     plAddresT = addField("plAddresT", rowTop(1), 7, 1050, false, &state_.lngAdresEnd);
+    lb2->setBuddy(plAddresT);
     finishLayout(2);
 
     mRWByt& inView = main.inView().file;

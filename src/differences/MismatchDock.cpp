@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
@@ -23,6 +22,7 @@
 #include "FileLayer.h"
 #include "MismatchMap.h"
 #include "MismatchModel.h"
+#include "MismatchTable.h"
 #include "RunScanner.h"
 #include "fCompBynF.h"
 
@@ -87,7 +87,7 @@ MismatchDock::MismatchDock(fCompBynF& window)
     : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), scanned_(std::make_unique<DiskState>()) {
     setObjectName(QStringLiteral("mismatchDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
-    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
 
     auto* body = new QWidget(this);
     auto* column = new QVBoxLayout(body);
@@ -116,32 +116,18 @@ MismatchDock::MismatchDock(fCompBynF& window)
 
     auto* lists = new QHBoxLayout;
     model_ = new MismatchModel(runs_, this);
-    table_ = new QTableView(body);
-    table_->setObjectName(QStringLiteral("mismatchTable"));
-    table_->setAccessibleName(QStringLiteral("Список несовпадений"));
-    table_->setModel(model_);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    // Fixed row heights and column widths: a million rows are never measured.
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const QFontMetrics metrics = table_->fontMetrics();
-    const int padding = 2 * digit;
-    table_->setColumnWidth(MismatchModel::AddressColumn, metrics.horizontalAdvance(QStringLiteral("000000000")) + padding);
-    table_->setColumnWidth(MismatchModel::LengthColumn, metrics.horizontalAdvance(QStringLiteral("Длина")) + padding);
-    table_->setColumnWidth(MismatchModel::BytesAColumn,
-                           metrics.horizontalAdvance(QStringLiteral("DD DD DD DD DD DD DD DD")) + padding);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_ = new MismatchTable(model_, body);
     mapStrip_ = new MismatchMap(body);
+    mapStrip_->setRuns({[this](std::int64_t lo, std::int64_t hi) { return runs_.within(lo, hi); },
+                        [this](std::int64_t address) { return runs_.nextStart(address); },
+                        [this](std::int64_t address) { return runs_.previousStart(address); },
+                        [this] { return state_ == State::Complete ? map_.commonSize() : reached_; }});
     lists->addWidget(table_, 1);
     lists->addWidget(mapStrip_);
     column->addLayout(lists, 1);
     setWidget(body);
     // Narrower than its columns if the user wants it so: the table then scrolls.
-    setMinimumWidth(digit * 40);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
 
     drainTimer_ = new QTimer(this);
     drainTimer_->setInterval(40);
@@ -199,13 +185,19 @@ void MismatchDock::showList() {
 // The window widens by the list's columns where the screen has the room, so opening the
 // list does not squeeze the screen of bytes beside it.
 void MismatchDock::makeRoom() {
-    if (window_.isMaximized() || window_.isFullScreen()) return;
+    // A screen without room for the list beside the form gets it below the form, which
+    // keeps its width (a large scale, a small screen).
+    const QScreen* screen = window_.screen();
+    const bool beside = !screen || window_.width() + minimumWidth() <= screen->availableGeometry().width();
+    const bool below = window_.dockWidgetArea(this) == Qt::BottomDockWidgetArea;
+    if (beside == below) window_.addDockWidget(beside ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea, this);
+    if (!beside || window_.isMaximized() || window_.isFullScreen()) return;
     // The last column stretches to whatever room there is; it needs as much as A's.
     int wanted = mapStrip_->sizeHint().width() + 2 * table_->frameWidth() + 24 +
                  table_->columnWidth(MismatchModel::BytesAColumn);
     for (int column = 0; column + 1 < model_->columnCount(); ++column) wanted += table_->columnWidth(column);
     int width = window_.width() + wanted;
-    if (const QScreen* screen = window_.screen()) width = std::min(width, screen->availableGeometry().width());
+    width = std::min(width, screen->availableGeometry().width());
     // Once the window has its new width: the list takes what was added (its table scrolls
     // when the screen had less to give), the form keeps its own.
     const int separator = window_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, &window_);

@@ -46,6 +46,12 @@ public:
     static constexpr std::int64_t kUnknown = -2;
     std::int64_t nextStart(std::int64_t position) const;
     std::int64_t previousStart(std::int64_t position) const;
+    // Of the kept runs: how many have a byte in [lo, hi), and the first differing address there.
+    struct Within {
+        std::int64_t count = 0;
+        std::int64_t first = -1;
+    };
+    Within within(std::int64_t lo, std::int64_t hi) const;
 
 private:
     static constexpr std::int64_t kBlock = 65536;

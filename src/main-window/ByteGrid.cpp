@@ -29,10 +29,12 @@ using namespace GridGeometry;
 
 namespace {
 
+// A point above the window's own text, as the bytes are what is read most.
 QFont gridFont() {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::Monospace);
-    font.setPointSize(10);
+    const qreal text = QApplication::font().pointSizeF();
+    font.setPointSizeF(text > 0 ? text + 1 : 10);
     return font;
 }
 

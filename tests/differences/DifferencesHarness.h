@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QTableView>
+
+#include "BlockTransferCommands.h"
+#include "DifferenceCommands.h"
+#include "DumpCommands.h"
+#include "MainWindowHarness.h"
+#include "MismatchDock.h"
+#include "RangeCommands.h"
+
+// The whole window as the program puts it together: the range and block dialogs, the list
+// of differences and its map.
+class DifferencesWindow : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        installRangeCommands(*window);
+        installBlockTransferCommands(*window);
+        installDumpCommands(*window);
+        dock = installDifferenceCommands(*window);
+    }
+    // A and B of `size` bytes differing in `runs`, B `extra` bytes longer; both loaded.
+    void openPair(qint64 size, const std::vector<std::pair<qint64, qint64>>& runs, qint64 extra = 0) {
+        a = screenBytes(size);
+        b = a + QByteArray(extra, 'z');
+        for (auto [address, length] : runs)
+            for (qsizetype i = address; i < address + length; ++i) b[i] = char(~b[i]);
+        pathA = dir.write(QStringLiteral("a.bin"), a);
+        pathB = dir.write(QStringLiteral("b.bin"), b);
+        openA(pathA);
+        openB(pathB);
+        view(1);
+        ui.clear();
+    }
+    void makeList() {
+        trigger("mnuMismatchList");
+        for (int i = 0; i < 500 && dock->state() == MismatchDock::State::Scanning; ++i) QTest::qWait(10);
+        ASSERT_EQ(dock->state(), MismatchDock::State::Complete);
+    }
+    QTableView* table() const { return child<QTableView>("mismatchTable"); }
+    QString row(int r) const {
+        QStringList cells;
+        for (int c = 0; c < table()->model()->columnCount(); ++c) cells << table()->model()->index(r, c).data().toString();
+        return cells.join(QLatin1Char('|'));
+    }
+    std::int64_t focusedAddress() const { return window->inView().screenStart + focusedCell(); }
+
+    MismatchDock* dock = nullptr;
+    QByteArray a, b;
+    QString pathA, pathB;
+};

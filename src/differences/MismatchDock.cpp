@@ -191,7 +191,11 @@ void MismatchDock::makeRoom() {
     const bool beside = !screen || window_.width() + minimumWidth() <= screen->availableGeometry().width();
     const bool below = window_.dockWidgetArea(this) == Qt::BottomDockWidgetArea;
     if (beside == below) window_.addDockWidget(beside ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea, this);
-    if (!beside || window_.isMaximized() || window_.isFullScreen()) return;
+    if (window_.isMaximized() || window_.isFullScreen()) return;
+    if (!beside) {
+        window_.resize(window_.width(), std::min(window_.height() + sizeHint().height(), screen->availableGeometry().height()));
+        return;
+    }
     // The last column stretches to whatever room there is; it needs as much as A's.
     int wanted = mapStrip_->sizeHint().width() + 2 * table_->frameWidth() + 24 +
                  table_->columnWidth(MismatchModel::BytesAColumn);

@@ -106,7 +106,8 @@ std::int64_t MismatchMap::targetAt(int y) const {
     if (map_.commonSize() <= 0 || height() <= 0) return -1;
     const auto [lo, hi] = rowSpan(chosenRow(y));
     const MapRuns::Within there = within(lo, hi);
-    return there.count > 0 ? there.first : std::min(lo, map_.commonSize() - 1);
+    if (there.count == 0) return std::min(lo, map_.commonSize() - 1);
+    return there.first >= rowSpan(std::max(0, y - kReach)).first ? there.first : lo;
 }
 
 QString MismatchMap::describeAt(std::int64_t address, std::int64_t lo, std::int64_t hi) const {

@@ -8,7 +8,7 @@
 
 // What the map asks of the runs found so far. Addresses lie within the common length.
 struct MapRuns {
-    // How many runs have a byte in [lo, hi), and the first differing address there (-1 none).
+    // How many runs have a byte in [lo, hi), and where the first of them starts (-1 none).
     using Within = RunList::Within;
     std::function<Within(std::int64_t lo, std::int64_t hi)> within;
     // The start of the first run beginning after `address` / the last one beginning before
@@ -21,9 +21,10 @@ struct MapRuns {
 
 // A narrow strip as tall as the list: each pixel row stands for an equal share of the
 // shorter file, dark red where a run falls, hatched where the files have not been compared
-// yet; the screen in view is marked. A click goes to the run under the pointer (the nearest
-// within 3 pixel rows, else the address there). With the focus the arrows step from run to
-// run and Enter goes to the run marked. Screen readers get the same in words.
+// yet; the screen in view is marked. A click goes to the run under the pointer: the nearest
+// within 3 pixel rows, at its start when that is as near, else (a long run) at the part
+// under the pointer; far from any run, to the address there. With the focus the arrows step
+// from run to run and Enter goes to the run marked. Screen readers get the same in words.
 class MismatchMap : public QWidget {
     Q_OBJECT
 

@@ -55,7 +55,7 @@ RunList::Within RunList::within(std::int64_t lo, std::int64_t hi) const {
             end = mid;
     }
     const std::int64_t count = std::max<std::int64_t>(0, firstAfter(hi - 1) - first);
-    return {count, count > 0 ? std::max(at(first).address, lo) : -1};
+    return {count, count > 0 ? at(first).address : -1};
 }
 
 void RunMap::reset(std::int64_t commonSize) {

@@ -46,7 +46,8 @@ public:
     static constexpr std::int64_t kUnknown = -2;
     std::int64_t nextStart(std::int64_t position) const;
     std::int64_t previousStart(std::int64_t position) const;
-    // Of the kept runs: how many have a byte in [lo, hi), and the first differing address there.
+    // Of the kept runs: how many have a byte in [lo, hi), and where the first of them starts
+    // (before lo when it began earlier).
     struct Within {
         std::int64_t count = 0;
         std::int64_t first = -1;

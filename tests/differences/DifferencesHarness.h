@@ -13,12 +13,15 @@
 // of differences and its map.
 class DifferencesWindow : public MainWindowTest {
 protected:
+    // Put together before it is shown, as the program does.
     void SetUp() override {
+        assemble = [this] {
+            installRangeCommands(*window);
+            installBlockTransferCommands(*window);
+            installDumpCommands(*window);
+            dock = installDifferenceCommands(*window);
+        };
         MainWindowTest::SetUp();
-        installRangeCommands(*window);
-        installBlockTransferCommands(*window);
-        installDumpCommands(*window);
-        dock = installDifferenceCommands(*window);
     }
     // A and B of `size` bytes differing in `runs`, B `extra` bytes longer; both loaded.
     void openPair(qint64 size, const std::vector<std::pair<qint64, qint64>>& runs, qint64 extra = 0) {

@@ -144,6 +144,12 @@ TEST_F(DifferencesWindow, StopEndsTheScanAndTheWindowAnswersMeanwhile) {
     QTest::mouseClick(button("mismatchStop"), Qt::LeftButton);
     EXPECT_EQ(dock->state(), MismatchDock::State::Stopped);
     EXPECT_TRUE(label("mismatchSummary").startsWith(QStringLiteral("Остановлено на адресе ")));
+    // What was not compared is hatched on the map, not left blank like "no differences".
+    QWidget* map = child("mismatchMap");
+    const QImage strip = map->grab().toImage();
+    int hatched = 0;
+    for (int x = 2; x < strip.width() - 2; ++x) hatched += QColor(strip.pixel(x, strip.height() - 4)) == map->palette().color(QPalette::Dark);
+    EXPECT_GT(hatched, 0);
 }
 
 }  // namespace

@@ -34,6 +34,22 @@ public:
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {
+        // A field's and a button's focus outline are drawn from the highlight, which on a
+        // light face may be too pale for them: they get one dark enough.
+        if ((element == PE_FrameLineEdit || element == PE_PanelButtonCommand) && (option->state & State_HasFocus)) {
+            if (const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option)) {
+                QStyleOptionFrame readable = *frame;
+                readable.palette.setColor(QPalette::Highlight, WindowLook::outlineHighlight(frame->palette));
+                QProxyStyle::drawPrimitive(element, &readable, painter, widget);
+                return;
+            }
+            if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
+                QStyleOptionButton readable = *button;
+                readable.palette.setColor(QPalette::Highlight, WindowLook::outlineHighlight(button->palette));
+                QProxyStyle::drawPrimitive(element, &readable, painter, widget);
+                return;
+            }
+        }
         if (element != PE_FrameFocusRect) {
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;
@@ -100,6 +116,24 @@ void follow(QWidget* window) {
     inherited.setResolveMask(0);
     window->setPalette(inherited);
     window->setProperty(kOwnPalette, false);
+}
+
+QColor outlineHighlight(const QPalette& palette) {
+    // The outline is the highlight a quarter darker, and never lighter than HSV value 160.
+    const auto outline = [](const QColor& highlight) {
+        QColor c = highlight.darker(125);
+        if (c.value() > 160) c.setHsl(c.hue(), c.saturation(), 160);
+        return c;
+    };
+    QColor highlight = palette.color(QPalette::Highlight);
+    for (int i = 0; i < 12; ++i) {
+        const QColor c = outline(highlight);
+        if (contrast(c, palette.color(QPalette::Window)) >= 3.0 && contrast(c, palette.color(QPalette::Base)) >= 3.0 &&
+            contrast(c, palette.color(QPalette::Button)) >= 3.0)
+            break;
+        highlight = highlight.darker(115);
+    }
+    return highlight;
 }
 
 QColor focusFrameColor(const QPalette& palette, const QColor& ground) {

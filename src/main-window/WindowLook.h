@@ -22,6 +22,9 @@ namespace WindowLook {
 void install();
 // Gives a window the palette now (the others take it when they are shown).
 void follow(QWidget* window);
+// A highlight from which the style's focus outline of a field or button (the highlight a
+// quarter darker) stands out at 3 : 1 against the face, the base and a button.
+QColor outlineHighlight(const QPalette& palette);
 // The colour of a focus frame drawn on `ground` in `palette`.
 QColor focusFrameColor(const QPalette& palette, const QColor& ground);
 

@@ -1,6 +1,7 @@
 // What assistive technology reads of the window, and whether everyone can read it: every
 // cell as it is painted, the contrast of every text, the form on a small screen.
 #include <QAccessible>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -8,6 +9,8 @@
 
 #include "AddressText.h"
 #include "CodePage.h"
+#include "HelpViewer.h"
+#include "frpAdress.h"
 
 #include "MainWindowHarness.h"
 
@@ -33,10 +36,11 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
         std::function<void()> steps;
         QByteArray shown;  // the file in view, as the screen should show it from `start`
         qint64 start;
+        QByteArray compared;  // the other file where its bytes are compared with the shown ones
     } rows[] = {
-        {"paged down", a, [this] { pressKey(Qt::Key_PageDown); }, a, 256},
-        {"cell edited, the next one editing", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); }, edited, 0},
-        {"recorded", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); trigger("mnuRec"); }, edited, 0},
+        {"paged down", a, [this] { pressKey(Qt::Key_PageDown); }, a, 256, {}},
+        {"cell edited, the next one editing", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); }, edited, 0, {}},
+        {"recorded", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); trigger("mnuRec"); }, edited, 0, {}},
         {"synchronised paging, B in view ending on the screen", a,
          [&] {
              openB(dir.write(QStringLiteral("b.bin"), b));
@@ -44,8 +48,8 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
              view(2);
              for (int i = 0; i < 2; ++i) pressKey(Qt::Key_PageDown);
          },
-         b, 512},
-        {"file shorter than a screen", a.left(100), [] {}, a.left(100), 0},
+         b, 512, a},
+        {"file shorter than a screen", a.left(100), [] {}, a.left(100), 0, {}},
     };
     QAccessible::setActive(true);  // the cells announce what they change
     for (const auto& row : rows) {
@@ -61,14 +65,23 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
             QAccessibleInterface* character = QAccessible::queryAccessibleInterface(symbol(i));
             ASSERT_TRUE(hex->textInterface() && character->textInterface());
             const QString read = hex->text(QAccessible::Value) + ' ' + hex->text(QAccessible::Name) + ' ' +
-                                 hex->textInterface()->text(0, 2) + ' ' + character->text(QAccessible::Name);
+                                 hex->textInterface()->text(0, 2) + ' ' + character->text(QAccessible::Name) + '|' +
+                                 hex->text(QAccessible::Description);
+            // A byte drawn dark red says so, with the other file's byte.
+            const bool differs = byte && row.start + i < row.compared.size() && row.compared[row.start + i] != row.shown[row.start + i];
             const QString painted = (byte ? byteText(value) : QString()) + QStringLiteral(" Адрес ") +
                                     AddressText::funHexAdres(row.start + i) + ' ' +
-                                    (byte ? byteText(value) : QString()) + ' ' + (byte ? drawn(value) : QString());
+                                    (byte ? byteText(value) : QString()) + ' ' + (byte ? drawn(value) : QString()) + '|' +
+                                    (differs ? QStringLiteral("отличается, в файле А: ") + byteText(quint8(row.compared[row.start + i]))
+                                             : QString());
             ASSERT_EQ(read, painted) << "cell " << i;
             ASSERT_EQ(hex->rect(), QRect(grid.mapToGlobal(grid.cellPlace(i).topLeft()), grid.cellPlace(i).size())) << i;
             ASSERT_EQ(character->rect(), QRect(grid.mapToGlobal(grid.symbolPlace(i).topLeft()), grid.symbolPlace(i).size()));
         }
+        // A row label reads as the address its row starts at; it shows that address / 16.
+        for (int r = 0; r < GridGeometry::kRows; ++r)
+            ASSERT_EQ(QAccessible::queryAccessibleInterface(grid.rowAddress(r))->text(QAccessible::Name),
+                      QStringLiteral("Строка с адреса ") + AddressText::funHexAdres(row.start + 16 * r));
     }
     QAccessible::setActive(false);
 }
@@ -127,6 +140,53 @@ TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
                 baseColor(0) == desktop.color(QPalette::Dark) &&
                 window->grid().rowAddress(0)->palette().color(QPalette::Text) == desktop.color(QPalette::Highlight));
     QFile::setPermissions(b, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// Pixels that taking the keyboard focus repaints, in a colour at 3 : 1 or more against the
+// grounds it is drawn between (the window's face and a field's base).
+int focusFramePixels(QWidget* control) {
+    control->window()->setFocus(Qt::OtherFocusReason);
+    const QImage before = control->grab().toImage();
+    control->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    control->setFocus(Qt::TabFocusReason);
+    const QImage after = control->grab().toImage();
+    const QColor face = control->palette().color(QPalette::Window), base = control->palette().color(QPalette::Base);
+    int strong = 0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x) {
+            const QColor now(after.pixel(x, y));
+            strong += before.pixel(x, y) != after.pixel(x, y) && std::min(contrast(now, face), contrast(now, base)) >= 3.0;
+        }
+    return strong;
+}
+
+// Under a dark desktop palette every window the program opens takes the main window's light
+// one — a dialog, a message box, the help — and in each a control taking the keyboard focus
+// shows a frame at 3 : 1 or more.
+TEST_F(Accessibility, EveryWindowTakesOnePaletteAndShowsItsFocus) {
+    const QPalette desktop = QApplication::palette();
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(0xf0, 0xf0, 0xf0));
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    QApplication::setPalette(dark);
+    restart();
+    openA(dir.write(QStringLiteral("a.bin"), screenBytes(600)));
+    const QColor light = window->palette().color(QPalette::Window);
+    ASSERT_NE(light, dark.color(QPalette::Window));
+    QMessageBox box(window.get());
+    box.show();
+    HelpViewer help;
+    help.show();
+    for (QWidget* other : std::initializer_list<QWidget*>{&box, &help})
+        EXPECT_EQ(other->palette().color(QPalette::Window), light) << other->metaObject()->className();
+    play<frpAdress>("mnuNext", [&](frpAdress& dialog) {
+        EXPECT_EQ(dialog.palette().color(QPalette::Window), light);
+        for (QWidget* control : std::initializer_list<QWidget*>{dialog.plEnter, dialog.chScreen, dialog.knOk})
+            EXPECT_GE(focusFramePixels(control), 2 * std::min(control->width(), control->height()))
+                << control->objectName().toStdString();
+    });
+    QApplication::setPalette(desktop);
 }
 
 // The form scrolls in a window smaller than itself, so it fits a small screen or a large

@@ -1,5 +1,6 @@
 #include "WindowLook.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QPainter>
@@ -34,9 +35,11 @@ public:
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override {
-        // A field's and a button's focus outline are drawn from the highlight, which on a
-        // light face may be too pale for them: they get one dark enough.
-        if ((element == PE_FrameLineEdit || element == PE_PanelButtonCommand) && (option->state & State_HasFocus)) {
+        // A field's, a button's and an option's focus outline are drawn from the highlight,
+        // which on a light face may be too pale for them: they get one dark enough.
+        if ((element == PE_FrameLineEdit || element == PE_PanelButtonCommand || element == PE_IndicatorRadioButton ||
+             element == PE_IndicatorCheckBox) &&
+            (option->state & State_HasFocus)) {
             if (const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option)) {
                 QStyleOptionFrame readable = *frame;
                 readable.palette.setColor(QPalette::Highlight, WindowLook::outlineHighlight(frame->palette));
@@ -54,8 +57,10 @@ public:
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;
         }
-        // As before, a frame only once the keyboard has moved the focus.
+        // As before, a frame only once the keyboard has moved the focus. An option without a
+        // caption shows it by its outline: a frame would hide its circle.
         if (!(option->state & State_KeyboardFocusChange)) return;
+        if (const auto* button = qobject_cast<const QAbstractButton*>(widget); button && button->text().isEmpty()) return;
         const bool selected = option->state & State_Selected;
         const QColor ground = option->palette.color(selected ? QPalette::Highlight : QPalette::Window);
         painter->save();

@@ -183,7 +183,7 @@ TEST_F(Accessibility, EveryWindowTakesOnePaletteAndShowsItsFocus) {
     play<frpAdress>("mnuNext", [&](frpAdress& dialog) {
         EXPECT_EQ(dialog.palette().color(QPalette::Window), light);
         for (QWidget* control : std::initializer_list<QWidget*>{dialog.plEnter, dialog.chScreen, dialog.knOk})
-            EXPECT_GE(focusFramePixels(control), 2 * std::min(control->width(), control->height()))
+            EXPECT_GE(focusFramePixels(control), std::min(control->width(), control->height()))
                 << control->objectName().toStdString();
     });
     QApplication::setPalette(desktop);

@@ -35,12 +35,6 @@ public:
     void setMap(const RunMap& map);
     // The address of the screen in view, -1 for none.
     void setScreen(std::int64_t address);
-    // The address a click at pixel row y goes to, -1 for none.
-    std::int64_t targetAt(int y) const;
-    // The run the keyboard has marked, -1 for none.
-    std::int64_t marked() const { return marked_; }
-    // What the map says of an address: "Адрес 0200800, участков: 1".
-    QString describeAt(std::int64_t address, std::int64_t lo, std::int64_t hi) const;
     // What a screen reader hears as the map's value: the marked run.
     QString markedText() const;
     // Moves the keyboard's mark to the next (+1) or previous (-1) run, or goes there (0).
@@ -64,6 +58,10 @@ private:
     int rowOf(std::int64_t address) const;
     // The row a click at y means: the nearest with a run within 3 rows, else y itself.
     int chosenRow(int y) const;
+    // The address a click at pixel row y goes to, -1 for none.
+    std::int64_t targetAt(int y) const;
+    // What the map says of an address whose row spans [lo, hi): "Адрес 0200800, участков: 1".
+    QString describeAt(std::int64_t address, std::int64_t lo, std::int64_t hi) const;
     MapRuns::Within within(std::int64_t lo, std::int64_t hi) const;
     std::int64_t compared() const;
     void mark(std::int64_t address);

@@ -249,7 +249,9 @@ TEST_F(Fit, TheWindowFitsItsFontAndScale) {
         QApplication::processEvents();
         EXPECT_GE(table()->verticalHeader()->defaultSectionSize(), table()->fontMetrics().height() + 2);
         EXPECT_TRUE(window->screen() == screen && window->width() <= screen->availableGeometry().width());
-        if (!scaled) EXPECT_FALSE(scrolls()) << "the list beside or below the form, never over it";
+        if (!scaled) {
+            EXPECT_FALSE(scrolls()) << "the list beside or below the form, never over it";
+        }
         // Beside the form or below it, the list shows at least half of B's bytes.
         EXPECT_LE(table()->columnViewportPosition(MismatchModel::BytesBColumn) +
                       table()->columnWidth(MismatchModel::BytesAColumn) / 2,

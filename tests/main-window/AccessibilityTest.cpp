@@ -95,16 +95,23 @@ double contrast(const QColor& a, const QColor& b) {
     return std::max(la, lb) / std::min(la, lb);
 }
 
+// A dark desktop: light text on dark grey, a mid-blue highlight.
+QPalette darkPalette() {
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(0xf0, 0xf0, 0xf0));
+    dark.setColor(QPalette::Dark, QColor(0x23, 0x23, 0x23));
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    return dark;
+}
+
 // Under a dark desktop palette (light text on dark grey) the window keeps a light one of its
 // own, so that every label and cell is read at 4.5 : 1 or more; back under the default
 // palette, even while it runs, it has none, and the cells take the desktop's button face
 // and shadow again.
 TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
     const QPalette desktop = QApplication::palette();
-    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        dark.setColor(role, QColor(0xf0, 0xf0, 0xf0));
-    dark.setColor(QPalette::Dark, QColor(0x23, 0x23, 0x23));
+    const QPalette dark = darkPalette();
     QByteArray other = screenBytes(600);
     for (int i = 0; i < other.size(); i += 3) other[i] = char(~other[i]);
     const QString b = dir.write(QStringLiteral("b.bin"), other);
@@ -165,10 +172,7 @@ int focusFramePixels(QWidget* control) {
 // shows a frame at 3 : 1 or more.
 TEST_F(Accessibility, EveryWindowTakesOnePaletteAndShowsItsFocus) {
     const QPalette desktop = QApplication::palette();
-    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        dark.setColor(role, QColor(0xf0, 0xf0, 0xf0));
-    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    const QPalette dark = darkPalette();
     QApplication::setPalette(dark);
     restart();
     openA(dir.write(QStringLiteral("a.bin"), screenBytes(600)));

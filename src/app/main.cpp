@@ -137,8 +137,11 @@ int main(int argc, char** argv) {
     // (-style, QT_STYLE_OVERRIDE) is theirs to have.
     if (!userChoseStyle(command.toolkitArguments, qgetenv("QT_STYLE_OVERRIDE")))
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Our face, which has every Cyrillic letter, at the size the desktop chose (9 pt where it
+    // names none); the window is laid out for it.
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSize(9);
+    const qreal desktopSize = QApplication::font().pointSizeF();
+    font.setPointSizeF(desktopSize > 0 ? desktopSize : 9);
     QApplication::setFont(font);
     // The program ends with its main window, whatever help window is still open.
     QApplication::setQuitOnLastWindowClosed(false);

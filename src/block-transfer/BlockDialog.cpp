@@ -58,12 +58,15 @@ BlockDialog::BlockDialog(UiServices& ui, BlockState& state, const QString& capti
     plPath->setObjectName(QStringLiteral("plPath"));
     plPath->setEnabled(false);  // only "..." sets it
     placeTwips(plPath, kFieldLeft, 45, 3045, kRowHeight);
+    Label1->setBuddy(plPath);
     bnSelect = new RangeButton("bnSelect", QStringLiteral("..."), this);
+    bnSelect->setAccessibleName(QStringLiteral("Выбрать файл"));
     placeTwips(bnSelect, 4005, 45, 375, kRowHeight);
 
     lb1 = addLabel("lb1", QStringLiteral("Начало:"), kFirstRowTop);
     plAddresO = addField("plAddresO", kFirstRowTop, 7, 1050, startSelects, &state_.lngAdresStart);
     plAddresO->putText(QStringLiteral("0"));
+    lb1->setBuddy(plAddresO);
 
     knOk = new RangeButton("knOk", QStringLiteral("Ок"), this);
     knCancel = new RangeButton("knCancel", QStringLiteral("Отмена"), this);
@@ -74,6 +77,7 @@ BlockDialog::BlockDialog(UiServices& ui, BlockState& state, const QString& capti
     conProgress = new QProgressBar(this);
     conProgress->setObjectName(QStringLiteral("conProgress"));
     conProgress->setTextVisible(false);
+    conProgress->setAccessibleName(QStringLiteral("Ход записи"));
     progress_ = std::make_unique<ProgressBarAdapter>(conProgress);
     progress_->setMaximum(1);
     progress_->setValue(0);

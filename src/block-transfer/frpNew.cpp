@@ -10,8 +10,10 @@ frpNew::frpNew(UiServices& ui, BlockState& state, QWidget* parent)
     setObjectName(QStringLiteral("frpNew"));
     lb2 = addLabel("lb2", QStringLiteral("Конец:"), rowTop(1));
     plAddresT = addField("plAddresT", rowTop(1), 7, 1050, false, &state_.lngAdresEnd);
+    lb2->setBuddy(plAddresT);
     lb3 = addLabel("lb3", QStringLiteral("Байт:"), rowTop(2));
     plByt = addField("plByt", rowTop(2), 2, 435, false);
+    lb3->setBuddy(plByt);
     finishLayout(3);
 
     RangeFields::chainEnter({plAddresO, plAddresT, plByt}, knOk);

@@ -12,6 +12,7 @@ frpSave::frpSave(UiServices& ui, mRWByt& source, BlockState& state, QWidget* par
     setObjectName(QStringLiteral("frpSave"));
     lb2 = addLabel("lb2", QStringLiteral("Конец:"), rowTop(1));
     plAddresT = addField("plAddresT", rowTop(1), 7, 1050, false, &state_.lngAdresEnd);
+    lb2->setBuddy(plAddresT);
     finishLayout(2);
 
     strPathSource = source.Path();

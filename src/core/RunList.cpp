@@ -49,6 +49,20 @@ std::int64_t RunList::indexAt(std::int64_t address) const {
     return i >= 0 && address < at(i).address + at(i).length ? i : -1;
 }
 
+RunList::Within RunList::within(std::int64_t lo, std::int64_t hi) const {
+    // Runs are disjoint and in order, so their ends are in order too.
+    std::int64_t first = 0, end = kept_;
+    while (first < end) {
+        const std::int64_t mid = first + (end - first) / 2;
+        if (at(mid).address + at(mid).length <= lo)
+            first = mid + 1;
+        else
+            end = mid;
+    }
+    const std::int64_t count = std::max<std::int64_t>(0, firstAfter(hi - 1) - first);
+    return {count, count > 0 ? at(first).address : -1};
+}
+
 void RunMap::reset(std::int64_t commonSize) {
     size_ = commonSize;
     std::fill(buckets_.begin(), buckets_.end(), 0);

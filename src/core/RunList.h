@@ -48,6 +48,13 @@ public:
     std::int64_t previousStart(std::int64_t position) const;
     // The index of the kept run that holds `address`, -1 for none.
     std::int64_t indexAt(std::int64_t address) const;
+    // Of the kept runs: how many have a byte in [lo, hi), and where the first of them starts
+    // (before lo when it began earlier).
+    struct Within {
+        std::int64_t count = 0;
+        std::int64_t first = -1;
+    };
+    Within within(std::int64_t lo, std::int64_t hi) const;
 
 private:
     static constexpr std::int64_t kBlock = 65536;

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
@@ -22,13 +21,14 @@
 #include "HexCell.h"
 #include "MismatchMap.h"
 #include "MismatchModel.h"
+#include "MismatchTable.h"
 #include "fCompBynF.h"
 
 MismatchDock::MismatchDock(fCompBynF& window)
     : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), index_(window.differences()) {
     setObjectName(QStringLiteral("mismatchDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
-    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
 
     auto* body = new QWidget(this);
     auto* column = new QVBoxLayout(body);
@@ -57,32 +57,22 @@ MismatchDock::MismatchDock(fCompBynF& window)
 
     auto* lists = new QHBoxLayout;
     model_ = new MismatchModel(index_.runs(), this);
-    table_ = new QTableView(body);
-    table_->setObjectName(QStringLiteral("mismatchTable"));
-    table_->setAccessibleName(QStringLiteral("Список несовпадений"));
-    table_->setModel(model_);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    // Fixed row heights and column widths: a million rows are never measured.
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    const QFontMetrics metrics = table_->fontMetrics();
-    const int padding = 2 * digit;
-    table_->setColumnWidth(MismatchModel::AddressColumn, metrics.horizontalAdvance(QStringLiteral("000000000")) + padding);
-    table_->setColumnWidth(MismatchModel::LengthColumn, metrics.horizontalAdvance(QStringLiteral("Длина")) + padding);
-    table_->setColumnWidth(MismatchModel::BytesAColumn,
-                           metrics.horizontalAdvance(QStringLiteral("DD DD DD DD DD DD DD DD")) + padding);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    table_ = new MismatchTable(model_, body);
     mapStrip_ = new MismatchMap(body);
+    const RunList& runs = index_.runs();
+    mapStrip_->setRuns({[&runs](std::int64_t lo, std::int64_t hi) { return runs.within(lo, hi); },
+                        [&runs](std::int64_t address) { return runs.nextStart(address); },
+                        [&runs](std::int64_t address) { return runs.previousStart(address); },
+                        [this] {
+                            return index_.state() == DifferenceIndex::State::Complete ? index_.map().commonSize()
+                                                                                       : index_.reached();
+                        }});
     lists->addWidget(table_, 1);
     lists->addWidget(mapStrip_);
     column->addLayout(lists, 1);
     setWidget(body);
     // Narrower than its columns if the user wants it so: the table then scrolls.
-    setMinimumWidth(digit * 40);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
 
     connect(stop_, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
     connect(refresh_, &QPushButton::clicked, &index_, &DifferenceIndex::start);
@@ -120,19 +110,27 @@ void MismatchDock::showList() {
 // The window widens by the list's columns where the screen has the room, so opening the
 // list does not squeeze the screen of bytes beside it.
 void MismatchDock::makeRoom() {
-    if (window_.isMaximized() || window_.isFullScreen()) return;
     // The last column stretches to whatever room there is; it needs as much as A's.
-    int wanted = mapStrip_->sizeHint().width() + 2 * table_->frameWidth() + 24 +
-                 table_->columnWidth(MismatchModel::BytesAColumn);
+    const int bytesWidth = table_->columnWidth(MismatchModel::BytesAColumn);
+    int wanted = mapStrip_->sizeHint().width() + 2 * table_->frameWidth() + 24 + bytesWidth;
     for (int column = 0; column + 1 < model_->columnCount(); ++column) wanted += table_->columnWidth(column);
-    int width = window_.width() + wanted;
-    if (const QScreen* screen = window_.screen()) width = std::min(width, screen->availableGeometry().width());
-    // Once the window has its new width: the list takes what was added (its table scrolls
+    // Beside the form where the screen holds both with half of B's bytes at least; else below
+    // it, and the form keeps its width (a large font or scale, a small screen).
+    const QRect screen = window_.screen() ? window_.screen()->availableGeometry() : QRect(0, 0, INT_MAX, INT_MAX);
+    const bool beside = window_.width() + wanted - bytesWidth / 2 <= screen.width();
+    const bool below = window_.dockWidgetArea(this) == Qt::BottomDockWidgetArea;
+    if (beside == below) window_.addDockWidget(beside ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea, this);
+    if (window_.isMaximized() || window_.isFullScreen()) return;
+    // Once the window has its new size: the list takes what was added (its table scrolls
     // when the screen had less to give), the form keeps its own.
     const int separator = window_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, &window_);
-    const int added = std::max(width - window_.width() - separator, minimumWidth());
-    window_.resize(width, window_.height());
-    QTimer::singleShot(0, this, [this, added] { window_.resizeDocks({this}, {added}, Qt::Horizontal); });
+    const QSize size = beside ? QSize(std::min(window_.width() + wanted, screen.width()), window_.height())
+                              : QSize(window_.width(), std::min(window_.height() + separator + sizeHint().height(), screen.height()));
+    const int added = beside ? std::max(size.width() - window_.width() - separator, minimumWidth())
+                             : std::max(size.height() - window_.height() - separator, minimumHeight());
+    window_.resize(size);
+    const Qt::Orientation grown = beside ? Qt::Horizontal : Qt::Vertical;
+    if (added > 0) QTimer::singleShot(0, this, [this, added, grown] { window_.resizeDocks({this}, {added}, grown); });
 }
 
 void MismatchDock::indexChanged() {
@@ -178,13 +176,13 @@ void MismatchDock::followAddress(std::int64_t address) {
 void MismatchDock::showSummary() {
     const QLocale russian(QLocale::Russian, QLocale::Russia);
     using State = DifferenceIndex::State;
-    const RunList& runs_ = index_.runs();
-    const std::int64_t sizeA_ = index_.sizeA(), sizeB_ = index_.sizeB(), reached_ = index_.reached();
-    const std::int64_t common = std::min(sizeA_, sizeB_);
+    const RunList& runs = index_.runs();
+    const std::int64_t sizeA = index_.sizeA(), sizeB = index_.sizeB(), reached = index_.reached();
+    const std::int64_t common = std::min(sizeA, sizeB);
     const auto number = [&](std::int64_t n) { return russian.toString(qlonglong(n)); };
     QString text;
     const QString counts = QStringLiteral("участков: %1, различающихся байтов: %2")
-                               .arg(number(runs_.runCount()), number(runs_.differingBytes()));
+                               .arg(number(runs.runCount()), number(runs.differingBytes()));
     const State state = index_.state();
     switch (state) {
     case State::Empty:
@@ -194,7 +192,7 @@ void MismatchDock::showSummary() {
         text = QStringLiteral("Сравнение… ") + counts + QLatin1Char('.');
         break;
     case State::Stopped:
-        text = QStringLiteral("Остановлено на адресе %1: ").arg(DifferenceText::address(reached_, std::max(sizeA_, sizeB_))) +
+        text = QStringLiteral("Остановлено на адресе %1: ").arg(DifferenceText::address(reached, std::max(sizeA, sizeB))) +
                counts + QLatin1Char('.');
         break;
     case State::OutOfDate:
@@ -205,18 +203,18 @@ void MismatchDock::showSummary() {
         break;
     case State::Complete: {
         QString share;
-        if (runs_.differingBytes() == 0 || common == 0) {
+        if (runs.differingBytes() == 0 || common == 0) {
             share = QStringLiteral("100");
         } else {
             // Never "100" while one byte differs.
-            const double equal = std::min(99.99, std::floor(double(common - runs_.differingBytes()) * 10000.0 / double(common)) / 100.0);
+            const double equal = std::min(99.99, std::floor(double(common - runs.differingBytes()) * 10000.0 / double(common)) / 100.0);
             share = russian.toString(equal, 'f', 2);
         }
-        text = runs_.runCount() == 0 ? QStringLiteral("Общие байты совпадают.")
+        text = runs.runCount() == 0 ? QStringLiteral("Общие байты совпадают.")
                                      : QStringLiteral("Всего ") + counts + QLatin1Char('.');
         text += QStringLiteral(" Совпадает %1 % байтов.").arg(share);
-        if (runs_.stoppedKeeping())
-            text += QStringLiteral(" Список показывает первые %1 участков.").arg(number(runs_.kept()));
+        if (runs.stoppedKeeping())
+            text += QStringLiteral(" Список показывает первые %1 участков.").arg(number(runs.kept()));
         break;
     }
     }
@@ -227,7 +225,7 @@ void MismatchDock::showSummary() {
     stop_->setVisible(scanning);
     refresh_->setVisible(!scanning);
     refresh_->setEnabled(window_.loadedFileCount() == 2 && !window_.changesPending());
-    const std::int64_t total = std::min(sizeA_, sizeB_);
-    bar_->setValue(total > 0 ? int(__int128(reached_) * 1000 / total) : 0);
+    const std::int64_t total = std::min(sizeA, sizeB);
+    bar_->setValue(total > 0 ? int(__int128(reached) * 1000 / total) : 0);
     table_->setEnabled(state != State::OutOfDate);
 }

@@ -29,10 +29,12 @@ using namespace GridGeometry;
 
 namespace {
 
+// A point above the window's own text, as the bytes are what is read most.
 QFont gridFont() {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::Monospace);
-    font.setPointSize(10);
+    const qreal text = QApplication::font().pointSizeF();
+    font.setPointSizeF(text > 0 ? text + 1 : 10);
     return font;
 }
 
@@ -317,9 +319,13 @@ int ByteGrid::indexAt(const QPoint& at) const {
 void ByteGrid::setScreenStart(std::int64_t start) {
     if (start == screenStart_) return;
     screenStart_ = start;
-    // A screen reader names the cell it is on by its address.
+    // A screen reader names the cell it is on by its address, and a row label by the address
+    // its row starts at: its text is that address divided by 16.
     for (int i = 0; i < kCells; ++i)
         cells_[i]->setAccessibleName(QStringLiteral("Адрес ") + AddressText::funHexAdres(address(start, i)));
+    for (int r = 0; r < kRows; ++r)
+        rowAddresses_[r]->setAccessibleName(QStringLiteral("Строка с адреса ") +
+                                            AddressText::funHexAdres(GridGeometry::rowAddress(start, r)));
 }
 
 void ByteGrid::copyFocusedByte() const {

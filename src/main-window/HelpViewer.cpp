@@ -12,7 +12,7 @@
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 
-#include "GridColors.h"
+#include "WindowLook.h"
 
 namespace {
 
@@ -60,9 +60,8 @@ QList<HelpTopic> parseHelpContents(const QString& text) {
 HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("HelpViewer"));
     setWindowTitle(QStringLiteral("Справка Bivex"));
-    // The help shows the window's colours as they are drawn, on the window's light ground.
-    if (GridColors::windowPalette().cacheKey() != QApplication::palette().cacheKey())
-        setPalette(GridColors::windowPalette());
+    // The help shows the window's colours as they are drawn, on the window's ground.
+    WindowLook::follow(this);
     resize(900, 620);
 
     contents_ = new QTreeWidget;

@@ -30,6 +30,7 @@
 #include "ProgressBarAdapter.h"
 #include "SymbolCell.h"
 #include "UiServices.h"
+#include "WindowLook.h"
 #include "frpAdress.h"
 
 void CommandSet::setEnabled(bool on) const {
@@ -64,7 +65,8 @@ fCompBynF::fCompBynF(UiServices& ui, QWidget* parent)
       differences_(std::make_unique<DifferenceIndex>(*comparedFiles_)) {
     setObjectName(QStringLiteral("fCompBynF"));
     setAcceptDrops(true);
-    followApplicationPalette();
+    WindowLook::install();
+    WindowLook::follow(this);
     buildMenus();
     buildLayout();
     buildCommandSets();
@@ -272,16 +274,19 @@ void fCompBynF::buildLayout() {
     // Bottom: buttons on the left, position and information on the right.
     auto* bottom = new QHBoxLayout();
     bottom->setSpacing(16);
-    auto* buttons = new QGridLayout();
+    buttonRow_ = new QWidget(central);
+    buttonRow_->setObjectName(QStringLiteral("buttonRow"));
+    auto* buttons = new QGridLayout(buttonRow_);
+    buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setHorizontalSpacing(6);
     buttons->setVerticalSpacing(4);
-    knRecord = makeButton(central, "knRecord", QStringLiteral("Запись"));
-    knNextScreen = makeButton(central, "knNextScreen", QStringLiteral("Перейти"));
-    knUp = makeButton(central, "knUp", QStringLiteral("Вверх"));
-    knDown = makeButton(central, "knDown", QStringLiteral("Вниз"));
-    knViweOne = new QRadioButton(QStringLiteral("Файл А"), central);
+    knRecord = makeButton(buttonRow_, "knRecord", QStringLiteral("Запись"));
+    knNextScreen = makeButton(buttonRow_, "knNextScreen", QStringLiteral("Перейти"));
+    knUp = makeButton(buttonRow_, "knUp", QStringLiteral("Вверх"));
+    knDown = makeButton(buttonRow_, "knDown", QStringLiteral("Вниз"));
+    knViweOne = new QRadioButton(QStringLiteral("Файл А"), buttonRow_);
     knViweOne->setObjectName(QStringLiteral("knViweOne"));
-    knViweTwo = new QRadioButton(QStringLiteral("Файл В"), central);
+    knViweTwo = new QRadioButton(QStringLiteral("Файл В"), buttonRow_);
     knViweTwo->setObjectName(QStringLiteral("knViweTwo"));
     viewButtons = new QButtonGroup(this);
     viewButtons->addButton(knViweOne);
@@ -294,9 +299,9 @@ void fCompBynF::buildLayout() {
     connect(knNextScreen, &QPushButton::clicked, this, &fCompBynF::mnuNext_Click);
     connect(knRecord, &QPushButton::clicked, this, &fCompBynF::knRecord_Click);
 
-    lbOnlyRead = makeLabel(central, "lbOnlyRead", QStringLiteral("Только чтение."));
+    lbOnlyRead = makeLabel(buttonRow_, "lbOnlyRead", QStringLiteral("Только чтение."));
     GridColors::setTextColor(lbOnlyRead, GridColors::darkRed());
-    lnOnlyRead = new QFrame(central);
+    lnOnlyRead = new QFrame(buttonRow_);
     lnOnlyRead->setObjectName(QStringLiteral("lnOnlyRead"));
     lnOnlyRead->setFrameShape(QFrame::HLine);
     lnOnlyRead->setFixedHeight(2);
@@ -316,7 +321,13 @@ void fCompBynF::buildLayout() {
     buttons->addLayout(readOnlyBox, 1, 0, 1, 2);
     buttons->addWidget(knViweTwo, 1, 2);
     buttons->addWidget(knDown, 1, 3);
-    bottom->addLayout(buttons);
+    bottom->addWidget(buttonRow_, 0, Qt::AlignTop);
+    // Tab goes along the rows as they read.
+    setTabOrder(knRecord, knNextScreen);
+    setTabOrder(knNextScreen, knViweOne);
+    setTabOrder(knViweOne, knUp);
+    setTabOrder(knUp, knViweTwo);
+    setTabOrder(knViweTwo, knDown);
     bottom->addStretch(1);
 
     auto* info = new QGridLayout();
@@ -327,6 +338,7 @@ void fCompBynF::buildLayout() {
     conProgressBar->setObjectName(QStringLiteral("conProgressBar"));
     conProgressBar->setTextVisible(false);
     conProgressBar->setFixedHeight(14);
+    conProgressBar->setAccessibleName(QStringLiteral("Позиция в файле"));
     progress = std::make_unique<ProgressBarAdapter>(conProgressBar);
     lbStatusBar = makeLabel(central, "lbStatusBar", QStringLiteral("Блок:"));
     lbStatusBarText = makeLabel(central, "lbStatusBarText", QStringLiteral("1 из 1"));
@@ -353,17 +365,6 @@ void fCompBynF::buildLayout() {
     outer->addStretch(1);
 }
 
-void fCompBynF::followApplicationPalette() {
-    const QPalette& readable = GridColors::windowPalette();
-    if (readable.cacheKey() != QApplication::palette().cacheKey()) {
-        setPalette(readable);
-        return;
-    }
-    QPalette inherited;  // no role of its own: the application's throughout
-    inherited.setResolveMask(0);
-    setPalette(inherited);
-}
-
 // The first showing opens the window at the form's designed size, or the screen's where
 // that is smaller, unless it was given a size before. The form's size is known only now,
 // with the style and fonts applied; the scroll area would ask for a fraction of the screen.
@@ -381,10 +382,8 @@ void fCompBynF::showEvent(QShowEvent* event) {
 }
 
 bool fCompBynF::event(QEvent* event) {
-    if (event->type() == QEvent::ApplicationPaletteChange) {
-        followApplicationPalette();
-        if (grid_) grid_->followPalette();
-    }
+    // The window has taken its new palette already (WindowLook); the grid's own colours follow.
+    if (event->type() == QEvent::ApplicationPaletteChange && grid_) grid_->followPalette();
     return QMainWindow::event(event);
 }
 
@@ -508,7 +507,7 @@ bool fCompBynF::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    return Form_KeyDown(key->key());
+    return keyboardPath(widget, key) || Form_KeyDown(key->key());
 }
 
 // Without a window manager nobody hands the keyboard on when a dialog or message box of ours

@@ -20,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QFrame;
+class QKeyEvent;
 class QButtonGroup;
 class ByteGrid;
 class ComparedFiles;
@@ -52,6 +53,7 @@ private:
 //   fCompBynFEdit.cpp      write permission and cell editing
 //   fCompBynFRecord.cpp    recording and cancelling edits
 //   fCompBynFHelp.cpp      help and about
+//   fCompBynFKeyboard.cpp  the keyboard's ways between the menu bar, the grid, the buttons and panels
 class fCompBynF : public QMainWindow {
     Q_OBJECT
 
@@ -201,10 +203,14 @@ protected:
 
 private:
     void handBackKeyboard(QObject* hidden);
+    // keyboard paths; true when the key was taken
+    bool keyboardPath(QWidget* focus, const QKeyEvent* key);
+    QList<QWidget*> focusAreas() const;
+    void moveToArea(bool forward);
+    void enterMenuBar();
     // construction
     void buildMenus();
     void buildLayout();
-    void followApplicationPalette();
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         const QKeySequence& shortcut, void (fCompBynF::*handler)());
     void Form_Load();
@@ -293,6 +299,7 @@ public:
 private:
     // ---- Controls, named as their objectName ----
     ByteGrid* grid_ = nullptr;
+    QWidget* buttonRow_ = nullptr;  // Запись, Перейти, Файл А/В, Вверх/Вниз: one Ctrl+Tab area
     bool shownBefore_ = false;  // the first showing gives the window its designed size
     QMenu* mnuFile = nullptr;
     QAction* mnuNew = nullptr;

@@ -100,6 +100,13 @@ void fCompBynF::subCompare(int NumberFile) {
         // and the rest of the screen keeps what it showed.
         if (errorInView == FileErrors::BadHandle && (showA ? a[i] : b[i]) < 0) return;
         subScreenByt(i, showA ? a[i] : b[i]);
+        // Dark red is not all a screen reader can tell: it hears the other file's byte.
+        QString difference;
+        if (mnuSynchro->isChecked() && !bolEqual)
+            difference = QStringLiteral("отличается, в файле %1: ").arg(showA ? QStringLiteral("В") : QStringLiteral("А")) +
+                         byteText(showA ? b[i] : a[i]);
+        if (HexCell* cell = grid_->cell(i); cell->accessibleDescription() != difference)
+            cell->setAccessibleDescription(difference);
     }
 }
 

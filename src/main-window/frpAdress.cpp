@@ -90,6 +90,16 @@ void frpAdress::buildLayout() {
         });
     }
 
+    // The options' captions are labels beside them; a screen reader hears them as the
+    // options' names, and the field's name says which of the two it takes.
+    lb1->setBuddy(chAdress);
+    lb2->setBuddy(chScreen);
+    chAdress->setAccessibleName(lb1->text());
+    chScreen->setAccessibleName(lb2->text());
+    plEnter->setAccessibleName(lb1->text());
+    connect(chAdress, &QRadioButton::toggled, this,
+            [this](bool address) { plEnter->setAccessibleName(address ? lb1->text() : lb2->text()); });
+
     setTabOrder(plEnter, chAdress);
     setTabOrder(chAdress, chScreen);
     setTabOrder(chScreen, knOk);

@@ -15,6 +15,8 @@ RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& 
     lb2 = addLabel("lb2", QStringLiteral("Конец:"), 45, 375, 800);
     plAddresO = new RangeField("plAddresO", 7, this);
     plAddresT = new RangeField("plAddresT", 7, this);
+    lb1->setBuddy(plAddresO);
+    lb2->setBuddy(plAddresT);
     // Files of 256 MiB and more need more than 7 digits for their last address.
     plAddresO->setMaxLength(AddressText::addressFieldDigits(size));
     plAddresT->setMaxLength(AddressText::addressFieldDigits(size));
@@ -65,6 +67,7 @@ void RangeOpDialog::addProgressBar(int top, int width) {
     conProgress = new QProgressBar(this);
     conProgress->setObjectName(QStringLiteral("conProgress"));
     conProgress->setTextVisible(false);
+    conProgress->setAccessibleName(QStringLiteral("Ход поиска"));
     placeTwips(conProgress, 615, top, width, 120);
     progress_ = std::make_unique<ProgressBarAdapter>(conProgress);
 }

@@ -9,6 +9,7 @@ frpFill::frpFill(fCompBynF& main, ByteState& state, QWidget* parent)
     setObjectName(QStringLiteral("frpFill"));
     lb3 = addLabel("lb3", QStringLiteral("Байт:"), 45, 705, 800);
     plByt = new RangeField("plByt", 2, this);
+    lb3->setBuddy(plByt);
     placeAddressFields(900);
     placeTwips(plByt, 900, 705, 435, 285);
     placeTwips(knOk, 2280, 60, 990, 330);

@@ -9,8 +9,11 @@ frpReplace::frpReplace(fCompBynF& main, ByteState& state, QWidget* parent)
     setObjectName(QStringLiteral("frpReplace"));
     lb3 = addLabel("lb3", QStringLiteral("Байт:"), 45, 705, 800);
     plByt = new RangeField("plByt", 2, this);
+    lb3->setBuddy(plByt);
     lbR = addLabel("lbR", QStringLiteral(">"), 1365, 705, 150);
     plBytD = new RangeField("plBytD", 0, this);
+    lbR->setBuddy(plBytD);
+    plBytD->setAccessibleName(QStringLiteral("Заменить на"));
     plBytD->setSelect(RangeField::Select::OnChange);
     placeAddressFields(885);
     placeTwips(plByt, 885, 705, 435, 285);

@@ -29,6 +29,7 @@ frpSearch::frpSearch(fCompBynF& main, SearchState& state, QWidget* parent)
     state_.bolNext = false;
     lb3 = addLabel("lb3", QStringLiteral("Байт:"), 45, 705, 800);
     plByt = new RangeField("plByt", 6, this);
+    lb3->setBuddy(plByt);
     placeAddressFields(900);
     placeTwips(plByt, 900, 705, 1050, 285);
     placeTwips(knOk, 2280, 60, 990, 330);

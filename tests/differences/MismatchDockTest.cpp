@@ -5,12 +5,8 @@
 
 #include <QStatusBar>
 
-#include "BlockTransferCommands.h"
-#include "DifferenceCommands.h"
 #include "DifferenceIndex.h"
-#include "MainWindowHarness.h"
-#include "MismatchDock.h"
-#include "RangeCommands.h"
+#include "DifferencesHarness.h"
 #include "frpFill.h"
 #include "frpLoad.h"
 #include "frpNew.h"
@@ -20,59 +16,6 @@
 #include "frpSave.h"
 
 namespace {
-
-class DifferencesWindow : public MainWindowTest {
-protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        installRangeCommands(*window);
-        installBlockTransferCommands(*window);
-        dock = installDifferenceCommands(*window);
-    }
-    // A and B of `size` bytes differing in `runs`, B `extra` bytes longer; both loaded.
-    void openPair(qint64 size, const std::vector<std::pair<qint64, qint64>>& runs, qint64 extra = 0) {
-        a = screenBytes(size);
-        b = a + QByteArray(extra, 'z');
-        for (auto [address, length] : runs)
-            for (qsizetype i = address; i < address + length; ++i) b[i] = char(~b[i]);
-        pathA = dir.write(QStringLiteral("a.bin"), a);
-        pathB = dir.write(QStringLiteral("b.bin"), b);
-        openA(pathA);
-        openB(pathB);
-        view(1);
-        ui.clear();
-    }
-    DifferenceIndex& index() const { return window->differences(); }
-    void makeList() {
-        trigger("mnuMismatchList");
-        for (int i = 0; i < 500 && index().state() == DifferenceIndex::State::Scanning; ++i) QTest::qWait(10);
-        ASSERT_EQ(index().state(), DifferenceIndex::State::Complete);
-    }
-    // F6 or Shift+F6, and the answer, which may come from a worker.
-    void step(bool forward) {
-        pressKey(Qt::Key_F6, forward ? Qt::NoModifier : Qt::ShiftModifier);
-        for (int i = 0; i < 500 && index().seeking(); ++i) QTest::qWait(5);
-        ASSERT_FALSE(index().seeking());
-    }
-    QTableView* table() const { return child<QTableView>("mismatchTable"); }
-    QString row(int r) const {
-        QStringList cells;
-        for (int c = 0; c < table()->model()->columnCount(); ++c) cells << table()->model()->index(r, c).data().toString();
-        return cells.join(QLatin1Char('|'));
-    }
-    // Types into a field as the user would after moving to it.
-    static void enter(QLineEdit* field, const QString& text) {
-        field->setFocus(Qt::TabFocusReason);
-        field->selectAll();
-        QTest::keyClick(field, Qt::Key_Backspace);
-        QTest::keyClicks(field, text);
-    }
-    std::int64_t focusedAddress() const { return window->inView().screenStart + focusedCell(); }
-
-    MismatchDock* dock = nullptr;
-    QByteArray a, b;
-    QString pathA, pathB;
-};
 
 TEST_F(DifferencesWindow, TheListShowsEveryRunTheLongerFileAndASummary) {
     EXPECT_FALSE(isEnabled("mnuMismatchList"));
@@ -258,6 +201,12 @@ TEST_F(DifferencesWindow, StopEndsTheScanAndTheWindowAnswersMeanwhile) {
     EXPECT_EQ(index().state(), DifferenceIndex::State::Stopped);
     EXPECT_FALSE(index().upToDate()) << "a stopped list is not a complete one";
     EXPECT_TRUE(label("mismatchSummary").startsWith(QStringLiteral("Остановлено на адресе ")));
+    // What was not compared is hatched on the map, not left blank like "no differences".
+    QWidget* map = child("mismatchMap");
+    const QImage strip = map->grab().toImage();
+    int hatched = 0;
+    for (int x = 2; x < strip.width() - 2; ++x) hatched += strip.pixel(x, strip.height() - 4) == map->palette().color(QPalette::Dark).rgb();
+    EXPECT_GT(hatched, 0);
 }
 
 TEST_F(DifferencesWindow, NeverAHundredPercentWhileAByteDiffersAndNoLineForAClosedFile) {

@@ -2,6 +2,7 @@
 // cell as it is painted, the contrast of every text, the form on a small screen.
 #include <QAccessible>
 #include <QSet>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -10,6 +11,8 @@
 #include "AddressText.h"
 #include "CodePage.h"
 #include "GridAccessibility.h"
+#include "HelpViewer.h"
+#include "frpAdress.h"
 
 #include "MainWindowHarness.h"
 
@@ -35,11 +38,12 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
         std::function<void()> steps;
         QByteArray shown;  // the file in view, as the screen should show it from `start`
         qint64 start;
-        bool editable = false;
+        bool editable;
+        QByteArray compared;  // the other file where its bytes are compared with the shown ones
     } rows[] = {
-        {"paged down", a, [this] { pressKey(Qt::Key_PageDown); }, a, 256},
-        {"cell edited, the next one editing", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); }, edited, 0, true},
-        {"recorded", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); trigger("mnuRec"); }, edited, 0, true},
+        {"paged down", a, [this] { pressKey(Qt::Key_PageDown); }, a, 256, false, {}},
+        {"cell edited, the next one editing", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); }, edited, 0, true, {}},
+        {"recorded", a, [this] { trigger("mnuEdit"); editCell(5, QStringLiteral("7")); trigger("mnuRec"); }, edited, 0, true, {}},
         {"synchronised paging, B in view ending on the screen", a,
          [&] {
              openB(dir.write(QStringLiteral("b.bin"), b));
@@ -47,8 +51,8 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
              view(2);
              for (int i = 0; i < 2; ++i) pressKey(Qt::Key_PageDown);
          },
-         b, 512},
-        {"file shorter than a screen", a.left(100), [] {}, a.left(100), 0},
+         b, 512, false, a},
+        {"file shorter than a screen", a.left(100), [] {}, a.left(100), 0, false, {}},
     };
     // What assistive technology would be told: the cells whose text changed.
     QSet<QObject*> announced;
@@ -70,10 +74,15 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
             QAccessibleInterface* character = QAccessible::queryAccessibleInterface(symbol(i));
             ASSERT_TRUE(hex->textInterface() && character->textInterface());
             const QString read = hex->text(QAccessible::Value) + ' ' + hex->text(QAccessible::Name) + ' ' +
-                                 hex->textInterface()->text(0, 2) + ' ' + character->text(QAccessible::Name);
+                                 hex->textInterface()->text(0, 2) + ' ' + character->text(QAccessible::Name) + '|' +
+                                 hex->text(QAccessible::Description);
+            // A byte drawn dark red says so, with the other file's byte.
+            const bool differs = byte && row.start + i < row.compared.size() && row.compared[row.start + i] != row.shown[row.start + i];
             const QString painted = (byte ? byteText(value) : QString()) + QStringLiteral(" Адрес ") +
                                     AddressText::funHexAdres(row.start + i) + ' ' +
-                                    (byte ? byteText(value) : QString()) + ' ' + (byte ? drawn(value) : QString());
+                                    (byte ? byteText(value) : QString()) + ' ' + (byte ? drawn(value) : QString()) + '|' +
+                                    (differs ? QStringLiteral("отличается, в файле А: ") + byteText(quint8(row.compared[row.start + i]))
+                                             : QString());
             ASSERT_EQ(read, painted) << "cell " << i;
             ASSERT_EQ(hex->rect(), QRect(grid.mapToGlobal(grid.cellPlace(i).topLeft()), grid.cellPlace(i).size())) << i;
             ASSERT_EQ(character->rect(), QRect(grid.mapToGlobal(grid.symbolPlace(i).topLeft()), grid.symbolPlace(i).size()));
@@ -88,6 +97,10 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
                 if (i != focusedCell()) ASSERT_TRUE(announced.contains(cell(i))) << i;
             }
         }
+        // A row label reads as the address its row starts at; it shows that address / 16.
+        for (int r = 0; r < GridGeometry::kRows; ++r)
+            ASSERT_EQ(QAccessible::queryAccessibleInterface(grid.rowAddress(r))->text(QAccessible::Name),
+                      QStringLiteral("Строка с адреса ") + AddressText::funHexAdres(row.start + 16 * r));
     }
 }
 
@@ -100,16 +113,23 @@ double contrast(const QColor& a, const QColor& b) {
     return std::max(la, lb) / std::min(la, lb);
 }
 
+// A dark desktop: light text on dark grey, a mid-blue highlight.
+QPalette darkPalette() {
+    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(0xf0, 0xf0, 0xf0));
+    dark.setColor(QPalette::Dark, QColor(0x23, 0x23, 0x23));
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    return dark;
+}
+
 // Under a dark desktop palette (light text on dark grey) the window keeps a light one of its
 // own, so that every label and cell is read at 4.5 : 1 or more; back under the default
 // palette, even while it runs, it has none, and the cells take the desktop's button face
 // and shadow again.
 TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
     const QPalette desktop = QApplication::palette();
-    QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2a, 0x2a, 0x2a));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        dark.setColor(role, QColor(0xf0, 0xf0, 0xf0));
-    dark.setColor(QPalette::Dark, QColor(0x23, 0x23, 0x23));
+    const QPalette dark = darkPalette();
     QByteArray other = screenBytes(600);
     for (int i = 0; i < other.size(); i += 3) other[i] = char(~other[i]);
     const QString b = dir.write(QStringLiteral("b.bin"), other);
@@ -145,6 +165,50 @@ TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
                 baseColor(0) == desktop.color(QPalette::Dark) &&
                 window->grid().rowAddress(0)->palette().color(QPalette::Text) == desktop.color(QPalette::Highlight));
     QFile::setPermissions(b, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+// Pixels that taking the keyboard focus repaints, in a colour at 3 : 1 or more against the
+// grounds it is drawn between (the window's face and a field's base).
+int focusFramePixels(QWidget* control) {
+    control->window()->setFocus(Qt::OtherFocusReason);
+    const QImage before = control->grab().toImage();
+    control->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    control->setFocus(Qt::TabFocusReason);
+    const QImage after = control->grab().toImage();
+    const QColor face = control->palette().color(QPalette::Window), base = control->palette().color(QPalette::Base);
+    int strong = 0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x) {
+            const QColor now(after.pixel(x, y));
+            strong += before.pixel(x, y) != after.pixel(x, y) && std::min(contrast(now, face), contrast(now, base)) >= 3.0;
+        }
+    return strong;
+}
+
+// Under a dark desktop palette every window the program opens takes the main window's light
+// one — a dialog, a message box, the help — and in each a control taking the keyboard focus
+// shows a frame at 3 : 1 or more.
+TEST_F(Accessibility, EveryWindowTakesOnePaletteAndShowsItsFocus) {
+    const QPalette desktop = QApplication::palette();
+    const QPalette dark = darkPalette();
+    QApplication::setPalette(dark);
+    restart();
+    openA(dir.write(QStringLiteral("a.bin"), screenBytes(600)));
+    const QColor light = window->palette().color(QPalette::Window);
+    ASSERT_NE(light, dark.color(QPalette::Window));
+    QMessageBox box(window.get());
+    box.show();
+    HelpViewer help;
+    help.show();
+    for (QWidget* other : std::initializer_list<QWidget*>{&box, &help})
+        EXPECT_EQ(other->palette().color(QPalette::Window), light) << other->metaObject()->className();
+    play<frpAdress>("mnuNext", [&](frpAdress& dialog) {
+        EXPECT_EQ(dialog.palette().color(QPalette::Window), light);
+        for (QWidget* control : std::initializer_list<QWidget*>{dialog.plEnter, dialog.chScreen, dialog.knOk})
+            EXPECT_GE(focusFramePixels(control), std::min(control->width(), control->height()))
+                << control->objectName().toStdString();
+    });
+    QApplication::setPalette(desktop);
 }
 
 // The form scrolls in a window smaller than itself, so it fits a small screen or a large

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -44,6 +45,11 @@ protected:
         window.reset();
         ui.clear();
         window = std::make_unique<fCompBynF>(ui);
+        if (assemble) assemble();
+        if (screen) {
+            window->setScreen(screen);
+            window->move(screen->availableGeometry().topLeft());
+        }
         window->show();
         window->activateWindow();
         QApplication::setActiveWindow(window.get());
@@ -220,6 +226,8 @@ protected:
     }
 
     RecordingUiServices ui;
+    QScreen* screen = nullptr;  // where restart() opens the window; the primary screen if none
+    std::function<void()> assemble;  // what restart() adds to a new window before showing it
     TempDir dir;
     std::unique_ptr<fCompBynF> window;
 };

@@ -19,7 +19,6 @@
 #include "ByteGrid.h"
 #include "DifferenceCommands.h"
 #include "DifferenceIndex.h"
-#include "HexCell.h"
 #include "MismatchDock.h"
 #include "StderrUi.h"
 #include "fCompBynF.h"
@@ -55,7 +54,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 BenchRegistration f6Far("f6-far", "FILE_A FILE_B EXPECTED", [](const QStringList& args, BenchClock& clock) {
     if (args.size() < 3) return 2;
     Window w(args.mid(0, 2));
-    w.window->grid().cell(0)->setFocus();
+    w.window->grid().focusCell(0);
     QApplication::processEvents();
     DifferenceIndex& index = w.window->differences();
     double stall = 0;
@@ -88,8 +87,8 @@ BenchRegistration pageWhileScanning("page-while-scanning", "FILE_A FILE_B [STEPS
     Window w(args.mid(0, 2));
     const int steps = args.size() > 2 ? args[2].toInt() : 50;
     w.window->command(fCompBynF::Command::MismatchList)->trigger();
-    QWidget* target = w.window->grid().cell(0);
-    target->setFocus();
+    w.window->grid().focusCell(0);
+    QWidget* target = w.window->grid().editor();
     std::vector<double> times;
     for (int i = 0; i < steps; ++i) {
         if (w.window->differences().state() != DifferenceIndex::State::Scanning) {

@@ -7,7 +7,6 @@
 #include "DumpWriters.h"
 #include "FileLayer.h"
 #include "GridGeometry.h"
-#include "HexCell.h"
 #include "ProgressBarAdapter.h"
 #include "UiServices.h"
 #include "fCompBynF.h"
@@ -151,9 +150,9 @@ void subSaveBlock(fCompBynF& window) {
     QByteArray text;
     for (int r = 0; r < GridGeometry::kRows; ++r) {
         // The screen ends before a row whose first cell is empty; row 0 is always written.
-        if (r >= 1 && grid.cell(GridGeometry::cellAt(r, 0))->text().isEmpty()) break;
+        if (r >= 1 && grid.cellText(GridGeometry::cellAt(r, 0)).isEmpty()) break;
         QStringList cells;
-        for (int c = 0; c < GridGeometry::kColumns; ++c) cells << grid.cell(GridGeometry::cellAt(r, c))->text();
+        for (int c = 0; c < GridGeometry::kColumns; ++c) cells << grid.cellText(GridGeometry::cellAt(r, c));
         text += DumpFormat::cellRow(AddressText::rowLabel(GridGeometry::rowAddress(start, r)), cells, chars, column);
     }
     target.write(text.constData(), text.size());

@@ -1,86 +1,167 @@
 #pragma once
 
-#include <QHash>
+#include <QGlyphRun>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <optional>
+#include <functional>
+#include <vector>
 
 #include "GridGeometry.h"
+#include "ScreenModel.h"
 
 class HexCell;
-class SymbolCell;
 class QGridLayout;
 class QLabel;
-class QLineEdit;
+class RowAddressBox;
 
-// The screen: column headers, 16 row-address boxes, 256 hexadecimal cells and the
-// 256-character view beside them, laid out row-major, 16 by 16.
+// The screen: column headers, 16 row addresses, 256 hexadecimal cells and the 256-character
+// view beside them, laid out row-major, 16 by 16.
 //
-// The grid paints every cell itself, in one pass over the cells that changed: a page
-// changes most of 512 cells, and as many widgets painting themselves cost several times
-// the whole redraw. The focused hex cell stands at its place as a line edit and paints
-// itself (see HexCell).
+// The grid draws the cells and row addresses itself from its screen model, in one pass: each
+// place shows an image made once for what it shows (two digits or a character, in its
+// colours), copied into an image of the whole grid, which goes onto the window in one piece.
+// A page changes most of 512 cells, and a widget per cell costs many times that work. A line
+// edit exists only where the keyboard is: on the hex cell being edited (HexCell) and on a row
+// address that took the focus (RowAddressBox). Screen readers are answered from the model
+// (GridAccessibility).
 class ByteGrid : public QWidget {
     Q_OBJECT
 
 public:
     explicit ByteGrid(QWidget* parent);
+    ~ByteGrid() override;
 
-    HexCell* cell(int index) const { return cells_[index]; }
-    SymbolCell* symbol(int index) const { return symbols_[index]; }
-    QLineEdit* rowAddress(int row) const { return rowAddresses_[row]; }
-    // Where a hex cell and a character stand in the grid.
-    QRect cellPlace(int index) const { return hexPlaces_[index]; }
-    QRect symbolPlace(int index) const { return symbolPlaces_[index]; }
+    const ScreenModel& model() const { return model_; }
+    // Changes of the screen; each is painted, and told to a screen reader that listens.
+    void showScreen(const ScreenModel::Screen& screen);
+    void acceptEdit(int index, int value);
+    // The cell drawn with the focus highlight, -1 none.
+    void setFocusedCell(int index);
+
+    // A hex cell's text as the user sees it: in the cell being edited, what is typed there.
+    QString cellText(int index) const;
+    // Replaces a cell's text: the line edit's while the cell is edited.
+    void setCellText(int index, const QString& text);
+    // The character of a character cell, control characters as they are; empty past the end.
+    QString symbolText(int index) const;
+    // A character as it is drawn: a control character as a faint dot.
+    static QString shownCharacter(const QString& character);
+    // The colours a cell is drawn in.
+    QColor cellForeground(int index) const;
+    QColor cellBackground(int index) const;
+    QColor symbolForeground(int index) const;
+    QColor symbolBackground(int index) const;
+    QColor rowForeground() const;
+    QColor rowBackground() const;
+
+    // Typing refused in every cell (write permission off), and in the one being edited.
+    void setLocked(bool locked);
+    bool cellLocked(int index) const;
+
     // The hex cell with the keyboard focus, or -1.
     int focusedCell() const;
-    // A cell's text or colours changed: the cells are painted again.
-    void cellChanged();
+    // Gives the keyboard to a hex cell; from another cell, that one is left first.
+    void focusCell(int index, Qt::FocusReason reason = Qt::OtherFocusReason);
+    // The cell the keyboard comes back to: the last one that had it.
+    int entryCell() const { return entryCell_; }
+    // The line edit of the cell being edited, or nullptr.
+    HexCell* editor() const { return editor_; }
+    // Gives the keyboard to a row address, as a click does.
+    void focusRowAddress(int row, Qt::FocusReason reason = Qt::OtherFocusReason);
+    // The line edit of the row address with the keyboard, or nullptr.
+    RowAddressBox* rowAddressBox() const { return rowBox_; }
+    // The text of a row address ("001A30").
+    QString rowText(int row) const;
+
+    // Where a hex cell, a character and a row address stand in the grid.
+    QRect cellPlace(int index) const { return hexPlaces_[index]; }
+    QRect symbolPlace(int index) const { return symbolPlaces_[index]; }
+    QRect rowPlace(int row) const { return rowPlaces_[row]; }
     // The hex or character cell under a point of the grid, or -1.
     int indexAt(const QPoint& at) const;
-    // The address of cell 0, for the cells' tooltips, accessible names and copies.
+    // The column headers, in the order they are read.
+    const std::vector<QLabel*>& headers() const { return headers_; }
+    // The address of cell 0, for the row addresses, the cells' tooltips, names and copies.
     void setScreenStart(std::int64_t start);
     std::int64_t screenStart() const { return screenStart_; }
     // Copies the focused byte, as Ctrl+Insert in a cell does.
     void copyFocusedByte() const;
-    // The desktop palette changed: what was drawn in the window's face, shadow, highlight
-    // or text colour takes its new one.
+    // The desktop palette changed: the grid is drawn in the window's new one.
     void followPalette();
+
+    // What the cells report to the window.
+    std::function<void(int)> onCellFocusIn;
+    std::function<void(int)> onCellFocusOut;
+    std::function<bool(int, int)> onCellKey;  // (index, CP1251 code) -> consumed
+    std::function<void(int)> onSymbolClick;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
+    friend class HexCell;
+    friend class RowAddressBox;
+    // From the line edits: the focus came or went.
+    void editorEntered();
+    void editorLeft();
+    void rowBoxLeft();
+    void placeRowBox(int row);
+
     void placeCells();
-    // Cells are drawn from images of what they show, made once per text and colours:
-    // a page is then 512 copies of small images.
-    using CellImages = QHash<std::uint64_t, QImage>;
+    // The model changed: what it now shows differently is painted again.
+    void changed();
+    void syncEditor();
+    void dropDrawing();
+    // What each place shows, as a number: when it differs from what the drawing holds there,
+    // the place is drawn again.
+    std::uint32_t hexKey(int index) const;
+    std::uint32_t symbolKey(int index) const;
+    // Brings the drawing of the whole grid up to date with the model.
+    void updateDrawing(QImage::Format format);
+    void drawRow(QPainter& painter, int row);
+    void copyTile(const QImage& tile, const QRect& place);
     QImage renderCell(const QSize& size, const QString& text, const QColor& foreground,
                       const QColor& background, bool hex) const;
-    const QImage& cellImage(CellImages& cache, std::optional<std::uint64_t> textKey, const QSize& size,
-                            const QString& text, const QColor& foreground, const QColor& background, bool hex);
+    void prepareDigits();
 
+    ScreenModel model_;
     QGridLayout* layout_ = nullptr;
-    std::array<HexCell*, GridGeometry::kCells> cells_{};
-    std::array<SymbolCell*, GridGeometry::kCells> symbols_{};
-    std::array<QLineEdit*, GridGeometry::kRows> rowAddresses_{};
+    std::vector<QLabel*> headers_;
     std::array<QRect, GridGeometry::kCells> hexPlaces_{};
     std::array<QRect, GridGeometry::kCells> symbolPlaces_{};
+    std::array<QRect, GridGeometry::kRows> rowPlaces_{};
     QRect hexArea_;
     QRect symbolArea_;
-    bool cellsDirty_ = false;
-    std::int64_t screenStart_ = -1;
+    QRect rowArea_;
+    std::int64_t screenStart_ = 0;
+    bool locked_ = true;
     qint64 paletteKey_ = 0;  // of the window palette the colours were taken from
-    CellImages hexImages_;
-    CellImages symbolImages_;
-    QImage uncached_;
-    QImage::Format imageFormat_ = QImage::Format_RGB32;
+
+    HexCell* editor_ = nullptr;
+    RowAddressBox* rowBox_ = nullptr;
+    int entryCell_ = 0;
+    bool moving_ = false;  // the editor goes from one cell to another
+
+    // The drawing of the grid, in the window's pixel format, and what each place of it shows.
+    QImage drawing_;
+    std::array<std::uint32_t, GridGeometry::kCells> drawnHex_{};
+    std::array<std::uint32_t, GridGeometry::kCells> drawnSymbol_{};
+    std::array<std::int64_t, GridGeometry::kRows> drawnRow_{};
+    // Each image made once: hex cells by value (256: none), colour of text and ground;
+    // characters by character and ground.
+    std::vector<QImage> hexTiles_;
+    std::vector<QImage> symbolTiles_;
+    // The hex digits of the row addresses as glyphs, laid out once.
+    QGlyphRun digits_;
+    qreal digitAdvance_ = 0;
 };

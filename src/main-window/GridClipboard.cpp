@@ -4,8 +4,6 @@
 
 #include "AddressText.h"
 #include "ByteGrid.h"
-#include "HexCell.h"
-#include "SymbolCell.h"
 
 using namespace GridGeometry;
 
@@ -21,7 +19,7 @@ QString rows(const ByteGrid& grid, const QString& separator, Pick pick) {
         QString line;
         for (int c = 0; c < kColumns; ++c) {
             const int i = cellAt(r, c);
-            if (grid.cell(i)->text().isEmpty()) break;
+            if (grid.cellText(i).isEmpty()) break;
             if (c > 0) line += separator;
             line += pick(i);
         }
@@ -32,7 +30,7 @@ QString rows(const ByteGrid& grid, const QString& separator, Pick pick) {
 }
 
 // The byte a cell shows; a cell being typed into may hold a single digit.
-char shownByte(const ByteGrid& grid, int index) { return char(grid.cell(index)->text().toUInt(nullptr, 16)); }
+char shownByte(const ByteGrid& grid, int index) { return char(grid.cellText(index).toUInt(nullptr, 16)); }
 
 QMimeData* withBytes(const QString& text, const QByteArray& bytes) {
     QMimeData* data = textData(text);
@@ -42,15 +40,15 @@ QMimeData* withBytes(const QString& text, const QByteArray& bytes) {
 
 }  // namespace
 
-QString byteText(const ByteGrid& grid, int index) { return grid.cell(index)->text(); }
+QString byteText(const ByteGrid& grid, int index) { return grid.cellText(index); }
 
 QString screenHex(const ByteGrid& grid) {
-    return rows(grid, QStringLiteral(" "), [&](int i) { return grid.cell(i)->text(); });
+    return rows(grid, QStringLiteral(" "), [&](int i) { return grid.cellText(i); });
 }
 
 QString screenText(const ByteGrid& grid) {
     return rows(grid, QString(), [&](int i) {
-        const QString ch = grid.symbol(i)->text();
+        const QString ch = grid.symbolText(i);
         return ch.isEmpty() || ch.at(0).category() == QChar::Other_Control ? QStringLiteral(".") : ch;
     });
 }
@@ -66,7 +64,7 @@ QMimeData* byteData(const ByteGrid& grid, int index) {
 QMimeData* screenHexData(const ByteGrid& grid) {
     QByteArray bytes;
     for (int i = 0; i < kCells; ++i) {
-        if (grid.cell(i)->text().isEmpty()) break;
+        if (grid.cellText(i).isEmpty()) break;
         bytes += shownByte(grid, i);
     }
     return withBytes(screenHex(grid), bytes);

@@ -6,71 +6,33 @@
 
 #include "ByteGrid.h"
 #include "CodePage.h"
-#include "GridAccessibility.h"
-#include "GridColors.h"
 
-HexCell::HexCell(int index, ByteGrid* grid)
-    : QLineEdit(grid), grid_(grid), index_(index), text_(QStringLiteral("00")),
-      foreground_(GridColors::black()), background_(GridColors::buttonFace()) {
-    setObjectName(QStringLiteral("plByt0_%1").arg(index));
+HexCell::HexCell(ByteGrid* grid) : QLineEdit(grid), grid_(grid) {
     setMaxLength(2);
-    setReadOnly(true);
     setAlignment(Qt::AlignCenter);
     setFrame(false);
     setContextMenuPolicy(Qt::NoContextMenu);
-    QLineEdit::setText(text_);
-    applyPalette();
 }
 
-QPalette HexCell::palette() const {
-    QPalette p = QLineEdit::palette();
-    if (editing_) return p;
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(g, QPalette::Text, foreground_);
-        p.setColor(g, QPalette::Base, background_);
+void HexCell::moveTo(int index, const QString& text, const QRect& place) {
+    if (index != index_) {
+        index_ = index;
+        setObjectName(QStringLiteral("plByt0_%1").arg(index));
     }
-    return p;
+    if (text != QLineEdit::text()) setText(text);
+    setGeometry(place);
 }
 
-void HexCell::applyPalette() {
-    QPalette p = QLineEdit::palette();
+void HexCell::setColors(const QColor& foreground, const QColor& background) {
+    if (foreground == foreground_ && background == background_) return;
+    foreground_ = foreground;
+    background_ = background;
+    QPalette p = palette();
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(g, QPalette::Text, foreground_);
-        p.setColor(g, QPalette::Base, background_);
+        p.setColor(g, QPalette::Text, foreground);
+        p.setColor(g, QPalette::Base, background);
     }
     setPalette(p);
-}
-
-// A parked cell is drawn by the grid; the editor draws itself.
-void HexCell::changed() {
-    if (editing_)
-        applyPalette();
-    else
-        grid_->cellChanged();
-}
-
-void HexCell::setForeground(const QColor& color) {
-    if (color == foreground_) return;
-    foreground_ = color;
-    changed();
-}
-
-void HexCell::setBackground(const QColor& color) {
-    if (color == background_) return;
-    background_ = color;
-    changed();
-}
-
-void HexCell::setText(const QString& text) {
-    if (editing_) {
-        QLineEdit::setText(text);
-        return;
-    }
-    if (text == text_) return;
-    const QString before = text_;
-    text_ = text;
-    grid_->cellChanged();
-    GridAccessibility::textChanged(this, before, text_);
 }
 
 void HexCell::setCellText(const QString& text) {
@@ -83,7 +45,6 @@ void HexCell::setCellText(const QString& text) {
 
 void HexCell::selectOnEntry(int length) {
     entrySelection_ = length;
-    if (!editing_) return;
     if (length > 0)
         setSelection(0, length);
     else {
@@ -92,38 +53,20 @@ void HexCell::selectOnEntry(int length) {
     }
 }
 
-void HexCell::setPlace(const QRect& place) {
-    place_ = place;
-    setGeometry(editing_ ? place_ : QRect(place_.topLeft(), QSize(0, 0)));
-}
-
 void HexCell::focusInEvent(QFocusEvent* event) {
-    if (!editing_) {
-        editing_ = true;
-        QLineEdit::setText(text_);
-        applyPalette();
-        setGeometry(place_);
-    }
     QLineEdit::focusInEvent(event);
     focusByMouse_ = event->reason() == Qt::MouseFocusReason;
-    if (onFocusIn) onFocusIn(index_);
+    grid_->editorEntered();
 }
 
 void HexCell::focusOutEvent(QFocusEvent* event) {
     focusByMouse_ = false;
     QLineEdit::focusOutEvent(event);
     // The window judges the text while the cell still edits it.
-    if (onFocusOut) onFocusOut(index_);
-    if (editing_ && !hasFocus()) {
-        text_ = QLineEdit::text();
-        editing_ = false;
-        setGeometry(QRect(place_.topLeft(), QSize(0, 0)));
-        grid_->cellChanged();
-    }
+    grid_->editorLeft();
 }
 
 void HexCell::mousePressEvent(QMouseEvent* event) {
-    // Parked, the cell has no room for the application to see the click land in it.
     if (!hasFocus() && focusPolicy() & Qt::ClickFocus) setFocus(Qt::MouseFocusReason);
     QLineEdit::mousePressEvent(event);
     if (focusByMouse_) selectOnEntry(entrySelection_);
@@ -162,7 +105,7 @@ void HexCell::keyPressEvent(QKeyEvent* event) {
         keyAscii = 13;
     else if (keyAscii < 0 && !event->text().isEmpty() && !(event->modifiers() & Qt::ControlModifier))
         keyAscii = CodePage::ansiCode(event->text().at(0));
-    if (keyAscii >= 0 && onKeyPress && onKeyPress(index_, keyAscii)) {
+    if (keyAscii >= 0 && grid_->onCellKey && grid_->onCellKey(index_, keyAscii)) {
         event->accept();
         return;
     }

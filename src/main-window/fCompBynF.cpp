@@ -25,10 +25,8 @@
 #include "DifferenceIndex.h"
 #include "ByteGrid.h"
 #include "GridColors.h"
-#include "HexCell.h"
 #include "PathLabel.h"
 #include "ProgressBarAdapter.h"
-#include "SymbolCell.h"
 #include "UiServices.h"
 #include "WindowLook.h"
 #include "frpAdress.h"
@@ -76,15 +74,12 @@ fCompBynF::fCompBynF(UiServices& ui, QWidget* parent)
 }
 
 fCompBynF::~fCompBynF() {
-    // The cells outlive the members they report to; a cell losing the focus while the
+    // The grid outlives the members it reports to; a cell losing the focus while the
     // window is torn down must not reach them.
-    for (int i = 0; i < GridGeometry::kCells; ++i) {
-        HexCell* cell = grid_->cell(i);
-        cell->onFocusIn = nullptr;
-        cell->onFocusOut = nullptr;
-        cell->onKeyPress = nullptr;
-        grid_->symbol(i)->onClick = nullptr;
-    }
+    grid_->onCellFocusIn = nullptr;
+    grid_->onCellFocusOut = nullptr;
+    grid_->onCellKey = nullptr;
+    grid_->onSymbolClick = nullptr;
 }
 
 QAction* fCompBynF::addCommand(QMenu* menu, const char* name, const QString& caption,
@@ -226,13 +221,10 @@ void fCompBynF::buildLayout() {
 
     grid_ = new ByteGrid(central);
     outer->addWidget(grid_);
-    for (int i = 0; i < GridGeometry::kCells; ++i) {
-        HexCell* cell = grid_->cell(i);
-        cell->onFocusIn = [this](int index) { plByt0_GotFocus(index); };
-        cell->onFocusOut = [this](int index) { plByt0_LostFocus(index); };
-        cell->onKeyPress = [this](int index, int key) { return plByt0_KeyPress(index, key); };
-        grid_->symbol(i)->onClick = [this](int index) { lbSumbol_Click(index); };
-    }
+    grid_->onCellFocusIn = [this](int index) { plByt0_GotFocus(index); };
+    grid_->onCellFocusOut = [this](int index) { plByt0_LostFocus(index); };
+    grid_->onCellKey = [this](int index, int key) { return plByt0_KeyPress(index, key); };
+    grid_->onSymbolClick = [this](int index) { lbSumbol_Click(index); };
 
     // The two file lines: caption, path, size, date and time.
     auto* files = new QGridLayout();
@@ -453,10 +445,10 @@ void fCompBynF::Form_Load() {
 }
 
 void fCompBynF::subInitScreen() {
-    for (int i = 0; i < GridGeometry::kCells; ++i) {
-        grid_->cell(i)->setCellText(QString());
-        grid_->symbol(i)->setText(QString());
-    }
+    ScreenModel::Screen empty;
+    empty.shown.fill(-1);
+    empty.other.fill(-1);
+    grid_->showScreen(empty);
     intShowFile = 0;
     intLoadFile = 0;
     curAdresOne = 0;

@@ -4,7 +4,6 @@
 #include <QString>
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -234,8 +233,6 @@ private:
     void subCompare(int NumberFile);
     int readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes,
                    FileIdentity& drawn);
-    void subScreenByt(int index, int value);
-    QString funSumbol(int value) const;
     void subShowAdres(std::int64_t screenStart);
     void subProgressBarMoment();
     void refreshFocusedCellEntry();
@@ -265,17 +262,13 @@ private:
     std::int64_t curAdresOne = 0;
     std::int64_t curAdresTwo = 0;
     int intLoadFile = 0;
-    bool bolEqual = false;
     QString strOldByt;
     std::int64_t lngBlockMax = 0;
     std::int64_t curBlock = 0;
     bool bolChange = false;
     QString strFileText;
 
-    // Recording writes exactly the cells the user changed since the screen was drawn, and
-    // only into the file the screen was read from.
-    std::bitset<256> editedCells_;
-    std::array<int, 256> drawnBytes_{};  // the bytes of the file in view as drawn, -1 none
+    // Recording writes only into the file the screen was read from.
     std::array<FileIdentity, 2> drawnIdentity_{};  // per slot: the file of its last drawing
 
     std::vector<QAction*> shortcutActions_;  // the commands that have a shortcut

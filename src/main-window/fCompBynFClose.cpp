@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -36,12 +35,11 @@ void fCompBynF::mnuDelAll_Click() {
     curAdresTwo = 0;
     intLoadFile = 0;
     intShowFile = 0;
-    bolEqual = false;
     strOldByt.clear();
     lngBlockMax = 0;
     curBlock = 0;
     bolChange = false;
-    grid_->rowAddress(0)->setFocus();
+    grid_->focusRowAddress(0);
     GridColors::setTextColor(lbFile1, GridColors::black());
     GridColors::setTextColor(lbFile2, GridColors::black());
     lbInfo2->clear();

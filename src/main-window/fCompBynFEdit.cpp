@@ -7,9 +7,7 @@
 #include <QRadioButton>
 
 #include "ByteGrid.h"
-#include "GridColors.h"
 #include "HexCell.h"
-#include "SymbolCell.h"
 #include "WindowRules.h"
 
 using namespace GridGeometry;
@@ -32,25 +30,21 @@ void fCompBynF::mnuEdit_Click() {
     writeCommands_.setEnabled(on);
     subLockByt();
     if (const int focused = grid_->focusedCell(); focused >= 0) {
-        HexCell* cell = grid_->cell(focused);
         // A value typed but not yet accepted is dropped with the permission; kept, it
         // would be written by a later recording without ever having shown as a change.
-        if (!on && cell->text() != strOldByt) cell->setText(strOldByt);
+        if (!on && grid_->cellText(focused) != strOldByt) grid_->setCellText(focused, strOldByt);
         // The cell selects as if entered under the new permission, so typing replaces its
         // byte at once.
-        cell->selectOnEntry(on ? 2 : 0);
+        grid_->editor()->selectOnEntry(on ? 2 : 0);
     }
 }
 
 void fCompBynF::subLockByt() {
-    const bool locked = !writePermission();
+    grid_->setLocked(!writePermission());
     // The focused cell past the end of the file stays locked; every other cell is locked
     // again or unlocked when it is entered.
-    const int focused = grid_->focusedCell();
-    for (int i = 0; i < kCells; ++i) {
-        HexCell* cell = grid_->cell(i);
-        cell->setReadOnly(locked || (i == focused && cell->text().isEmpty()));
-    }
+    if (const int focused = grid_->focusedCell(); focused >= 0 && grid_->cellText(focused).isEmpty())
+        grid_->editor()->setReadOnly(true);
 }
 
 void fCompBynF::subChangeMenu(bool on) {
@@ -65,31 +59,27 @@ void fCompBynF::subChangeMenu(bool on) {
 }
 
 void fCompBynF::plByt0_GotFocus(int index) {
-    HexCell* cell = grid_->cell(index);
-    SymbolCell* symbol = grid_->symbol(index);
+    HexCell* cell = grid_->editor();
     strOldByt = cell->text();
     cell->selectOnEntry(writePermission() ? 2 : 0);
-    cell->setBackground(cell->foreground() == GridColors::darkRed() ? GridColors::buttonShadow()
-                                                                    : GridColors::lightCyan());
-    symbol->setBackground(GridColors::lightCyan());
-    if (!cell->text().isEmpty()) {
+    // Highlighted, in button shadow where it is drawn dark red; a cell without a byte is not.
+    grid_->setFocusedCell(index);
+    if (!strOldByt.isEmpty()) {
         // The cell may have been locked while it was empty.
         cell->setReadOnly(!writePermission());
-        const int value = WindowRules::typedByte(cell->text());
+        const int value = WindowRules::typedByte(strOldByt);
         if (value < 0) return;
-        lbInfo1->setText(infoText(cell->text(), value));
+        lbInfo1->setText(infoText(strOldByt, value));
     } else {
-        cell->setBackground(GridColors::buttonFace());
-        symbol->setBackground(GridColors::buttonFace());
         cell->setReadOnly(true);
-        lbInfo1->clear();
+        if (!lbInfo1->text().isEmpty()) lbInfo1->clear();
     }
 }
 
 bool fCompBynF::plByt0_KeyPress(int index, int KeyAscii) {
     // The cells with a byte come first; the focused one may have been emptied by typing.
     int filled = kCells;
-    while (filled > 0 && grid_->cell(filled - 1)->text().isEmpty()) --filled;
+    while (filled > 0 && grid_->cellText(filled - 1).isEmpty()) --filled;
     const int target = WindowRules::navigationTarget(index, KeyAscii, filled);
     if (target == WindowRules::kNotNavigation) return false;
     if (target == index) {
@@ -98,28 +88,26 @@ bool fCompBynF::plByt0_KeyPress(int index, int KeyAscii) {
         plByt0_LostFocus(index);
         plByt0_GotFocus(index);
     } else if (target >= 0) {
-        grid_->cell(target)->setFocus(Qt::OtherFocusReason);
+        grid_->focusCell(target, Qt::OtherFocusReason);
     }
     return true;
 }
 
 void fCompBynF::plByt0_LostFocus(int index) {
-    grid_->cell(index)->setBackground(GridColors::buttonFace());
-    grid_->symbol(index)->setBackground(GridColors::buttonFace());
+    grid_->setFocusedCell(-1);
     subCheckByt(index);
 }
 
 void fCompBynF::subCheckByt(int index) {
-    HexCell* cell = grid_->cell(index);
-    const int value = WindowRules::typedByte(cell->text());
+    const int value = WindowRules::typedByte(grid_->cellText(index));
     if (value < 0) {
-        cell->setText(strOldByt);
+        grid_->setCellText(index, strOldByt);
         return;
     }
-    const QString hex = QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    const QString& hex = ScreenModel::byteText(value);
     if (!writePermission() || hex == strOldByt) return;
-    cell->setText(hex);
-    grid_->symbol(index)->setText(funSumbol(value));
+    // Its two digits in blue, and its character, until it is recorded or dropped.
+    grid_->acceptEdit(index, value);
     strOldByt = infoText(hex, value);
     if (!bolChange) {
         subChangeMenu(true);
@@ -127,8 +115,6 @@ void fCompBynF::subCheckByt(int index) {
         bolChange = true;
     }
     lbInfo1->setText(strOldByt);
-    cell->setForeground(GridColors::blue());
-    editedCells_.set(std::size_t(index));
 }
 
-void fCompBynF::lbSumbol_Click(int index) { grid_->cell(index)->setFocus(Qt::MouseFocusReason); }
+void fCompBynF::lbSumbol_Click(int index) { grid_->focusCell(index, Qt::MouseFocusReason); }

@@ -9,7 +9,6 @@
 #include <QPushButton>
 
 #include "ByteGrid.h"
-#include "HexCell.h"
 
 namespace {
 
@@ -48,13 +47,17 @@ void fCompBynF::moveToArea(bool forward) {
     if (current < 0) current = forward ? n - 1 : 0;
     for (qsizetype step = 1; step <= n; ++step) {
         QWidget* area = areas[(current + (forward ? step : n - step)) % n];
-        // The grid's way in is its cell, even when none has had the focus yet.
-        QWidget* entry = area == grid_ && grid_->focusedCell() < 0 && !grid_->isAncestorOf(grid_->focusWidget())
-                             ? grid_->cell(0)
-                             : entryOf(area);
+        const Qt::FocusReason reason = forward ? Qt::TabFocusReason : Qt::BacktabFocusReason;
+        // The grid's way in is the cell it last had, the first one before any.
+        if (area == grid_) {
+            setAttribute(Qt::WA_KeyboardFocusChange);
+            grid_->focusCell(grid_->entryCell(), reason);
+            return;
+        }
+        QWidget* entry = entryOf(area);
         if (!entry) continue;
         setAttribute(Qt::WA_KeyboardFocusChange);
-        entry->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        entry->setFocus(reason);
         return;
     }
 }
@@ -85,8 +88,8 @@ bool fCompBynF::keyboardPath(QWidget* focus, const QKeyEvent* key) {
     if (cell >= 0 && (code == Qt::Key_Tab || code == Qt::Key_Backtab) && !(mods & ~Qt::ShiftModifier)) {
         const bool forward = code == Qt::Key_Tab && mods == Qt::NoModifier;
         setAttribute(Qt::WA_KeyboardFocusChange);
-        grid_->cell((cell + (forward ? 1 : GridGeometry::kCells - 1)) % GridGeometry::kCells)
-            ->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        grid_->focusCell((cell + (forward ? 1 : GridGeometry::kCells - 1)) % GridGeometry::kCells,
+                         forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
         return true;
     }
     // A focused button is pressed by Enter as by Space; none of the window's is a default button.

@@ -8,7 +8,6 @@
 #include <algorithm>
 
 #include "ByteGrid.h"
-#include "HexCell.h"
 #include "UiServices.h"
 #include "WindowRules.h"
 #include "frpAdress.h"
@@ -58,7 +57,7 @@ void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
         return;
     }
     const int target = TypeSearch != 0 ? 0 : cell;
-    grid_->cell(target)->setFocus();
+    grid_->focusCell(target);
     inView().screenStart = start;
     if (mnuSynchro->isChecked()) other().screenStart = start;
     // The cell takes the focus before the redraw, which then gives it the new byte.

@@ -18,7 +18,6 @@
 #include "FileErrors.h"
 #include "FileLayer.h"
 #include "ByteGrid.h"
-#include "HexCell.h"
 #include "UiServices.h"
 
 namespace {
@@ -90,7 +89,7 @@ bool fCompBynF::openPath(const QString& path) {
         // an empty file B leaves slot B unloaded.
         if (target.number == 1) {
             target.file.Path(QString());
-            grid_->rowAddress(0)->setFocus();
+            grid_->focusRowAddress(0);
         }
         return false;
     }
@@ -122,7 +121,7 @@ void fCompBynF::clearFileLabels(const FileSlot& slot) {
 }
 
 void fCompBynF::subRefreshCells() {
-    for (int i = 0; i < GridGeometry::kCells; ++i) grid_->cell(i)->repaint();
+    grid_->repaint();
 }
 
 void fCompBynF::openFromCommandLine(const QStringList& paths) { openInFreeSlots(paths.mid(0, 2)); }

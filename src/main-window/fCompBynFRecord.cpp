@@ -8,7 +8,6 @@
 #include "AddressText.h"
 #include "ByteGrid.h"
 #include "ComparedFiles.h"
-#include "HexCell.h"
 #include "UiServices.h"
 #include "WindowRules.h"
 
@@ -38,11 +37,12 @@ fCompBynF::RecordResult fCompBynF::subRwcordByt() {
         file.CloseFile();
         return RecordResult::Refused;
     }
+    const ScreenModel& screen = grid_->model();
     bool failed = false;
     for (int i = 0; i < kCells && !failed; ++i) {
-        if (!editedCells_.test(std::size_t(i))) continue;
-        const int value = WindowRules::typedByte(grid_->cell(i)->text());
-        if (value < 0 || value == drawnBytes_[std::size_t(i)]) continue;  // changed back: nothing to write
+        if (!screen.isEdited(i)) continue;
+        const int value = screen.value(i);
+        if (value == screen.byte(i)) continue;  // changed back: nothing to write
         // One failed write is reported once; the rest of the screen is not attempted.
         failed = file.PutByt(value, base + i) != 0;
     }
@@ -60,7 +60,7 @@ bool fCompBynF::refuseRecording(const mRWByt& file) {
     } else {
         for (int i = 0; i < kCells; ++i) {
             const std::int64_t address = inView().screenStart + i;
-            if (editedCells_.test(std::size_t(i)) && address >= file.OpenedSize()) {
+            if (grid_->model().isEdited(i) && address >= file.OpenedSize()) {
                 why = QStringLiteral("» стал короче после того, как экран был прочитан: изменённый байт по адресу ") +
                       AddressText::funHexAdres(address) + QStringLiteral(" лежит за его концом.");
                 break;

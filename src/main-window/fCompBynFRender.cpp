@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -13,25 +12,12 @@
 
 #include "AddressText.h"
 #include "ByteGrid.h"
-#include "CodePage.h"
 #include "FileErrors.h"
 #include "GridColors.h"
-#include "HexCell.h"
 #include "ProgressBarAdapter.h"
-#include "SymbolCell.h"
 #include "WindowRules.h"
 
 using namespace GridGeometry;
-
-namespace {
-
-QString byteText(int value) {
-    static const char digits[] = "0123456789ABCDEF";
-    const QChar text[2] = {QLatin1Char(digits[value >> 4]), QLatin1Char(digits[value & 15])};
-    return QString(text, 2);
-}
-
-}  // namespace
 
 void fCompBynF::showReadOnlyIndicator(const mRWByt& file) {
     if (file.FileAttr() & 1) {
@@ -84,7 +70,6 @@ void fCompBynF::subCompare(int NumberFile) {
     std::array<int, kCells> a{};
     std::array<int, kCells> b{};
     const bool two = intLoadFile != 1;
-    editedCells_.reset();
     const int errorA = readScreen(*fileOne_, curAdresOne, a, drawnIdentity_[0]);
     const int errorB = two ? readScreen(*fileTwo_, curAdresTwo, b, drawnIdentity_[1]) : 0;
     // A file written since its labels were set (a recording, a dialog's write, another
@@ -92,22 +77,20 @@ void fCompBynF::subCompare(int NumberFile) {
     for (int n = 1; n <= (two ? 2 : 1); ++n)
         if (const FileSlot s = slot(n); s.file.RefreshStamp()) showFileLabels(s);
     const bool showA = NumberFile == 1 || !two;
-    const int errorInView = showA ? errorA : errorB;
-    drawnBytes_ = showA ? a : b;
-    for (int i = 0; i < kCells; ++i) {
-        bolEqual = !two || WindowRules::cellsEqual(a[i], b[i]);
-        // A read refused by the file layer stops the drawing here; the object has said why,
-        // and the rest of the screen keeps what it showed.
-        if (errorInView == FileErrors::BadHandle && (showA ? a[i] : b[i]) < 0) return;
-        subScreenByt(i, showA ? a[i] : b[i]);
-        // Dark red is not all a screen reader can tell: it hears the other file's byte.
-        QString difference;
-        if (mnuSynchro->isChecked() && !bolEqual)
-            difference = QStringLiteral("отличается, в файле %1: ").arg(showA ? QStringLiteral("В") : QStringLiteral("А")) +
-                         byteText(showA ? b[i] : a[i]);
-        if (HexCell* cell = grid_->cell(i); cell->accessibleDescription() != difference)
-            cell->setAccessibleDescription(difference);
-    }
+    ScreenModel::Screen screen;
+    screen.shown = showA ? a : b;
+    screen.other.fill(-1);
+    if (two) screen.other = showA ? b : a;
+    screen.fileInView = showA ? 1 : 2;
+    screen.marked = mnuSynchro->isChecked();
+    screen.dos = mnuDOS->isChecked();
+    // A read refused by the file layer stops the drawing at the first byte it did not give;
+    // the object has said why, and the rest of the screen keeps what it showed.
+    if ((showA ? errorA : errorB) == FileErrors::BadHandle)
+        screen.cells = int(std::find_if(screen.shown.begin(), screen.shown.end(), [](int v) { return v < 0; }) -
+                           screen.shown.begin());
+    grid_->showScreen(screen);
+    if (screen.cells > 0 && !lbInfo1->text().isEmpty()) lbInfo1->clear();
 }
 
 int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes,
@@ -129,41 +112,7 @@ int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int
     return error;
 }
 
-void fCompBynF::subScreenByt(int index, int value) {
-    HexCell* cell = grid_->cell(index);
-    QString text;
-    QString character;
-    if (value < 0) {
-        cell->setForeground(GridColors::black());
-    } else {
-        text = byteText(value);
-        character = funSumbol(value);
-    }
-    if (!mnuSynchro->isChecked() || bolEqual) {
-        cell->setForeground(GridColors::black());
-        if (cell->background() == GridColors::buttonShadow()) cell->setBackground(GridColors::lightCyan());
-    } else {
-        cell->setForeground(GridColors::darkRed());
-        if (cell->background() == GridColors::lightCyan()) cell->setBackground(GridColors::buttonShadow());
-    }
-    cell->setCellText(text);
-    grid_->symbol(index)->setText(character);
-    if (!lbInfo1->text().isEmpty()) lbInfo1->clear();
-}
-
-QString fCompBynF::funSumbol(int value) const {
-    const auto byte = static_cast<std::uint8_t>(value);
-    return QString(mnuDOS->isChecked() ? CodePage::oemChar(byte) : CodePage::ansiChar(byte));
-}
-
-void fCompBynF::subShowAdres(std::int64_t screenStart) {
-    grid_->setScreenStart(screenStart);
-    for (int r = 0; r < kRows; ++r) {
-        const QString label = AddressText::rowLabel(rowAddress(screenStart, r));
-        QLineEdit* box = grid_->rowAddress(r);
-        if (box->text() != label) box->setText(label);
-    }
-}
+void fCompBynF::subShowAdres(std::int64_t screenStart) { grid_->setScreenStart(screenStart); }
 
 void fCompBynF::subProgressBarMoment() {
     if (intLoadFile == 0) return;

@@ -55,9 +55,9 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
         {"file shorter than a screen", a.left(100), [] {}, a.left(100), 0, false, {}},
     };
     // What assistive technology would be told: the cells whose text changed.
-    QSet<QObject*> announced;
+    QSet<QAccessible::Id> announced;
     GridAccessibility::setListener([&announced](QAccessibleEvent* event) {
-        if (event->type() == QAccessible::TextUpdated) announced.insert(event->object());
+        if (event->type() == QAccessible::TextUpdated) announced.insert(event->uniqueId());
     });
     const std::shared_ptr<void> stopListening(nullptr, [](void*) { GridAccessibility::setListener({}); });
     for (const auto& row : rows) {
@@ -70,8 +70,8 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
         for (int i = 0; i < GridGeometry::kCells; ++i) {
             const bool byte = row.start + i < row.shown.size();
             const quint8 value = byte ? quint8(row.shown[row.start + i]) : 0;
-            QAccessibleInterface* hex = QAccessible::queryAccessibleInterface(cell(i));
-            QAccessibleInterface* character = QAccessible::queryAccessibleInterface(symbol(i));
+            QAccessibleInterface* hex = GridAccessibility::hexCell(grid, i);
+            QAccessibleInterface* character = GridAccessibility::symbol(grid, i);
             ASSERT_TRUE(hex->textInterface() && character->textInterface());
             const QString read = hex->text(QAccessible::Value) + ' ' + hex->text(QAccessible::Name) + ' ' +
                                  hex->textInterface()->text(0, 2) + ' ' + character->text(QAccessible::Name) + '|' +
@@ -92,14 +92,14 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
             // Paged to other bytes, a cell that shows another one than before says so.
             const bool opened = i < row.fileA.size();
             if (row.start != 0 && (byte != opened || (byte && value != quint8(row.fileA[i])))) {
-                ASSERT_TRUE(announced.contains(symbol(i))) << i;
+                ASSERT_TRUE(announced.contains(QAccessible::uniqueId(character))) << i;
                 // The cell being edited is a line edit, which tells of its text itself.
-                if (i != focusedCell()) ASSERT_TRUE(announced.contains(cell(i))) << i;
+                if (i != focusedCell()) ASSERT_TRUE(announced.contains(QAccessible::uniqueId(hex))) << i;
             }
         }
         // A row label reads as the address its row starts at; it shows that address / 16.
         for (int r = 0; r < GridGeometry::kRows; ++r)
-            ASSERT_EQ(QAccessible::queryAccessibleInterface(grid.rowAddress(r))->text(QAccessible::Name),
+            ASSERT_EQ(GridAccessibility::rowAddress(grid, r)->text(QAccessible::Name),
                       QStringLiteral("Строка с адреса ") + AddressText::funHexAdres(row.start + 16 * r));
     }
 }
@@ -146,13 +146,10 @@ TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
     for (QLabel* l : window->findChildren<QLabel*>())
         if (l->isVisible() && !l->text().isEmpty())
             texts.emplace_back(l->objectName(), l->palette().color(QPalette::WindowText), l->palette().color(QPalette::Window));
-    for (int r = 0; r < GridGeometry::kRows; ++r) {
-        const QPalette p = window->grid().rowAddress(r)->palette();
-        texts.emplace_back(QStringLiteral("row %1").arg(r), p.color(QPalette::Text), p.color(QPalette::Base));
-    }
+    texts.emplace_back(QStringLiteral("row addresses"), grid().rowForeground(), grid().rowBackground());
     for (int i = 0; i < GridGeometry::kCells; ++i) {
-        texts.emplace_back(cell(i)->objectName(), cell(i)->foreground(), cell(i)->background());
-        texts.emplace_back(symbol(i)->objectName(), symbol(i)->foreground(), symbol(i)->background());
+        texts.emplace_back(QStringLiteral("plByt0_%1").arg(i), textColor(i), baseColor(i));
+        texts.emplace_back(QStringLiteral("lbSumbol_%1").arg(i), grid().symbolForeground(i), symbolBaseColor(i));
     }
     for (const auto& [name, text, ground] : texts)
         ASSERT_GE(contrast(text, ground), 4.5) << name.toStdString() << " " << text.name().toStdString() << " on "
@@ -161,9 +158,9 @@ TEST_F(Accessibility, EveryTextStaysReadableUnderADarkDesktopPalette) {
     QEvent change(QEvent::ApplicationPaletteChange);  // as the running application tells its windows
     QApplication::sendEvent(window.get(), &change);
     EXPECT_FALSE(window->testAttribute(Qt::WA_SetPalette));
-    EXPECT_TRUE(symbol(1)->background() == desktop.color(QPalette::Button) &&
+    EXPECT_TRUE(symbolBaseColor(1) == desktop.color(QPalette::Button) &&
                 baseColor(0) == desktop.color(QPalette::Dark) &&
-                window->grid().rowAddress(0)->palette().color(QPalette::Text) == desktop.color(QPalette::Highlight));
+                grid().rowForeground() == desktop.color(QPalette::Highlight));
     QFile::setPermissions(b, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 

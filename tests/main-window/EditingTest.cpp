@@ -36,19 +36,19 @@ TEST_F(Editing, PermissionUnlocksTheCellsAndEntrySelectsForReplacing) {
         SCOPED_TRACE(permission);
         if (permission != isChecked("mnuEdit")) trigger("mnuEdit");
         int locked = 0;
-        for (int i = 0; i < GridGeometry::kCells; ++i) locked += cell(i)->isReadOnly();
+        for (int i = 0; i < GridGeometry::kCells; ++i) locked += this->locked(i);
         EXPECT_EQ(locked, permission ? 0 : 256);
         EXPECT_EQ(label("lbInvers"), permission ? QStringLiteral("Редакт.") : QString());
         // Entered by a click, by Enter or by its character, a cell selects both digits while
         // typing is allowed, so a new value replaces the old one.
         const int selected = permission ? 2 : 0;
-        QTest::mouseClick(cell(20), Qt::LeftButton, Qt::NoModifier, cell(20)->rect().center());
-        EXPECT_EQ(cell(20)->selectedText().size(), selected);
+        clickCell(20);
+        EXPECT_EQ(selectedText(20).size(), selected);
         pressKey(Qt::Key_Return);
-        EXPECT_EQ(cell(21)->selectedText().size(), selected);
-        QTest::mouseClick(symbol(40), Qt::LeftButton);
+        EXPECT_EQ(selectedText(21).size(), selected);
+        clickSymbol(40);
         ASSERT_EQ(focusedCell(), 40);
-        EXPECT_EQ(cell(40)->selectedText().size(), selected);
+        EXPECT_EQ(selectedText(40).size(), selected);
     }
     trigger("mnuEdit");
     focusCell(3);
@@ -60,13 +60,13 @@ TEST_F(Editing, PermissionUnlocksTheCellsAndEntrySelectsForReplacing) {
 
 TEST_F(Editing, FocusHighlightsTheCellAndItsCharacter) {
     focusCell(3);
-    QTest::mouseClick(symbol(5), Qt::LeftButton);
+    clickSymbol(5);
     EXPECT_EQ(focusedCell(), 5);
-    EXPECT_TRUE(baseColor(5) == GridColors::lightCyan() && symbol(5)->background() == GridColors::lightCyan());
-    EXPECT_TRUE(baseColor(3) == GridColors::buttonFace() && symbol(3)->background() == GridColors::buttonFace());
+    EXPECT_TRUE(baseColor(5) == GridColors::lightCyan() && symbolBaseColor(5) == GridColors::lightCyan());
+    EXPECT_TRUE(baseColor(3) == GridColors::buttonFace() && symbolBaseColor(3) == GridColors::buttonFace());
     EXPECT_EQ(label("lbInfo1"), info(0x0A));
-    window->grid().rowAddress(0)->setFocus();  // leaving the grid leaves no highlight behind
-    EXPECT_TRUE(baseColor(5) == GridColors::buttonFace() && symbol(5)->background() == GridColors::buttonFace());
+    leaveGrid();  // leaving the grid leaves no highlight behind
+    EXPECT_TRUE(baseColor(5) == GridColors::buttonFace() && symbolBaseColor(5) == GridColors::buttonFace());
 }
 
 TEST_F(Editing, AcceptedValueIsNormalisedAndMarkedBlueUnlessItIsTheSameByte) {
@@ -89,14 +89,14 @@ TEST_F(Editing, AcceptedValueIsNormalisedAndMarkedBlueUnlessItIsTheSameByte) {
         EXPECT_EQ(TempDir::read(path), bytes);
         const int value = row.changed ? cellText(row.cell).toInt(nullptr, 16) : quint8(bytes[row.cell]);
         EXPECT_EQ(textColor(row.cell), row.changed ? GridColors::blue() : GridColors::black());
-        EXPECT_EQ(symbol(row.cell)->text(), QString(CodePage::ansiChar(std::uint8_t(value))));
+        EXPECT_EQ(symbolText(row.cell), QString(CodePage::ansiChar(std::uint8_t(value))));
         EXPECT_EQ(window->changesPending(), row.changed);
         focusCell(row.cell);
         EXPECT_TRUE(!row.changed || label("lbInfo1") == info(value));
     }
     focusCell(0);  // left for a control outside the grid, the value is accepted just the same
     typeKeys(QStringLiteral("7"));
-    window->grid().rowAddress(0)->setFocus();
+    leaveGrid();
     EXPECT_EQ(cellText(0) + label("lbInfo1"), QStringLiteral("07") + info(7));
     EXPECT_TRUE(window->changesPending());
 }
@@ -160,7 +160,7 @@ TEST_F(Editing, NavigationKeysMoveTheFocusAndAreNeverTyped) {
                 typeKeys(QString::fromUtf8(row.keys));
             EXPECT_EQ(focusedCell(), row.to);
             EXPECT_TRUE(showsScreen(bytes, 256 * row.screen));
-            window->grid().rowAddress(0)->setFocus();
+            leaveGrid();
             EXPECT_TRUE(showsScreen(bytes, 256 * row.screen));
             expectNothingPending();
         }
@@ -175,12 +175,12 @@ TEST_F(Editing, EmptyCellIsLockedUntilPagingGivesItAByte) {
     focusCell(5);
     ASSERT_FALSE(label("lbInfo1").isEmpty());
     focusCell(100);
-    EXPECT_TRUE(baseColor(100) == GridColors::buttonFace() && symbol(100)->background() == GridColors::buttonFace());
-    EXPECT_TRUE(cell(100)->isReadOnly() && label("lbInfo1").isEmpty());
+    EXPECT_TRUE(baseColor(100) == GridColors::buttonFace() && symbolBaseColor(100) == GridColors::buttonFace());
+    EXPECT_TRUE(locked(100) && label("lbInfo1").isEmpty());
     typeKeys(QStringLiteral("12"));
     trigger("mnuEdit");
     trigger("mnuEdit");
-    EXPECT_TRUE(cell(100)->isReadOnly());
+    EXPECT_TRUE(locked(100));
     typeKeys(QStringLiteral("34"));
     EXPECT_TRUE(cellText(100).isEmpty());
     pressKey(Qt::Key_Return);
@@ -189,7 +189,7 @@ TEST_F(Editing, EmptyCellIsLockedUntilPagingGivesItAByte) {
 
     focusCell(100);
     pressKey(Qt::Key_PageUp);
-    EXPECT_FALSE(cell(100)->isReadOnly());
+    EXPECT_FALSE(locked(100));
     typeKeys(QStringLiteral("ab"));
     pressKey(Qt::Key_Return);
     EXPECT_EQ(cellText(100), QStringLiteral("AB"));

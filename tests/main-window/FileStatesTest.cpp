@@ -321,7 +321,7 @@ TEST_F(FileStates, ReadOnlyFileLocksWriting) {
     auto expectLocked = [&](bool bInView) {
         EXPECT_EQ(isEnabled("mnuEdit"), !bInView);
         EXPECT_FALSE(isChecked("mnuEdit") || isEnabled("mnuLoad") || isEnabled("mnuReplace") || isEnabled("mnuFill"));
-        EXPECT_TRUE(cell(0)->isReadOnly() && label("lbInvers").isEmpty());
+        EXPECT_TRUE(locked(0) && label("lbInvers").isEmpty());
         EXPECT_EQ(child("lbOnlyRead")->isVisible() && child("lnOnlyRead")->isVisible(), bInView);
     };
     openA(dir.pattern(QStringLiteral("a.bin"), 300));

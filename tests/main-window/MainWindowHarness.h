@@ -23,7 +23,6 @@
 #include "GridColors.h"
 #include "HexCell.h"
 #include "RecordingUiServices.h"
-#include "SymbolCell.h"
 #include "TempDir.h"
 #include "fCompBynF.h"
 
@@ -82,18 +81,32 @@ protected:
         return texts.join(QLatin1Char('|'));
     }
     QColor labelColor(const char* name) const { return child<QLabel>(name)->palette().color(QPalette::WindowText); }
-    HexCell* cell(int i) const { return window->grid().cell(i); }
-    SymbolCell* symbol(int i) const { return window->grid().symbol(i); }
-    QString cellText(int i) const { return cell(i)->text(); }
-    QString rowLabel(int r) const { return window->grid().rowAddress(r)->text(); }
-    QColor textColor(int i) const { return cell(i)->palette().color(QPalette::Active, QPalette::Text); }
-    QColor baseColor(int i) const { return cell(i)->palette().color(QPalette::Active, QPalette::Base); }
+    // The grid's cells as the user sees them; the one being edited, as its line edit shows it.
+    ByteGrid& grid() const { return window->grid(); }
+    HexCell* editorAt(int i) const { return grid().editor() && grid().editor()->index() == i ? grid().editor() : nullptr; }
+    QString cellText(int i) const { return grid().cellText(i); }
+    QString symbolText(int i) const { return grid().symbolText(i); }
+    QString rowLabel(int r) const { return grid().rowText(r); }
+    QColor textColor(int i) const {
+        return editorAt(i) ? editorAt(i)->palette().color(QPalette::Active, QPalette::Text) : grid().cellForeground(i);
+    }
+    QColor baseColor(int i) const {
+        return editorAt(i) ? editorAt(i)->palette().color(QPalette::Active, QPalette::Base) : grid().cellBackground(i);
+    }
+    QColor symbolBaseColor(int i) const { return grid().symbolBackground(i); }
+    bool locked(int i) const { return grid().cellLocked(i); }
+    QString selectedText(int i) const { return editorAt(i) ? editorAt(i)->selectedText() : QString(); }
     int focusedCell() const { return window->grid().focusedCell(); }
+    // Clicks where the grid paints a cell or a character.
+    void clickCell(int i) { QTest::mouseClick(&grid(), Qt::LeftButton, Qt::NoModifier, grid().cellPlace(i).center()); }
+    void clickSymbol(int i) { QTest::mouseClick(&grid(), Qt::LeftButton, Qt::NoModifier, grid().symbolPlace(i).center()); }
+    // The keyboard goes to a row address, out of the cells.
+    void leaveGrid() { grid().focusRowAddress(0); }
 
     void openA(const QString& path) { ui.answerNextOpen(path); trigger("mnuLoadFileA"); }
     void openB(const QString& path) { ui.answerNextOpen(path); trigger("mnuLoadFileB"); }
     void view(int file) { QTest::mouseClick(child<QRadioButton>(file == 1 ? "knViweOne" : "knViweTwo"), Qt::LeftButton); }
-    void focusCell(int i) { cell(i)->setFocus(Qt::MouseFocusReason); QApplication::processEvents(); }
+    void focusCell(int i) { grid().focusCell(i, Qt::MouseFocusReason); QApplication::processEvents(); }
     // Into the focused control, or the window when nothing has the focus.
     void pressKey(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QWidget* target = QApplication::focusWidget();
@@ -152,7 +165,7 @@ protected:
     ::testing::AssertionResult showsScreen(const QByteArray& bytes, qint64 start) const {
         for (int i = 0; i < GridGeometry::kCells; ++i) {
             const QString expected = start + i < bytes.size() ? byteText(quint8(bytes[start + i])) : QString();
-            if (cellText(i) != expected || symbol(i)->text().isEmpty() != expected.isEmpty())
+            if (cellText(i) != expected || symbolText(i).isEmpty() != expected.isEmpty())
                 return ::testing::AssertionFailure() << "cell " << i << " shows \"" << cellText(i).toStdString()
                                                      << "\", the byte is \"" << expected.toStdString() << "\"";
         }

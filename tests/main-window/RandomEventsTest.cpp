@@ -91,7 +91,7 @@ protected:
         o.path = slotPath(slot);
         const qint64 start = slot == 1 ? window->screenStartOne() : window->screenStartTwo();
         for (int i = 0; i < GridGeometry::kCells; ++i)
-            if (cell(i)->foreground() == GridColors::blue()) o.bytes[start + i] = cellValue(cellText(i));
+            if (textColor(i) == GridColors::blue()) o.bytes[start + i] = cellValue(cellText(i));
         const int focused = focusedCell();
         if (focused >= 0 && cellText(focused) != window->enteredCellText() && cellValue(cellText(focused)) >= 0)
             o.bytes[start + focused] = cellValue(cellText(focused));
@@ -181,12 +181,12 @@ protected:
         }
         case CellClick: {
             const int i = pick(GridGeometry::kCells);
-            QTest::mouseClick(cell(i), Qt::LeftButton);
+            clickCell(i);
             return QStringLiteral("click cell %1").arg(i);
         }
         case SymbolClick: {
             const int i = pick(GridGeometry::kCells);
-            QTest::mouseClick(symbol(i), Qt::LeftButton);
+            clickSymbol(i);
             return QStringLiteral("click character %1").arg(i);
         }
         case Button: {

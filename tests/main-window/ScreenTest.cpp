@@ -1,5 +1,6 @@
 // What the screen shows and how it moves: cells and characters, row labels and the position
 // indicator, paging and jumping, and comparing two files screen by screen.
+#include <QAccessible>
 #include <QBackingStore>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include "GridAccessibility.h"
 #include "GridClipboard.h"
 
 #include "MainWindowHarness.h"
@@ -40,7 +42,7 @@ TEST_F(Screen, CellsShowUpperCaseHexAndTheCharacterOfTheCodePage) {
         EXPECT_EQ(isChecked("mnuDOS"), dos);
         EXPECT_TRUE(showsScreen(bytes, 0));
         for (int i = 0; i < int(std::size(rows)); ++i)
-            EXPECT_EQ(symbol(i)->text(), QString(QChar(dos ? rows[i].dos : rows[i].ansi))) << rows[i].byte << " " << dos;
+            EXPECT_EQ(symbolText(i), QString(QChar(dos ? rows[i].dos : rows[i].ansi))) << rows[i].byte << " " << dos;
         EXPECT_EQ(cellsIn(GridColors::black()).size(), 256u);
         trigger("mnuDOS");
     }
@@ -184,8 +186,8 @@ TEST_F(Screen, JumpShowsTheScreenAndFocusesTheCellOrIsRefused) {
         const bool hasByte = row.screen + row.cell < row.size;
         EXPECT_EQ(label("lbInfo1").isEmpty(), !hasByte);
         EXPECT_EQ(baseColor(row.cell), hasByte ? GridColors::lightCyan() : GridColors::buttonFace());
-        EXPECT_EQ(cell(row.cell)->isReadOnly(), !hasByte);
-        EXPECT_EQ(cell(row.cell)->selectedText(), cellText(row.cell));
+        EXPECT_EQ(locked(row.cell), !hasByte);
+        EXPECT_EQ(selectedText(row.cell), cellText(row.cell));
         EXPECT_TRUE(row.focus < 0 || row.focus == row.cell || baseColor(row.focus) == GridColors::buttonFace());
         pressKey(Qt::Key_Return);  // leaving the cell is no edit
         EXPECT_FALSE(window->changesPending());
@@ -300,7 +302,7 @@ TEST_F(Screen, MismatchesAreDarkRedInBothViewsOnlyWhileSynchronised) {
         EXPECT_EQ(red(), row.second) << "view of A";
         view(2);
         EXPECT_EQ(red(), row.second) << "view of B";
-        EXPECT_EQ(symbol(10)->foreground(), GridColors::maroon()) << "only the hex cell marks it";
+        EXPECT_EQ(grid().symbolForeground(10), GridColors::maroon()) << "only the hex cell marks it";
         trigger("mnuSynchro");
         EXPECT_TRUE(red().empty());
     }
@@ -322,7 +324,7 @@ TEST_F(Screen, FocusedMismatchIsGreyInsteadOfCyan) {
     EXPECT_TRUE(baseColor(11) == GridColors::lightCyan() && baseColor(10) == GridColors::buttonFace());
     focusCell(10);  // marked first, then focused
     EXPECT_EQ(baseColor(10), GridColors::buttonShadow());
-    EXPECT_EQ(symbol(10)->background(), GridColors::lightCyan());
+    EXPECT_EQ(symbolBaseColor(10), GridColors::lightCyan());
     trigger("mnuSynchro");
     EXPECT_EQ(textColor(10), GridColors::black());
     EXPECT_EQ(baseColor(10), GridColors::lightCyan());
@@ -380,7 +382,7 @@ TEST_F(Shown, CellsArePaintedInTheirColoursAndClicksReachThem) {
         // A click lands on the cell under the pointer; a click on a character, on its byte.
         clickGrid(grid.cellPlace(40));
         EXPECT_EQ(focusedCell(), 40);
-        EXPECT_EQ(cell(40)->geometry(), grid.cellPlace(40)) << "the focused cell edits at its place";
+        EXPECT_EQ(grid.editor()->geometry(), grid.cellPlace(40)) << "the focused cell edits at its place";
         clickGrid(grid.symbolPlace(marked));
         EXPECT_EQ(focusedCell(), marked);
         image = screen();
@@ -422,8 +424,8 @@ TEST_F(Screen, CellsTellTheirAddressAndCopyWhatTheyShow) {
     bytes[256 + 1] = '\x07';
     openA(dir.write(QStringLiteral("a.bin"), bytes));
     pressKey(Qt::Key_PageDown);
-    EXPECT_EQ(cell(5)->accessibleName(), QStringLiteral("Адрес 0000105"));
     ByteGrid& grid = window->grid();
+    EXPECT_EQ(GridAccessibility::hexCell(grid, 5)->text(QAccessible::Name), QStringLiteral("Адрес 0000105"));
     QHelpEvent tip(QEvent::ToolTip, grid.cellPlace(5).center(), grid.mapToGlobal(grid.cellPlace(5).center()));
     QApplication::sendEvent(&grid, &tip);
     EXPECT_EQ(QToolTip::text(), QStringLiteral("Адрес 0000105"));
@@ -431,7 +433,7 @@ TEST_F(Screen, CellsTellTheirAddressAndCopyWhatTheyShow) {
     QString hex, text;
     for (int a = 256; a < 300; ++a) {
         hex += byteText(quint8(bytes[a])) + ((a - 256) % 16 == 15 || a == 299 ? "\n" : " ");
-        text += symbol(a - 256)->text().at(0).category() == QChar::Other_Control ? QStringLiteral(".") : symbol(a - 256)->text();
+        text += symbolText(a - 256).at(0).category() == QChar::Other_Control ? QStringLiteral(".") : symbolText(a - 256);
         if ((a - 256) % 16 == 15 || a == 299) text += '\n';
     }
     EXPECT_EQ(GridClipboard::screenHex(grid), hex);

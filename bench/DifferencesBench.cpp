@@ -19,6 +19,7 @@
 #include "ByteGrid.h"
 #include "DifferenceCommands.h"
 #include "DifferenceIndex.h"
+#include "HexCell.h"
 #include "MismatchDock.h"
 #include "StderrUi.h"
 #include "fCompBynF.h"

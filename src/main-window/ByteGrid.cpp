@@ -7,14 +7,11 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
-#include <QPaintEngine>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QTextLayout>
 #include <QToolTip>
 
-#include <cstring>
+#include <utility>
 
 #include "AddressText.h"
 #include "GridAccessibility.h"
@@ -46,17 +43,13 @@ QLabel* header(QWidget* parent, const char* name, const QString& caption, const 
     return label;
 }
 
-bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
-
-// The keys of what a place shows. A hex cell: its value (256 none, 257 a text the user left
-// in it), the colour of its text and its ground. A character cell: the byte, the code page
-// and whether it is highlighted, or none.
-constexpr std::uint32_t kNoValue = 256;
-constexpr std::uint32_t kKeptText = 257;
-constexpr std::uint32_t kHexGlyphs = 258;
-constexpr std::uint32_t kNoCharacter = 1024;
-constexpr std::uint32_t kNotDrawn = 0xFFFFFFFF;
-constexpr std::int64_t kRowNotDrawn = -1;
+// The room of a row address: spaced from its neighbours as a field would be, where a plain
+// spacer takes no spacing.
+class FieldRoom : public QSpacerItem {
+public:
+    FieldRoom(int width, int height) : QSpacerItem(width, height, QSizePolicy::Fixed, QSizePolicy::Fixed) {}
+    bool isEmpty() const override { return false; }
+};
 
 QColor inkColor(ScreenModel::Ink ink) {
     switch (ink) {
@@ -121,7 +114,7 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
 
     // The layout keeps the places' room; the grid draws in them (placeCells).
     for (int r = 0; r < kRows; ++r)
-        layout->addItem(new QSpacerItem(rowWidth, cellHeight, QSizePolicy::Fixed, QSizePolicy::Fixed), 1 + r, 0);
+        layout->addItem(new FieldRoom(rowWidth, cellHeight), 1 + r, 0);
     for (int i = 0; i < kCells; ++i) {
         layout->addItem(new QSpacerItem(cellWidth, cellHeight, QSizePolicy::Fixed, QSizePolicy::Fixed),
                         1 + row(i), 1 + column(i));
@@ -129,8 +122,8 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
                         1 + row(i), 2 + kColumns + column(i));
     }
     layout->setColumnStretch(2 * kColumns + 2, 1);
-    drawnRow_.fill(kRowNotDrawn);
-    prepareDigits();
+    forgetImages();
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
 }
 
 ByteGrid::~ByteGrid() {
@@ -235,20 +228,21 @@ void ByteGrid::editorEntered() {
 void ByteGrid::editorLeft() {
     const int index = editor_->index();
     if (onCellFocusOut) onCellFocusOut(index);
-    if (!editor_) return;  // the window is being torn down
     // What stays typed in the cell is shown until the next screen.
     model_.keepText(index, editor_->text());
-    if (moving_ || window()->focusWidget() == editor_) {
-        // To another cell, or the window gave up the keyboard for a while (another window,
-        // a menu): the line edit stays where it is, to take the focus back.
-        changed();
-        return;
-    }
-    HexCell* left = editor_;
-    editor_ = nullptr;
-    left->hide();
-    left->deleteLater();
     changed();
+}
+
+void ByteGrid::focusMoved(QWidget* now) {
+    // A line edit stays while the keyboard is away for a while (another window, a menu, the
+    // menu bar), to take it back; it goes when another control of the window has it.
+    if (!now || now == this || now->window() != window() || qobject_cast<QMenuBar*>(now)) return;
+    auto drop = [](auto*& box) {
+        box->hide();
+        std::exchange(box, nullptr)->deleteLater();
+    };
+    if (editor_ && now != editor_) drop(editor_);
+    if (rowBox_ && now != rowBox_) drop(rowBox_);
 }
 
 void ByteGrid::syncEditor() {
@@ -274,14 +268,6 @@ void ByteGrid::placeRowBox(int row) {
     if (rowBox_->accessibleName() != name) rowBox_->setAccessibleName(name);
 }
 
-void ByteGrid::rowBoxLeft() {
-    if (window()->focusWidget() == rowBox_) return;
-    RowAddressBox* left = rowBox_;
-    rowBox_ = nullptr;
-    left->hide();
-    left->deleteLater();
-}
-
 QString ByteGrid::rowText(int row) const { return AddressText::rowLabel(rowAddress(screenStart_, row)); }
 
 void ByteGrid::focusInEvent(QFocusEvent* event) {
@@ -297,24 +283,19 @@ void ByteGrid::resizeEvent(QResizeEvent* event) {
 }
 
 void ByteGrid::placeCells() {
-    hexArea_ = symbolArea_ = rowArea_ = QRect();
     // Spacers keep their fixed size at the top left of their layout cell.
     auto place = [this](int r, int c) {
         return QRect(layout_->cellRect(r, c).topLeft(), layout_->itemAtPosition(r, c)->sizeHint());
     };
-    for (int r = 0; r < kRows; ++r) {
-        rowPlaces_[r] = place(1 + r, 0);
-        rowArea_ |= rowPlaces_[r];
-    }
+    for (int r = 0; r < kRows; ++r) rowPlaces_[r] = place(1 + r, 0);
     for (int i = 0; i < kCells; ++i) {
         hexPlaces_[i] = place(1 + row(i), 1 + column(i));
         symbolPlaces_[i] = place(1 + row(i), 2 + kColumns + column(i));
-        hexArea_ |= hexPlaces_[i];
-        symbolArea_ |= symbolPlaces_[i];
     }
     if (editor_) editor_->setGeometry(hexPlaces_[editor_->index()]);
     if (rowBox_) placeRowBox(rowBox_->row());
-    dropDrawing();
+    placeGaps();
+    forgetImages();
     update();
 }
 
@@ -332,16 +313,13 @@ void ByteGrid::setScreenStart(std::int64_t start) {
     changed();
 }
 
-// ---- Drawing ----
+// ---- Changes of look ----
 
 void ByteGrid::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     const QEvent::Type type = event->type();
-    if (type == QEvent::FontChange) prepareDigits();
     if (type == QEvent::FontChange || type == QEvent::StyleChange || type == QEvent::PaletteChange) {
-        hexTiles_.clear();
-        symbolTiles_.clear();
-        dropDrawing();
+        forgetImages();
         update();
     }
 }
@@ -356,204 +334,11 @@ void ByteGrid::followPalette() {
         for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::WindowText})
             if (color == before.color(role)) GridColors::setTextColor(label, now.color(role));
     }
-    // The cells' colours are the palette's own: drawn again, they follow it.
-    hexTiles_.clear();
-    symbolTiles_.clear();
-    dropDrawing();
+    // The cells' colours are the palette's own: painted again, they follow it.
+    forgetImages();
     syncEditor();
     if (rowBox_) rowBox_->setColors(rowForeground(), rowBackground());
     update();
-}
-
-void ByteGrid::dropDrawing() {
-    drawing_ = QImage();
-}
-
-std::uint32_t ByteGrid::hexKey(int index) const {
-    const int value = model_.value(index);
-    const std::uint32_t glyph = model_.hasKeptText(index) ? kKeptText : value >= 0 ? std::uint32_t(value) : kNoValue;
-    return (std::uint32_t(model_.ink(index)) * 3 + std::uint32_t(model_.ground(index))) * kHexGlyphs + glyph;
-}
-
-std::uint32_t ByteGrid::symbolKey(int index) const {
-    if (!model_.hasCharacter(index)) return kNoCharacter;
-    return (std::uint32_t(model_.dos()) << 9) | (std::uint32_t(model_.characterFocused(index)) << 8) |
-           std::uint32_t(model_.value(index));
-}
-
-void ByteGrid::changed() {
-    syncEditor();
-    if (drawing_.isNull()) {
-        update();
-        return;
-    }
-    // Only the places that show something else are painted again; a page is most of them.
-    QRect rows, hex, symbols;
-    for (int r = 0; r < kRows; ++r)
-        if (drawnRow_[r] != rowAddress(screenStart_, r)) rows |= rowPlaces_[r];
-    for (int i = 0; i < kCells; ++i) {
-        if (drawnHex_[i] != hexKey(i) || (model_.hasKeptText(i))) hex |= hexPlaces_[i];
-        if (drawnSymbol_[i] != symbolKey(i)) symbols |= symbolPlaces_[i];
-    }
-    for (const QRect& area : {rows, hex, symbols})
-        if (!area.isNull()) update(area);
-}
-
-void ByteGrid::prepareDigits() {
-    // Row addresses change with every page: their digits are glyphs found once, not text
-    // laid out again each time.
-    static const QString kDigits = QStringLiteral("0123456789ABCDEF");
-    QTextLayout layout(kDigits, font());
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    const QList<QGlyphRun> runs = layout.glyphRuns();
-    digits_ = QGlyphRun();
-    digitAdvance_ = 0;
-    if (runs.size() == 1 && runs[0].glyphIndexes().size() == kDigits.size()) {
-        digits_ = runs[0];
-        digitAdvance_ = runs[0].positions()[1].x() - runs[0].positions()[0].x();
-    }
-}
-
-void ByteGrid::drawRow(QPainter& painter, int r) {
-    const QRect place = rowPlaces_[r];
-    painter.fillRect(place, rowBackground());
-    const QString text = rowText(r);
-    const QFontMetrics fm = fontMetrics();
-    // Where a line edit without a frame puts its centred text.
-    const int used = fm.horizontalAdvance(text) + 1 + std::max(0, -fm.minRightBearing());
-    const QPoint origin(place.left() + 2 + (place.width() - 4 - used) / 2,
-                        place.top() + (place.height() - fm.height() + 1) / 2 + fm.ascent());
-    painter.save();
-    painter.setClipRect(place);
-    painter.setPen(rowForeground());
-    if (digitAdvance_ > 0) {
-        QList<quint32> glyphs;
-        QList<QPointF> positions;
-        glyphs.reserve(text.size());
-        positions.reserve(text.size());
-        for (qsizetype k = 0; k < text.size(); ++k) {
-            glyphs << digits_.glyphIndexes()[AddressText::hexDigitValue(text.at(k))];
-            positions << QPointF(qreal(k) * digitAdvance_, 0);
-        }
-        QGlyphRun run;
-        run.setRawFont(digits_.rawFont());
-        run.setGlyphIndexes(glyphs);
-        run.setPositions(positions);
-        painter.drawGlyphRun(origin, run);
-    } else {
-        painter.setFont(font());
-        painter.drawText(origin, text);
-    }
-    painter.restore();
-}
-
-QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor& foreground,
-                            const QColor& background, bool hex) const {
-    const qreal ratio = devicePixelRatioF();
-    QImage image(size * ratio, drawing_.format());
-    image.setDevicePixelRatio(ratio);
-    image.fill(background);
-    if (text.isEmpty()) return image;
-    QPainter painter(&image);
-    painter.setFont(font());
-    const QFontMetrics fm = fontMetrics();
-    const int top = (size.height() - fm.height() + 1) / 2;
-    if (hex) {
-        // Where a line edit without a frame puts its centred text: 2 pixels of margin each
-        // side and a pixel of room for the cursor.
-        painter.setPen(foreground);
-        const int used = fm.horizontalAdvance(text) + 1;
-        painter.drawText(2 + (size.width() - 4 - used) / 2, top + fm.ascent(), text);
-        return image;
-    }
-    // Control characters show as a faint dot; "&" is drawn as itself.
-    QColor pen = foreground;
-    if (isControl(text.at(0))) pen.setAlpha(90);
-    painter.setPen(pen);
-    painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter | Qt::TextSingleLine, shownCharacter(text.left(1)));
-    return image;
-}
-
-void ByteGrid::copyTile(const QImage& tile, const QRect& place) {
-    // Row by row, as the bytes they are: the tile and the drawing share one pixel format.
-    const qreal ratio = drawing_.devicePixelRatio();
-    const QRect target = QRect(QPoint(qRound(place.x() * ratio), qRound(place.y() * ratio)), tile.size())
-                             .intersected(drawing_.rect());
-    if (target.isEmpty()) return;
-    const int bytesPerPixel = drawing_.depth() / 8;
-    const qsizetype length = qsizetype(target.width()) * bytesPerPixel;
-    uchar* bits = drawing_.bits();
-    const qsizetype stride = drawing_.bytesPerLine();
-    for (int y = 0; y < target.height(); ++y)
-        std::memcpy(bits + (target.y() + y) * stride + qsizetype(target.x()) * bytesPerPixel, tile.constScanLine(y), size_t(length));
-}
-
-void ByteGrid::updateDrawing(QImage::Format format) {
-    const qreal ratio = devicePixelRatioF();
-    if (drawing_.isNull() || drawing_.format() != format || drawing_.devicePixelRatio() != ratio ||
-        drawing_.size() != size() * ratio) {
-        if (format != drawing_.format()) {
-            hexTiles_.clear();
-            symbolTiles_.clear();
-        }
-        drawing_ = QImage(size() * ratio, format);
-        drawing_.setDevicePixelRatio(ratio);
-        drawing_.fill(palette().color(QPalette::Window));
-        drawnHex_.fill(kNotDrawn);
-        drawnSymbol_.fill(kNotDrawn);
-        drawnRow_.fill(kRowNotDrawn);
-    }
-    if (hexTiles_.empty()) hexTiles_.resize(9 * kHexGlyphs);
-    if (symbolTiles_.empty()) symbolTiles_.resize(kNoCharacter + 1);
-    bool rowsChanged = false;
-    for (int r = 0; r < kRows && !rowsChanged; ++r) rowsChanged = drawnRow_[r] != rowAddress(screenStart_, r);
-    if (rowsChanged) {
-        QPainter painter(&drawing_);
-        for (int r = 0; r < kRows; ++r) {
-            if (drawnRow_[r] == rowAddress(screenStart_, r)) continue;
-            drawRow(painter, r);
-            drawnRow_[r] = rowAddress(screenStart_, r);
-        }
-    }
-    for (int i = 0; i < kCells; ++i) {
-        const std::uint32_t hex = hexKey(i);
-        if (hex % kHexGlyphs == kKeptText) {
-            // A text the user left in the cell is drawn as it is, every time.
-            copyTile(renderCell(hexPlaces_[i].size(), model_.text(i), cellForeground(i), cellBackground(i), true),
-                     hexPlaces_[i]);
-            drawnHex_[i] = hex;
-        } else if (drawnHex_[i] != hex) {
-            QImage& tile = hexTiles_[hex];
-            if (tile.isNull())
-                tile = renderCell(hexPlaces_[i].size(), model_.text(i), cellForeground(i), cellBackground(i), true);
-            copyTile(tile, hexPlaces_[i]);
-            drawnHex_[i] = hex;
-        }
-        const std::uint32_t symbol = symbolKey(i);
-        if (drawnSymbol_[i] != symbol) {
-            QImage& tile = symbolTiles_[symbol];
-            if (tile.isNull())
-                tile = renderCell(symbolPlaces_[i].size(), symbolText(i), symbolForeground(i), symbolBackground(i), false);
-            copyTile(tile, symbolPlaces_[i]);
-            drawnSymbol_[i] = symbol;
-        }
-    }
-}
-
-void ByteGrid::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    // Drawn in the format of what is painted on, the drawing is copied as it is, not converted.
-    const QPaintDevice* target = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
-    const QImage::Format format = target && target->devType() == QInternal::Image
-                                      ? static_cast<const QImage*>(target)->format()
-                                      : QImage::Format_RGB32;
-    updateDrawing(format);
-    const qreal ratio = drawing_.devicePixelRatio();
-    for (const QRect& rect : event->region())
-        painter.drawImage(rect, drawing_,
-                          QRect(QPoint(qRound(rect.x() * ratio), qRound(rect.y() * ratio)), rect.size() * ratio));
 }
 
 // ---- Pointer ----

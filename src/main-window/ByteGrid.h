@@ -8,10 +8,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "GridGeometry.h"
 #include "ScreenModel.h"
+#include "TileAtlas.h"
 
 class HexCell;
 class QGridLayout;
@@ -110,29 +112,47 @@ protected:
 
 private:
     friend class HexCell;
-    friend class RowAddressBox;
-    // From the line edits: the focus came or went.
+    // From the cell's line edit: the focus came or went.
     void editorEntered();
     void editorLeft();
-    void rowBoxLeft();
+    // The keyboard went to `now`: a line edit it left goes.
+    void focusMoved(QWidget* now);
     void placeRowBox(int row);
 
     void placeCells();
     // The model changed: what it now shows differently is painted again.
     void changed();
     void syncEditor();
-    void dropDrawing();
-    // What each place shows, as a number: when it differs from what the drawing holds there,
-    // the place is drawn again.
+    static bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
+
+    // Painting (ByteGridPaint.cpp).
+    struct Pixels;
+    // What each place shows, as a number: when it differs from what was painted there, the
+    // place is painted again.
     std::uint32_t hexKey(int index) const;
     std::uint32_t symbolKey(int index) const;
-    // Brings the drawing of the whole grid up to date with the model.
-    void updateDrawing(QImage::Format format);
-    void drawRow(QPainter& painter, int row);
-    void copyTile(const QImage& tile, const QRect& place);
+    // The font, palette or pixel format changed: every image is made again.
+    void forgetImages();
+    void placeGaps();
     QImage renderCell(const QSize& size, const QString& text, const QColor& foreground,
                       const QColor& background, bool hex) const;
+    // The pixels of an image to copy into a place.
+    struct Tile {
+        const uchar* bits;
+        qsizetype stride;
+        QSize size;
+    };
+    static Tile tileOf(const QImage& image);
+    Tile hexTile(int index);
+    Tile symbolTile(int index);
     void prepareDigits();
+    // A row address's box showing the digits [from, to) of `text` where the whole text puts them.
+    QImage rowImage(const QString& text, int from, int to) const;
+    const std::vector<int>& digitEdges(int digits);
+    // The image of a digit in its place, or nullptr when the font's digits spill over.
+    const QImage* digitTile(int digits, int k, int digit);
+    void putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to);
+    void paintRow(QPainter& painter, int row, const Pixels* to);
 
     ScreenModel model_;
     QGridLayout* layout_ = nullptr;
@@ -140,9 +160,6 @@ private:
     std::array<QRect, GridGeometry::kCells> hexPlaces_{};
     std::array<QRect, GridGeometry::kCells> symbolPlaces_{};
     std::array<QRect, GridGeometry::kRows> rowPlaces_{};
-    QRect hexArea_;
-    QRect symbolArea_;
-    QRect rowArea_;
     std::int64_t screenStart_ = 0;
     bool locked_ = true;
     qint64 paletteKey_ = 0;  // of the window palette the colours were taken from
@@ -152,16 +169,26 @@ private:
     int entryCell_ = 0;
     bool moving_ = false;  // the editor goes from one cell to another
 
-    // The drawing of the grid, in the window's pixel format, and what each place of it shows.
-    QImage drawing_;
-    std::array<std::uint32_t, GridGeometry::kCells> drawnHex_{};
-    std::array<std::uint32_t, GridGeometry::kCells> drawnSymbol_{};
-    std::array<std::int64_t, GridGeometry::kRows> drawnRow_{};
-    // Each image made once: hex cells by value (256: none), colour of text and ground;
-    // characters by character and ground.
-    std::vector<QImage> hexTiles_;
-    std::vector<QImage> symbolTiles_;
-    // The hex digits of the row addresses as glyphs, laid out once.
+    // What each place shows as last painted.
+    std::array<std::uint32_t, GridGeometry::kCells> paintedHex_{};
+    std::array<std::uint32_t, GridGeometry::kCells> paintedSymbol_{};
+    std::array<std::int64_t, GridGeometry::kRows> paintedRow_{};
+    // The room between the places, painted in the window's face.
+    std::vector<QRect> gaps_;
+    // Each image made once, in the window's pixel format: hex cells by value (256: none),
+    // colour of text and ground; characters by byte, code page and ground.
+    QImage::Format tileFormat_ = QImage::Format_Invalid;
+    TileAtlas hexTiles_;
+    TileAtlas symbolTiles_;
+    QImage keptTile_;
+    QImage faceLine_;
+    // Row addresses change with every page. Their hex digits are glyphs laid out once, and
+    // a label of n digits puts digit k at a fixed pixel column, so each digit in each place
+    // is drawn once and copied from there; should a font's digits spill into a neighbour's
+    // place, labels are drawn whole each time.
     QGlyphRun digits_;
     qreal digitAdvance_ = 0;
+    std::unordered_map<quint32, QImage> digitTiles_;  // by number of digits, place and digit; they stay where they are
+    std::vector<int> digitEdges_;
+    bool digitsSpill_ = false;
 };

@@ -2,7 +2,7 @@
 
 #include "ByteGrid.h"
 
-RowAddressBox::RowAddressBox(ByteGrid* grid) : QLineEdit(grid), grid_(grid) {
+RowAddressBox::RowAddressBox(ByteGrid* grid) : QLineEdit(grid) {
     setReadOnly(true);
     setFrame(false);
     setAlignment(Qt::AlignCenter);
@@ -24,9 +24,4 @@ void RowAddressBox::setColors(const QColor& text, const QColor& ground) {
     p.setColor(QPalette::Text, text);
     p.setColor(QPalette::Base, ground);
     setPalette(p);
-}
-
-void RowAddressBox::focusOutEvent(QFocusEvent* event) {
-    QLineEdit::focusOutEvent(event);
-    grid_->rowBoxLeft();
 }

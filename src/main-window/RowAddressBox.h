@@ -17,10 +17,6 @@ public:
     void moveTo(int row, const QString& text, const QRect& place);
     void setColors(const QColor& text, const QColor& ground);
 
-protected:
-    void focusOutEvent(QFocusEvent* event) override;
-
 private:
-    ByteGrid* grid_;
     int row_ = -1;
 };

@@ -25,6 +25,7 @@
 #include "DifferenceIndex.h"
 #include "ByteGrid.h"
 #include "GridColors.h"
+#include "LineLabel.h"
 #include "PathLabel.h"
 #include "ProgressBarAdapter.h"
 #include "UiServices.h"
@@ -181,7 +182,7 @@ void fCompBynF::buildMenus() {
 namespace {
 
 template <typename Label = QLabel>
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
+Label* makeLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = new Label(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
@@ -230,8 +231,9 @@ void fCompBynF::buildLayout() {
     auto* files = new QGridLayout();
     files->setHorizontalSpacing(12);
     files->setVerticalSpacing(2);
-    lbFile1 = makeLabel(central, "lbFile1", QStringLiteral("Файл А:"));
-    lbFile2 = makeLabel(central, "lbFile2", QStringLiteral("Файл В:"));
+    // Drawn dark red and black by turns as the file in view changes.
+    lbFile1 = makeLabel<LineLabel>(central, "lbFile1", QStringLiteral("Файл А:"));
+    lbFile2 = makeLabel<LineLabel>(central, "lbFile2", QStringLiteral("Файл В:"));
     lbFileOne = makeLabel<PathLabel>(central, "lbFileOne", QStringLiteral("Не загружен"));
     lbFileTwo = makeLabel<PathLabel>(central, "lbFileTwo", QStringLiteral("Не загружен"));
     lbSizeOne = makeLabel(central, "lbSizeOne", QStringLiteral("0 byte"));
@@ -333,12 +335,12 @@ void fCompBynF::buildLayout() {
     conProgressBar->setAccessibleName(QStringLiteral("Позиция в файле"));
     progress = std::make_unique<ProgressBarAdapter>(conProgressBar);
     lbStatusBar = makeLabel(central, "lbStatusBar", QStringLiteral("Блок:"));
-    lbStatusBarText = makeLabel(central, "lbStatusBarText", QStringLiteral("1 из 1"));
-    lbSynchro = makeLabel(central, "lbSynchro", QString());
+    lbStatusBarText = makeLabel<LineLabel>(central, "lbStatusBarText", QStringLiteral("1 из 1"));
+    lbSynchro = makeLabel<LineLabel>(central, "lbSynchro", QString());
     Label19 = makeLabel(central, "Label19", QStringLiteral("Информ."));
-    lbInfo1 = makeLabel(central, "lbInfo1", QString());
-    lbInfo2 = makeLabel(central, "lbInfo2", QString());
-    lbInvers = makeLabel(central, "lbInvers", QString());
+    lbInfo1 = makeLabel<LineLabel>(central, "lbInfo1", QString());
+    lbInfo2 = makeLabel<LineLabel>(central, "lbInfo2", QString());
+    lbInvers = makeLabel<LineLabel>(central, "lbInvers", QString());
     info->addWidget(lbProgressBar, 0, 0);
     info->addWidget(conProgressBar, 0, 1, 1, 3);
     info->addWidget(lbStatusBar, 1, 0);
@@ -349,9 +351,15 @@ void fCompBynF::buildLayout() {
     info->addWidget(lbInfo2, 2, 2);
     info->addWidget(lbInvers, 2, 3);
     // A column minimum, not the labels' own: a label keeps room for its whole text.
-    info->setColumnMinimumWidth(1, 140);
-    info->setColumnMinimumWidth(2, 70);
-    info->setColumnMinimumWidth(3, 70);
+    const int figures = 140, marks = 70;
+    info->setColumnMinimumWidth(1, figures);
+    info->setColumnMinimumWidth(2, marks);
+    info->setColumnMinimumWidth(3, marks);
+    lbStatusBarText->setColumnWidth(figures);
+    lbInfo1->setColumnWidth(figures);
+    lbSynchro->setColumnWidth(marks + info->horizontalSpacing() + marks);
+    lbInfo2->setColumnWidth(marks);
+    lbInvers->setColumnWidth(marks);
     bottom->addLayout(info);
     outer->addLayout(bottom);
     outer->addStretch(1);

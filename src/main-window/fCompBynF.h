@@ -14,6 +14,7 @@
 
 class QAction;
 class QLabel;
+class LineLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -346,12 +347,12 @@ private:
     QLabel* lbProgressBar = nullptr;
     QProgressBar* conProgressBar = nullptr;
     QLabel* lbStatusBar = nullptr;
-    QLabel* lbStatusBarText = nullptr;
-    QLabel* lbSynchro = nullptr;
+    LineLabel* lbStatusBarText = nullptr;
+    LineLabel* lbSynchro = nullptr;
     QLabel* Label19 = nullptr;
-    QLabel* lbInfo1 = nullptr;
-    QLabel* lbInfo2 = nullptr;
-    QLabel* lbInvers = nullptr;
+    LineLabel* lbInfo1 = nullptr;
+    LineLabel* lbInfo2 = nullptr;
+    LineLabel* lbInvers = nullptr;
     QLabel* lbOnlyRead = nullptr;
     QFrame* lnOnlyRead = nullptr;
 };

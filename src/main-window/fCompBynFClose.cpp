@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "ByteGrid.h"
+#include "LineLabel.h"
 #include "GridColors.h"
 #include "ProgressBarAdapter.h"
 

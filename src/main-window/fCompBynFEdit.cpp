@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "ByteGrid.h"
+#include "LineLabel.h"
 #include "HexCell.h"
 #include "WindowRules.h"
 

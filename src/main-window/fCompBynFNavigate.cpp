@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "ByteGrid.h"
+#include "LineLabel.h"
 #include "UiServices.h"
 #include "WindowRules.h"
 #include "frpAdress.h"

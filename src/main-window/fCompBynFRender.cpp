@@ -12,6 +12,7 @@
 
 #include "AddressText.h"
 #include "ByteGrid.h"
+#include "LineLabel.h"
 #include "FileErrors.h"
 #include "GridColors.h"
 #include "ProgressBarAdapter.h"
@@ -90,7 +91,9 @@ void fCompBynF::subCompare(int NumberFile) {
         screen.cells = int(std::find_if(screen.shown.begin(), screen.shown.end(), [](int v) { return v < 0; }) -
                            screen.shown.begin());
     grid_->showScreen(screen);
-    if (screen.cells > 0 && !lbInfo1->text().isEmpty()) lbInfo1->clear();
+    // The information line goes with the old screen; a focused cell, entered again right
+    // after, writes its own.
+    if (screen.cells > 0 && grid_->focusedCell() < 0) lbInfo1->clear();
 }
 
 int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes,

@@ -1,0 +1,349 @@
+// Painting the grid: each place (a hex cell, a character, a row address) from an image made
+// once for what it shows, copied into the window's pixels; the room between the places in
+// the window's face.
+#include "ByteGrid.h"
+
+#include <QPaintEngine>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "AddressText.h"
+#include "GridColors.h"
+
+using namespace GridGeometry;
+
+namespace {
+
+// The keys of what a place shows. A hex cell: its value (256 none, 257 a text the user left
+// in it), the colour of its text and its ground. A character cell: the byte, the code page
+// and whether it is highlighted, or none.
+constexpr std::uint32_t kNoValue = 256;
+constexpr std::uint32_t kKeptText = 257;
+constexpr std::uint32_t kHexGlyphs = 258;
+constexpr std::uint32_t kNoCharacter = 1024;
+constexpr std::uint32_t kNotPainted = 0xFFFFFFFF;
+constexpr std::int64_t kRowNotPainted = -1;
+
+const QString& hexDigits() {
+    static const QString digits = QStringLiteral("0123456789ABCDEF");
+    return digits;
+}
+
+}  // namespace
+
+// Where the pixels of the window are, when the grid can copy its images straight into them.
+struct ByteGrid::Pixels {
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+    int bytesPerPixel = 0;
+    int ratio = 1;
+    QPoint origin;  // of the grid, in the window's pixels
+    QRect clip;  // in the window's pixels
+};
+
+std::uint32_t ByteGrid::hexKey(int index) const {
+    const int value = model_.value(index);
+    const std::uint32_t glyph = model_.hasKeptText(index) ? kKeptText : value >= 0 ? std::uint32_t(value) : kNoValue;
+    return (std::uint32_t(model_.ink(index)) * 3 + std::uint32_t(model_.ground(index))) * kHexGlyphs + glyph;
+}
+
+std::uint32_t ByteGrid::symbolKey(int index) const {
+    if (!model_.hasCharacter(index)) return kNoCharacter;
+    return (std::uint32_t(model_.dos()) << 9) | (std::uint32_t(model_.characterFocused(index)) << 8) |
+           std::uint32_t(model_.value(index));
+}
+
+void ByteGrid::changed() {
+    syncEditor();
+    // Only the places that show something else are painted again; a page is most of them.
+    QRect rows, hex, symbols;
+    for (int r = 0; r < kRows; ++r)
+        if (paintedRow_[r] != rowAddress(screenStart_, r)) rows |= rowPlaces_[r];
+    for (int i = 0; i < kCells; ++i) {
+        const std::uint32_t key = hexKey(i);
+        if (paintedHex_[i] != key || key % kHexGlyphs == kKeptText) hex |= hexPlaces_[i];
+        if (paintedSymbol_[i] != symbolKey(i)) symbols |= symbolPlaces_[i];
+    }
+    for (const QRect& area : {rows, hex, symbols})
+        if (!area.isNull()) update(area);
+}
+
+void ByteGrid::forgetImages() {
+    hexTiles_ = TileAtlas();
+    symbolTiles_ = TileAtlas();
+    digitTiles_.clear();
+    tileFormat_ = QImage::Format_Invalid;
+    paintedHex_.fill(kNotPainted);
+    paintedSymbol_.fill(kNotPainted);
+    paintedRow_.fill(kRowNotPainted);
+    prepareDigits();
+}
+
+void ByteGrid::placeGaps() {
+    // The room between the places: columns of it the height of the grid and rows of it its
+    // width. All rows of places stand alike, so the first row's places find the columns.
+    gaps_.clear();
+    std::vector<std::pair<int, int>> across{{rowPlaces_[0].left(), rowPlaces_[0].right() + 1}};
+    for (int c = 0; c < kColumns; ++c) {
+        across.emplace_back(hexPlaces_[c].left(), hexPlaces_[c].right() + 1);
+        across.emplace_back(symbolPlaces_[c].left(), symbolPlaces_[c].right() + 1);
+    }
+    std::vector<std::pair<int, int>> down;
+    for (int r = 0; r < kRows; ++r) down.emplace_back(rowPlaces_[r].top(), rowPlaces_[r].bottom() + 1);
+    auto between = [](std::vector<std::pair<int, int>> taken, int end, auto add) {
+        std::sort(taken.begin(), taken.end());
+        int from = 0;
+        for (const auto& [begin, stop] : taken) {
+            if (begin > from) add(from, begin);
+            from = std::max(from, stop);
+        }
+        if (from < end) add(from, end);
+    };
+    between(across, width(), [this](int x0, int x1) { gaps_.emplace_back(x0, 0, x1 - x0, height()); });
+    between(down, height(), [this](int y0, int y1) { gaps_.emplace_back(0, y0, width(), y1 - y0); });
+}
+
+// ---- The images ----
+
+QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor& foreground,
+                            const QColor& background, bool hex) const {
+    const qreal ratio = devicePixelRatioF();
+    QImage image(size * ratio, tileFormat_);
+    image.setDevicePixelRatio(ratio);
+    image.fill(background);
+    if (text.isEmpty()) return image;
+    QPainter painter(&image);
+    painter.setFont(font());
+    const QFontMetrics fm = fontMetrics();
+    const int top = (size.height() - fm.height() + 1) / 2;
+    if (hex) {
+        // Where a line edit without a frame puts its centred text: 2 pixels of margin each
+        // side and a pixel of room for the cursor.
+        painter.setPen(foreground);
+        const int used = fm.horizontalAdvance(text) + 1;
+        painter.drawText(2 + (size.width() - 4 - used) / 2, top + fm.ascent(), text);
+        return image;
+    }
+    // Control characters show as a faint dot; "&" is drawn as itself.
+    QColor pen = foreground;
+    if (isControl(text.at(0))) pen.setAlpha(90);
+    painter.setPen(pen);
+    painter.drawText(QRectF(QPointF(0, 0), size), Qt::AlignCenter | Qt::TextSingleLine, shownCharacter(text.left(1)));
+    return image;
+}
+
+ByteGrid::Tile ByteGrid::tileOf(const QImage& image) { return {image.constBits(), image.bytesPerLine(), image.size()}; }
+
+ByteGrid::Tile ByteGrid::hexTile(int index) {
+    const std::uint32_t key = hexKey(index);
+    if (key % kHexGlyphs == kKeptText) {
+        // A text the user left in the cell is drawn as it is, every time.
+        keptTile_ = renderCell(hexPlaces_[index].size(), model_.text(index), cellForeground(index), cellBackground(index), true);
+        return tileOf(keptTile_);
+    }
+    const uchar* pixels = hexTiles_.pixels(int(key));
+    if (!pixels)
+        pixels = hexTiles_.store(int(key), renderCell(hexPlaces_[index].size(), model_.text(index), cellForeground(index),
+                                                      cellBackground(index), true));
+    return {pixels, hexTiles_.stride(), hexTiles_.size()};
+}
+
+ByteGrid::Tile ByteGrid::symbolTile(int index) {
+    const std::uint32_t key = symbolKey(index);
+    const uchar* pixels = symbolTiles_.pixels(int(key));
+    if (!pixels)
+        pixels = symbolTiles_.store(int(key), renderCell(symbolPlaces_[index].size(), symbolText(index),
+                                                         symbolForeground(index), symbolBackground(index), false));
+    return {pixels, symbolTiles_.stride(), symbolTiles_.size()};
+}
+
+void ByteGrid::prepareDigits() {
+    QTextLayout layout(hexDigits(), font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    digits_ = QGlyphRun();
+    digitAdvance_ = 0;
+    if (runs.size() == 1 && runs[0].glyphIndexes().size() == hexDigits().size()) {
+        digits_ = runs[0];
+        digitAdvance_ = runs[0].positions()[1].x() - runs[0].positions()[0].x();
+    }
+    digitsSpill_ = digitAdvance_ <= 0;
+    digitEdges_.clear();
+}
+
+QImage ByteGrid::rowImage(const QString& text, int from, int to) const {
+    const QSize box = rowPlaces_[0].size();
+    const qreal ratio = devicePixelRatioF();
+    QImage image(box * ratio, tileFormat_);
+    image.setDevicePixelRatio(ratio);
+    image.fill(rowBackground());
+    QPainter painter(&image);
+    painter.setPen(rowForeground());
+    const QFontMetrics fm = fontMetrics();
+    // Where a line edit without a frame puts its centred text.
+    const qreal advance = digitAdvance_ > 0 ? qreal(text.size()) * digitAdvance_ : fm.horizontalAdvance(text);
+    const int used = qRound(advance) + 1 + std::max(0, -fm.minRightBearing());
+    const QPoint origin(2 + (box.width() - 4 - used) / 2, (box.height() - fm.height() + 1) / 2 + fm.ascent());
+    if (digitAdvance_ <= 0) {
+        painter.setFont(font());
+        painter.drawText(origin, text);
+        return image;
+    }
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    for (int k = from; k < to; ++k) {
+        glyphs << digits_.glyphIndexes()[AddressText::hexDigitValue(text.at(k))];
+        positions << QPointF(qreal(k) * digitAdvance_, 0);
+    }
+    QGlyphRun run;
+    run.setRawFont(digits_.rawFont());
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    painter.drawGlyphRun(origin, run);
+    return image;
+}
+
+const std::vector<int>& ByteGrid::digitEdges(int digits) {
+    // Digit k of a label of `digits` digits stands from edge k to edge k + 1, in pixels of
+    // the images: where the whole label puts its glyph.
+    if (int(digitEdges_.size()) == digits + 1) return digitEdges_;
+    const qreal ratio = devicePixelRatioF();
+    const int width = qRound(rowPlaces_[0].width() * ratio);
+    const QFontMetrics fm = fontMetrics();
+    const int used = qRound(digits * digitAdvance_) + 1 + std::max(0, -fm.minRightBearing());
+    const int left = 2 + (rowPlaces_[0].width() - 4 - used) / 2;
+    digitEdges_.assign(std::size_t(digits + 1), 0);
+    for (int k = 1; k < digits; ++k)
+        digitEdges_[std::size_t(k)] = std::clamp(int(std::floor((left + k * digitAdvance_) * ratio)), 0, width);
+    digitEdges_[std::size_t(digits)] = width;
+    return digitEdges_;
+}
+
+const QImage* ByteGrid::digitTile(int digits, int k, int digit) {
+    QImage& tile = digitTiles_[(quint32(digits) << 8) | (quint32(k) << 4) | quint32(digit)];
+    if (!tile.isNull()) return &tile;
+    // The digit alone in its place; the rest of the box must stay as if it were empty.
+    const QString text(digits, hexDigits().at(digit));
+    const QImage alone = rowImage(text, k, k + 1);
+    const QImage empty = rowImage(text, 0, 0);
+    const std::vector<int>& edges = digitEdges(digits);
+    const int from = edges[std::size_t(k)], to = edges[std::size_t(k) + 1];
+    const int bytesPerPixel = alone.depth() / 8;
+    for (int y = 0; y < alone.height() && !digitsSpill_; ++y) {
+        const uchar* a = alone.constScanLine(y);
+        const uchar* e = empty.constScanLine(y);
+        digitsSpill_ = std::memcmp(a, e, size_t(from * bytesPerPixel)) != 0 ||
+                       std::memcmp(a + to * bytesPerPixel, e + to * bytesPerPixel, size_t((alone.width() - to) * bytesPerPixel)) != 0;
+    }
+    if (digitsSpill_) return nullptr;
+    tile = alone.copy(from, 0, to - from, alone.height());
+    return &tile;
+}
+
+// ---- Putting them in place ----
+
+void ByteGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to) {
+    if (!to) {
+        QImage image(tile.bits, tile.size.width(), tile.size.height(), tile.stride, tileFormat_);
+        const qreal ratio = devicePixelRatioF();
+        image.setDevicePixelRatio(ratio);
+        painter.drawImage(QPointF(place.left() + deviceLeft / ratio, place.top()), image);
+        return;
+    }
+    // Row by row, as the bytes they are: the tile and the window share one pixel format.
+    const QPoint at = to->origin + place.topLeft() * to->ratio + QPoint(deviceLeft, 0);
+    const QRect target = QRect(at, tile.size).intersected(to->clip);
+    if (target.isEmpty()) return;
+    const size_t length = size_t(target.width()) * size_t(to->bytesPerPixel);
+    const qsizetype from = tile.stride;
+    const uchar* source = tile.bits + (target.y() - at.y()) * from + qsizetype(target.x() - at.x()) * to->bytesPerPixel;
+    uchar* line = to->bits + target.y() * to->stride + qsizetype(target.x()) * to->bytesPerPixel;
+    for (int y = 0; y < target.height(); ++y, line += to->stride, source += from) std::memcpy(line, source, length);
+}
+
+void ByteGrid::paintRow(QPainter& painter, int r, const Pixels* to) {
+    const QString text = rowText(r);
+    const int digits = int(text.size());
+    // Each digit from its place's image while the font keeps its digits within their places.
+    const QImage* tiles[32] = {};
+    for (int k = 0; k < digits && k < 32 && !digitsSpill_; ++k)
+        tiles[k] = digitTile(digits, k, AddressText::hexDigitValue(text.at(k)));
+    if (digitsSpill_ || digits > 32) {
+        const QImage whole = rowImage(text, 0, digits);
+        putTile(painter, tileOf(whole), rowPlaces_[r], 0, to);
+        return;
+    }
+    const std::vector<int>& edges = digitEdges(digits);
+    for (int k = 0; k < digits; ++k) putTile(painter, tileOf(*tiles[k]), rowPlaces_[r], edges[std::size_t(k)], to);
+}
+
+void ByteGrid::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    // The window's own pixels, when they are an image in which the grid stands at whole
+    // pixels: the images are copied straight into it, in its pixel format.
+    Pixels pixels;
+    const Pixels* to = nullptr;
+    const QPaintEngine* engine = painter.paintEngine();
+    const QTransform device = painter.deviceTransform();
+    const qreal ratio = devicePixelRatioF();
+    QImage::Format format = QImage::Format_ARGB32_Premultiplied;
+    if (engine && engine->type() == QPaintEngine::Raster && engine->paintDevice()->devType() == QInternal::Image &&
+        ratio == std::floor(ratio) && device.type() <= QTransform::TxScale && device.m11() == ratio &&
+        device.m22() == ratio && device.dx() == std::floor(device.dx()) && device.dy() == std::floor(device.dy())) {
+        auto* image = static_cast<QImage*>(engine->paintDevice());
+        if (image->depth() >= 8) {
+            format = image->format();
+            pixels = {image->bits(), image->bytesPerLine(), image->depth() / 8, int(ratio),
+                      QPoint(int(device.dx()), int(device.dy())), QRect()};
+            to = &pixels;
+        }
+    }
+    if (format != tileFormat_) {
+        forgetImages();
+        tileFormat_ = format;
+    }
+    if (hexTiles_.isEmpty()) hexTiles_.reset(hexPlaces_[0].size() * ratio, format, int(9 * kHexGlyphs), int(kHexGlyphs));
+    if (symbolTiles_.isEmpty()) symbolTiles_.reset(symbolPlaces_[0].size() * ratio, format, int(kNoCharacter + 1), 256);
+
+    const QColor face = palette().color(QPalette::Window);
+    if (to) {
+        // A line of the window's face, copied into the room between the places.
+        QImage line(width() * pixels.ratio, 1, format);
+        line.fill(face);
+        faceLine_ = line;
+    }
+    for (const QRect& rect : event->region()) {
+        painter.setClipRect(rect);
+        pixels.clip = QRect(pixels.origin + rect.topLeft() * pixels.ratio, rect.size() * pixels.ratio);
+        for (const QRect& gap : gaps_) {
+            if (!gap.intersects(rect)) continue;
+            if (to)
+                putTile(painter, {faceLine_.constBits(), 0, QSize(gap.width() * pixels.ratio, gap.height() * pixels.ratio)},
+                        gap, 0, to);
+            else
+                painter.fillRect(gap.intersected(rect), face);
+        }
+        for (int r = 0; r < kRows; ++r) {
+            if (!rowPlaces_[r].intersects(rect)) continue;
+            paintRow(painter, r, to);
+            paintedRow_[r] = rowAddress(screenStart_, r);
+        }
+        for (int i = 0; i < kCells; ++i) {
+            if (hexPlaces_[i].intersects(rect)) {
+                putTile(painter, hexTile(i), hexPlaces_[i], 0, to);
+                paintedHex_[i] = hexKey(i);
+            }
+            if (symbolPlaces_[i].intersects(rect)) {
+                putTile(painter, symbolTile(i), symbolPlaces_[i], 0, to);
+                paintedSymbol_[i] = symbolKey(i);
+            }
+        }
+    }
+}

@@ -7,6 +7,7 @@
 #include <bitset>
 
 #include "GridGeometry.h"
+#include "WindowRules.h"
 
 // The 256 cells of the screen as the window shows them: the bytes of the file in view and
 // of the other file at the same cells, the edits waiting to be recorded and the cell drawn
@@ -40,7 +41,7 @@ public:
     bool marked() const { return marked_; }
     bool dos() const { return dos_; }
     // Both files have a byte at the cell and they are not the same.
-    bool differs(int cell) const { return shown_[cell] >= 0 && other_[cell] >= 0 && shown_[cell] != other_[cell]; }
+    bool differs(int cell) const { return !WindowRules::cellsEqual(shown_[cell], other_[cell]); }
 
     // An accepted value, waiting to be recorded; the cell shows its two digits in blue.
     void setEdit(int cell, int value);

@@ -3,6 +3,7 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 #include <array>
@@ -151,8 +152,13 @@ private:
     const std::vector<int>& digitEdges(int digits);
     // The image of a digit in its place, or nullptr when the font's digits spill over.
     const QImage* digitTile(int digits, int k, int digit);
-    void putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to);
-    void paintRow(QPainter& painter, int row, const Pixels* to);
+    // Copies a tile, or the part of it given in its own pixels, into a place.
+    void putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to,
+                 const QRect& part = QRect());
+    // Paints a row address; of a label `before` with as many digits, only the digits that differ.
+    void paintRow(QPainter& painter, int row, const Pixels* to, const QString& before);
+    // Asks for a paint of places whose pixels the grid painted last (see paintEvent).
+    void repaintPlaces(const QRect& area);
 
     ScreenModel model_;
     QGridLayout* layout_ = nullptr;
@@ -175,6 +181,8 @@ private:
     std::array<std::int64_t, GridGeometry::kRows> paintedRow_{};
     // The room between the places, painted in the window's face.
     std::vector<QRect> gaps_;
+    // What the grid asked to paint again since its last paint.
+    QRegion requested_;
     // Each image made once, in the window's pixel format: hex cells by value (256: none),
     // colour of text and ground; characters by byte, code page and ground.
     QImage::Format tileFormat_ = QImage::Format_Invalid;

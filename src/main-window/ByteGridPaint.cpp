@@ -3,10 +3,12 @@
 // the window's face.
 #include "ByteGrid.h"
 
+#include <QBackingStore>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -70,7 +72,7 @@ void ByteGrid::changed() {
         if (paintedSymbol_[i] != symbolKey(i)) symbols |= symbolPlaces_[i];
     }
     for (const QRect& area : {rows, hex, symbols})
-        if (!area.isNull()) update(area);
+        if (!area.isNull()) repaintPlaces(area);
 }
 
 void ByteGrid::forgetImages() {
@@ -149,7 +151,7 @@ ByteGrid::Tile ByteGrid::hexTile(int index) {
     const uchar* pixels = hexTiles_.pixels(int(key));
     if (!pixels)
         pixels = hexTiles_.store(int(key), renderCell(hexPlaces_[index].size(), model_.text(index), cellForeground(index),
-                                                      cellBackground(index), true));
+                                                      cellBackground(index), true), cellBackground(index));
     return {pixels, hexTiles_.stride(), hexTiles_.size()};
 }
 
@@ -158,7 +160,8 @@ ByteGrid::Tile ByteGrid::symbolTile(int index) {
     const uchar* pixels = symbolTiles_.pixels(int(key));
     if (!pixels)
         pixels = symbolTiles_.store(int(key), renderCell(symbolPlaces_[index].size(), symbolText(index),
-                                                         symbolForeground(index), symbolBackground(index), false));
+                                                         symbolForeground(index), symbolBackground(index), false),
+                                    symbolBackground(index));
     return {pixels, symbolTiles_.stride(), symbolTiles_.size()};
 }
 
@@ -249,7 +252,8 @@ const QImage* ByteGrid::digitTile(int digits, int k, int digit) {
 
 // ---- Putting them in place ----
 
-void ByteGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to) {
+void ByteGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to,
+                       const QRect& part) {
     if (!to) {
         QImage image(tile.bits, tile.size.width(), tile.size.height(), tile.stride, tileFormat_);
         const qreal ratio = devicePixelRatioF();
@@ -259,7 +263,7 @@ void ByteGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, 
     }
     // Row by row, as the bytes they are: the tile and the window share one pixel format.
     const QPoint at = to->origin + place.topLeft() * to->ratio + QPoint(deviceLeft, 0);
-    const QRect target = QRect(at, tile.size).intersected(to->clip);
+    const QRect target = (part.isNull() ? QRect(at, tile.size) : part.translated(at)).intersected(to->clip);
     if (target.isEmpty()) return;
     const size_t length = size_t(target.width()) * size_t(to->bytesPerPixel);
     const qsizetype from = tile.stride;
@@ -268,7 +272,7 @@ void ByteGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, 
     for (int y = 0; y < target.height(); ++y, line += to->stride, source += from) std::memcpy(line, source, length);
 }
 
-void ByteGrid::paintRow(QPainter& painter, int r, const Pixels* to) {
+void ByteGrid::paintRow(QPainter& painter, int r, const Pixels* to, const QString& before) {
     const QString text = rowText(r);
     const int digits = int(text.size());
     // Each digit from its place's image while the font keeps its digits within their places.
@@ -281,7 +285,24 @@ void ByteGrid::paintRow(QPainter& painter, int r, const Pixels* to) {
         return;
     }
     const std::vector<int>& edges = digitEdges(digits);
-    for (int k = 0; k < digits; ++k) putTile(painter, tileOf(*tiles[k]), rowPlaces_[r], edges[std::size_t(k)], to);
+    for (int k = 0; k < digits; ++k)
+        if (before.size() != text.size() || before.at(k) != text.at(k))
+            putTile(painter, tileOf(*tiles[k]), rowPlaces_[r], edges[std::size_t(k)], to);
+}
+
+namespace {
+
+// How a place is painted: not at all, only where its characters stand, or whole.
+enum class Stroke : std::uint8_t { None, Ink, Whole };
+
+int hexGround(std::uint32_t key) { return key == kNotPainted ? -1 : int(key / kHexGlyphs % 3); }
+int symbolGround(std::uint32_t key) { return key == kNotPainted ? -1 : key == kNoCharacter ? 0 : int(key >> 8 & 1); }
+
+}  // namespace
+
+void ByteGrid::repaintPlaces(const QRect& area) {
+    requested_ += area;
+    update(area);
 }
 
 void ByteGrid::paintEvent(QPaintEvent* event) {
@@ -312,6 +333,45 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
     if (hexTiles_.isEmpty()) hexTiles_.reset(hexPlaces_[0].size() * ratio, format, int(9 * kHexGlyphs), int(kHexGlyphs));
     if (symbolTiles_.isEmpty()) symbolTiles_.reset(symbolPlaces_[0].size() * ratio, format, int(kNoCharacter + 1), 256);
 
+    // On the screen, the window system keeps every pixel of the window as it was painted,
+    // unless the window is see-through (cleared before each paint). There a place that shows
+    // what it showed needs no paint, and one on the same ground only the box its characters
+    // stand in; but only what the grid itself asked to paint again is sure to hold its last
+    // painting: the rest of the region (uncovered, resized, scrolled in) is painted whole,
+    // and so is everything painted elsewhere (a grab).
+    QBackingStore* store = backingStore();
+    const bool onScreen = store && engine && engine->paintDevice() == store->paintDevice();
+    const QWindow* handle = window()->windowHandle();
+    const bool kept = to && onScreen && handle && !handle->format().hasAlpha();
+    const QRegion& region = event->region();
+    const QRegion whole = kept ? region.subtracted(requested_) : region;
+    if (onScreen) requested_ = QRegion();
+    const QRect bounds = region.boundingRect();
+    auto stroke = [&](const QRect& place, bool same, bool sameGround) {
+        if (!bounds.intersects(place) || !region.intersects(place)) return Stroke::None;
+        if (whole.intersects(place)) return Stroke::Whole;
+        return same ? Stroke::None : sameGround ? Stroke::Ink : Stroke::Whole;
+    };
+    std::array<QString, kRows> rowsBefore;
+    std::array<Stroke, kRows> rows{};
+    for (int r = 0; r < kRows; ++r) {
+        const std::int64_t now = rowAddress(screenStart_, r);
+        rows[r] = stroke(rowPlaces_[r], paintedRow_[r] == now, paintedRow_[r] != kRowNotPainted);
+        if (rows[r] == Stroke::Ink) rowsBefore[r] = AddressText::rowLabel(paintedRow_[r]);
+        if (rows[r] != Stroke::None && onScreen) paintedRow_[r] = now;
+    }
+    std::array<Stroke, kCells> hex{};
+    std::array<Stroke, kCells> symbols{};
+    for (int i = 0; i < kCells; ++i) {
+        const std::uint32_t hexNow = hexKey(i), symbolNow = symbolKey(i);
+        const bool kept = hexNow % kHexGlyphs == kKeptText;  // drawn afresh every time
+        hex[i] = stroke(hexPlaces_[i], paintedHex_[i] == hexNow && !kept, hexGround(paintedHex_[i]) == hexGround(hexNow) && !kept);
+        symbols[i] = stroke(symbolPlaces_[i], paintedSymbol_[i] == symbolNow, symbolGround(paintedSymbol_[i]) == symbolGround(symbolNow));
+        if (!onScreen) continue;
+        if (hex[i] != Stroke::None) paintedHex_[i] = hexNow;
+        if (symbols[i] != Stroke::None) paintedSymbol_[i] = symbolNow;
+    }
+
     const QColor face = palette().color(QPalette::Window);
     if (to) {
         // A line of the window's face, copied into the room between the places.
@@ -319,30 +379,30 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
         line.fill(face);
         faceLine_ = line;
     }
-    for (const QRect& rect : event->region()) {
+    for (const QRect& rect : region) {
         painter.setClipRect(rect);
         pixels.clip = QRect(pixels.origin + rect.topLeft() * pixels.ratio, rect.size() * pixels.ratio);
-        for (const QRect& gap : gaps_) {
-            if (!gap.intersects(rect)) continue;
-            if (to)
-                putTile(painter, {faceLine_.constBits(), 0, QSize(gap.width() * pixels.ratio, gap.height() * pixels.ratio)},
-                        gap, 0, to);
-            else
-                painter.fillRect(gap.intersected(rect), face);
-        }
-        for (int r = 0; r < kRows; ++r) {
-            if (!rowPlaces_[r].intersects(rect)) continue;
-            paintRow(painter, r, to);
-            paintedRow_[r] = rowAddress(screenStart_, r);
-        }
-        for (int i = 0; i < kCells; ++i) {
-            if (hexPlaces_[i].intersects(rect)) {
-                putTile(painter, hexTile(i), hexPlaces_[i], 0, to);
-                paintedHex_[i] = hexKey(i);
+        if (whole.intersects(rect)) {
+            for (const QRect& gap : gaps_) {
+                if (!gap.intersects(rect)) continue;
+                if (to)
+                    putTile(painter, {faceLine_.constBits(), 0, QSize(gap.width() * pixels.ratio, gap.height() * pixels.ratio)},
+                            gap, 0, to);
+                else
+                    painter.fillRect(gap.intersected(rect), face);
             }
-            if (symbolPlaces_[i].intersects(rect)) {
-                putTile(painter, symbolTile(i), symbolPlaces_[i], 0, to);
-                paintedSymbol_[i] = symbolKey(i);
+        }
+        for (int r = 0; r < kRows; ++r)
+            if (rows[r] != Stroke::None && rowPlaces_[r].intersects(rect)) paintRow(painter, r, to, rowsBefore[r]);
+        for (int i = 0; i < kCells; ++i) {
+            // The tile first: making it may widen the box in which the characters stand.
+            if (hex[i] != Stroke::None && hexPlaces_[i].intersects(rect)) {
+                const Tile tile = hexTile(i);
+                putTile(painter, tile, hexPlaces_[i], 0, to, hex[i] == Stroke::Ink ? hexTiles_.inkBox() : QRect());
+            }
+            if (symbols[i] != Stroke::None && symbolPlaces_[i].intersects(rect)) {
+                const Tile tile = symbolTile(i);
+                putTile(painter, tile, symbolPlaces_[i], 0, to, symbols[i] == Stroke::Ink ? symbolTiles_.inkBox() : QRect());
             }
         }
     }

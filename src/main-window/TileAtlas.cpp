@@ -10,6 +10,7 @@ void TileAtlas::reset(const QSize& size, QImage::Format format, int count, int p
     blocks_.clear();
     blocks_.resize(std::size_t((count + perBlock - 1) / perBlock));
     ready_.assign(std::size_t(count), false);
+    inkBox_ = QRect();
 }
 
 uchar* TileAtlas::at(int slot) const {
@@ -17,12 +18,21 @@ uchar* TileAtlas::at(int slot) const {
     return block.get() + qsizetype(slot % perBlock_) * stride_ * size_.height();
 }
 
-const uchar* TileAtlas::store(int slot, const QImage& image) {
+const uchar* TileAtlas::store(int slot, const QImage& image, const QColor& ground) {
     auto& block = blocks_[std::size_t(slot / perBlock_)];
     // Not cleared: a page of it is only taken from the system once an image is written there.
     if (!block) block.reset(new uchar[std::size_t(stride_ * size_.height() * perBlock_)]);
     uchar* pixels = at(slot);
-    for (int y = 0; y < size_.height(); ++y) std::memcpy(pixels + y * stride_, image.constScanLine(y), std::size_t(stride_));
+    const int bytesPerPixel = int(stride_ / size_.width());
+    QImage groundPixel(1, 1, format_);
+    groundPixel.fill(ground);
+    for (int y = 0; y < size_.height(); ++y) {
+        const uchar* line = image.constScanLine(y);
+        std::memcpy(pixels + y * stride_, line, std::size_t(stride_));
+        for (int x = 0; x < size_.width(); ++x)
+            if (std::memcmp(line + x * bytesPerPixel, groundPixel.constBits(), std::size_t(bytesPerPixel)) != 0)
+                inkBox_ |= QRect(x, y, 1, 1);
+    }
     ready_[std::size_t(slot)] = true;
     return pixels;
 }

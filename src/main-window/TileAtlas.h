@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QSize>
 
@@ -17,8 +18,12 @@ public:
     bool isEmpty() const { return ready_.empty(); }
     // The pixels of image `slot`, or nullptr while it is not made.
     const uchar* pixels(int slot) const { return ready_[std::size_t(slot)] ? at(slot) : nullptr; }
-    // Keeps a copy of `image` (of the atlas's size and format) as image `slot`.
-    const uchar* store(int slot, const QImage& image);
+    // Keeps a copy of `image` (of the atlas's size and format), drawn on `ground`, as image
+    // `slot`.
+    const uchar* store(int slot, const QImage& image, const QColor& ground);
+    // Where any image made so far differs from its ground, in its own pixels: the box its
+    // characters stand in.
+    QRect inkBox() const { return inkBox_; }
     qsizetype stride() const { return stride_; }
     QSize size() const { return size_; }
     QImage::Format format() const { return format_; }
@@ -32,4 +37,5 @@ private:
     int perBlock_ = 1;
     std::vector<std::unique_ptr<uchar[]>> blocks_;
     std::vector<bool> ready_;
+    QRect inkBox_;
 };

@@ -393,6 +393,41 @@ TEST_F(Shown, CellsArePaintedInTheirColoursAndClicksReachThem) {
     }
 }
 
+// The grid paints only what changed since its last paint, into pixels the window keeps; after
+// any step the window shows what a paint of the whole grid from scratch shows.
+TEST_F(Shown, WhatIsPaintedStepByStepIsWhatAFreshPaintShows) {
+    QByteArray a = screenBytes(1500);
+    QByteArray b = a;
+    for (int i = 0; i < b.size(); i += 7) b[i] = char(~b[i]);
+    const struct {
+        const char* step;
+        std::function<void()> play;
+    } rows[] = {
+        {"files opened", [&] { openA(dir.write(QStringLiteral("a.bin"), a)); openB(dir.write(QStringLiteral("b.bin"), b)); }},
+        {"synchronised", [&] { trigger("mnuSynchro"); }},
+        {"a cell focused", [&] { clickGrid(window->grid().cellPlace(21)); }},
+        {"paged down twice", [&] { pressKey(Qt::Key_PageDown); pressKey(Qt::Key_PageDown); }},
+        {"DOS view", [&] { trigger("mnuDOS"); }},
+        {"a character clicked", [&] { clickGrid(window->grid().symbolPlace(200)); }},
+        {"a byte edited", [&] { trigger("mnuEdit"); typeKeys(QStringLiteral("7")); pressKey(Qt::Key_Return); }},
+        {"recorded, file B in view", [&] { trigger("mnuRec"); view(2); }},
+        {"a row address focused", [&] { leaveGrid(); }},
+        {"paged up, past the end of B", [&] { pressKey(Qt::Key_PageUp); trigger("mnuSynchro"); for (int i = 0; i < 6; ++i) button("knDown")->click(); }},
+        {"Windows view again", [&] { trigger("mnuDOS"); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.step);
+        row.play();
+        const QImage shown = screen().copy(onScreen(window->grid().rect()));
+        const QImage fresh = window->grid().grab().toImage().convertToFormat(shown.format());
+        ASSERT_EQ(shown.size(), fresh.size());
+        int differ = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) differ += shown.pixel(x, y) != fresh.pixel(x, y);
+        EXPECT_EQ(differ, 0);
+    }
+}
+
 }  // namespace
 
 namespace {

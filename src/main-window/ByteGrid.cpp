@@ -51,7 +51,9 @@ public:
     bool isEmpty() const override { return false; }
 };
 
-QColor inkColor(ScreenModel::Ink ink) {
+}  // namespace
+
+QColor ByteGrid::inkColor(ScreenModel::Ink ink) {
     switch (ink) {
     case ScreenModel::Ink::Mismatch: return GridColors::darkRed();
     case ScreenModel::Ink::Edited: return GridColors::blue();
@@ -60,7 +62,7 @@ QColor inkColor(ScreenModel::Ink ink) {
     return GridColors::black();
 }
 
-QColor groundColor(ScreenModel::Ground ground) {
+QColor ByteGrid::groundColor(ScreenModel::Ground ground) {
     switch (ground) {
     case ScreenModel::Ground::Focus: return GridColors::lightCyan();
     case ScreenModel::Ground::FocusedMismatch: return GridColors::buttonShadow();
@@ -68,8 +70,6 @@ QColor groundColor(ScreenModel::Ground ground) {
     }
     return GridColors::buttonFace();
 }
-
-}  // namespace
 
 ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ByteGrid"));
@@ -123,7 +123,8 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
     }
     layout->setColumnStretch(2 * kColumns + 2, 1);
     forgetImages();
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+    changed();
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
 }
 
 ByteGrid::~ByteGrid() {
@@ -132,6 +133,8 @@ ByteGrid::~ByteGrid() {
     onCellFocusOut = nullptr;
     onCellKey = nullptr;
     onSymbolClick = nullptr;
+    // The line edits go after this; their going is no focus change of the grid's.
+    disconnect(focusWatch_);
     GridAccessibility::forget(*this);
 }
 

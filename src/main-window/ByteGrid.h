@@ -2,7 +2,6 @@
 
 #include <QGlyphRun>
 #include <QImage>
-#include <QPointer>
 #include <QRegion>
 #include <QWidget>
 
@@ -24,10 +23,11 @@ class RowAddressBox;
 // The screen: column headers, 16 row addresses, 256 hexadecimal cells and the 256-character
 // view beside them, laid out row-major, 16 by 16.
 //
-// The grid draws the cells and row addresses itself from its screen model, in one pass: each
-// place shows an image made once for what it shows (two digits or a character, in its
-// colours), copied into an image of the whole grid, which goes onto the window in one piece.
-// A page changes most of 512 cells, and a widget per cell costs many times that work. A line
+// The grid paints the cells and row addresses itself from its screen model, in one pass:
+// each place shows an image made once for what it shows (two digits or a character, in its
+// colours), copied straight into the window's pixels; of a place that changed on the same
+// ground, only the box its characters stand in. A page changes most of 512 cells, and a
+// widget per cell costs many times that work. A line
 // edit exists only where the keyboard is: on the hex cell being edited (HexCell) and on a row
 // address that took the focus (RowAddressBox). Screen readers are answered from the model
 // (GridAccessibility).
@@ -125,6 +125,8 @@ private:
     void changed();
     void syncEditor();
     static bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
+    static QColor inkColor(ScreenModel::Ink ink);
+    static QColor groundColor(ScreenModel::Ground ground);
 
     // Painting (ByteGridPaint.cpp).
     struct Pixels;
@@ -146,6 +148,10 @@ private:
     static Tile tileOf(const QImage& image);
     Tile hexTile(int index);
     Tile symbolTile(int index);
+    // The image of what a key shows, made when first wanted.
+    const uchar* hexPixels(std::uint32_t key);
+    const uchar* symbolPixels(std::uint32_t key);
+    void prepareTiles();
     void prepareDigits();
     // A row address's box showing the digits [from, to) of `text` where the whole text puts them.
     QImage rowImage(const QString& text, int from, int to) const;
@@ -174,8 +180,12 @@ private:
     RowAddressBox* rowBox_ = nullptr;
     int entryCell_ = 0;
     bool moving_ = false;  // the editor goes from one cell to another
+    QMetaObject::Connection focusWatch_;
 
-    // What each place shows as last painted.
+    // What each place shows now (its key, found at each change of the model), and as last
+    // painted.
+    std::array<std::uint32_t, GridGeometry::kCells> shownHex_{};
+    std::array<std::uint32_t, GridGeometry::kCells> shownSymbol_{};
     std::array<std::uint32_t, GridGeometry::kCells> paintedHex_{};
     std::array<std::uint32_t, GridGeometry::kCells> paintedSymbol_{};
     std::array<std::int64_t, GridGeometry::kRows> paintedRow_{};
@@ -189,6 +199,8 @@ private:
     TileAtlas hexTiles_;
     TileAtlas symbolTiles_;
     QImage keptTile_;
+    int prepared_ = 0;  // of the images made ahead (prepareTiles)
+    bool preparing_ = false;
     QImage faceLine_;
     // Row addresses change with every page. Their hex digits are glyphs laid out once, and
     // a label of n digits puts digit k at a fixed pixel column, so each digit in each place

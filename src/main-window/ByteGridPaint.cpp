@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTextLayout>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <cstring>
 
 #include "AddressText.h"
+#include "CodePage.h"
 #include "GridColors.h"
 
 using namespace GridGeometry;
@@ -30,6 +32,14 @@ constexpr std::uint32_t kHexGlyphs = 258;
 constexpr std::uint32_t kNoCharacter = 1024;
 constexpr std::uint32_t kNotPainted = 0xFFFFFFFF;
 constexpr std::int64_t kRowNotPainted = -1;
+// Made ahead: plain and dark red hex cells and the characters of the code page in view.
+constexpr int kPrepared = 3 * 256;
+
+// QRect::intersects, inline: asked of every place at every paint.
+bool overlap(const QRect& a, const QRect& b) {
+    return a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom() && b.top() <= a.bottom() &&
+           !a.isEmpty() && !b.isEmpty();
+}
 
 const QString& hexDigits() {
     static const QString digits = QStringLiteral("0123456789ABCDEF");
@@ -67,9 +77,10 @@ void ByteGrid::changed() {
     for (int r = 0; r < kRows; ++r)
         if (paintedRow_[r] != rowAddress(screenStart_, r)) rows |= rowPlaces_[r];
     for (int i = 0; i < kCells; ++i) {
-        const std::uint32_t key = hexKey(i);
-        if (paintedHex_[i] != key || key % kHexGlyphs == kKeptText) hex |= hexPlaces_[i];
-        if (paintedSymbol_[i] != symbolKey(i)) symbols |= symbolPlaces_[i];
+        shownHex_[i] = hexKey(i);
+        shownSymbol_[i] = symbolKey(i);
+        if (paintedHex_[i] != shownHex_[i] || shownHex_[i] % kHexGlyphs == kKeptText) hex |= hexPlaces_[i];
+        if (paintedSymbol_[i] != shownSymbol_[i]) symbols |= symbolPlaces_[i];
     }
     for (const QRect& area : {rows, hex, symbols})
         if (!area.isNull()) repaintPlaces(area);
@@ -78,6 +89,7 @@ void ByteGrid::changed() {
 void ByteGrid::forgetImages() {
     hexTiles_ = TileAtlas();
     symbolTiles_ = TileAtlas();
+    prepared_ = 0;
     digitTiles_.clear();
     tileFormat_ = QImage::Format_Invalid;
     paintedHex_.fill(kNotPainted);
@@ -142,27 +154,59 @@ QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor
 ByteGrid::Tile ByteGrid::tileOf(const QImage& image) { return {image.constBits(), image.bytesPerLine(), image.size()}; }
 
 ByteGrid::Tile ByteGrid::hexTile(int index) {
-    const std::uint32_t key = hexKey(index);
+    const std::uint32_t key = shownHex_[index];
     if (key % kHexGlyphs == kKeptText) {
         // A text the user left in the cell is drawn as it is, every time.
         keptTile_ = renderCell(hexPlaces_[index].size(), model_.text(index), cellForeground(index), cellBackground(index), true);
         return tileOf(keptTile_);
     }
-    const uchar* pixels = hexTiles_.pixels(int(key));
-    if (!pixels)
-        pixels = hexTiles_.store(int(key), renderCell(hexPlaces_[index].size(), model_.text(index), cellForeground(index),
-                                                      cellBackground(index), true), cellBackground(index));
-    return {pixels, hexTiles_.stride(), hexTiles_.size()};
+    return {hexPixels(key), hexTiles_.stride(), hexTiles_.size()};
+}
+
+const uchar* ByteGrid::hexPixels(std::uint32_t key) {
+    if (const uchar* pixels = hexTiles_.pixels(int(key))) return pixels;
+    const std::uint32_t glyph = key % kHexGlyphs;
+    const QColor ground = groundColor(ScreenModel::Ground(key / kHexGlyphs % 3));
+    const QImage image = renderCell(hexPlaces_[0].size(), glyph == kNoValue ? QString() : ScreenModel::byteText(int(glyph)),
+                                    inkColor(ScreenModel::Ink(key / kHexGlyphs / 3)), ground, true);
+    return hexTiles_.store(int(key), image, ground);
 }
 
 ByteGrid::Tile ByteGrid::symbolTile(int index) {
-    const std::uint32_t key = symbolKey(index);
-    const uchar* pixels = symbolTiles_.pixels(int(key));
-    if (!pixels)
-        pixels = symbolTiles_.store(int(key), renderCell(symbolPlaces_[index].size(), symbolText(index),
-                                                         symbolForeground(index), symbolBackground(index), false),
-                                    symbolBackground(index));
-    return {pixels, symbolTiles_.stride(), symbolTiles_.size()};
+    return {symbolPixels(shownSymbol_[index]), symbolTiles_.stride(), symbolTiles_.size()};
+}
+
+const uchar* ByteGrid::symbolPixels(std::uint32_t key) {
+    if (const uchar* pixels = symbolTiles_.pixels(int(key))) return pixels;
+    const QColor ground = key != kNoCharacter && key >> 8 & 1 ? GridColors::lightCyan() : GridColors::buttonFace();
+    QString character;
+    if (key != kNoCharacter) {
+        const auto value = std::uint8_t(key & 0xFF);
+        character = QString(key >> 9 & 1 ? CodePage::oemChar(value) : CodePage::ansiChar(value));
+    }
+    const QImage image = renderCell(symbolPlaces_[0].size(), character, GridColors::maroon(), ground, false);
+    return symbolTiles_.store(int(key), image, ground);
+}
+
+void ByteGrid::prepareTiles() {
+    // While the window waits for the user: the images of every byte in the colours most
+    // places show (plain and dark red hex cells, characters of the code page in view), a
+    // few at a time, so that paging seldom waits for one to be drawn.
+    preparing_ = false;
+    if (tileFormat_ == QImage::Format_Invalid || hexTiles_.isEmpty()) return;
+    const auto plain = std::uint32_t(ScreenModel::Ink::Plain) * 3 * kHexGlyphs;
+    const auto mismatch = std::uint32_t(ScreenModel::Ink::Mismatch) * 3 * kHexGlyphs;
+    const std::uint32_t characters = std::uint32_t(model_.dos()) << 9;
+    for (int made = 0; prepared_ < kPrepared && made < 32; ++prepared_, ++made) {
+        const auto value = std::uint32_t(prepared_ % 256);
+        if (prepared_ < 256) hexPixels(plain + value);
+        else if (prepared_ < 512) hexPixels(mismatch + value);
+        else symbolPixels(characters | value);
+    }
+    if (prepared_ < kPrepared) {
+        preparing_ = true;
+        QTimer::singleShot(0, this, &ByteGrid::prepareTiles);
+    }
 }
 
 void ByteGrid::prepareDigits() {
@@ -348,7 +392,7 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
     if (onScreen) requested_ = QRegion();
     const QRect bounds = region.boundingRect();
     auto stroke = [&](const QRect& place, bool same, bool sameGround) {
-        if (!bounds.intersects(place) || !region.intersects(place)) return Stroke::None;
+        if (!overlap(bounds, place) || !region.intersects(place)) return Stroke::None;
         if (whole.intersects(place)) return Stroke::Whole;
         return same ? Stroke::None : sameGround ? Stroke::Ink : Stroke::Whole;
     };
@@ -362,9 +406,11 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
     }
     std::array<Stroke, kCells> hex{};
     std::array<Stroke, kCells> symbols{};
+    const std::array<std::uint32_t, kCells> hexBefore = paintedHex_, symbolBefore = paintedSymbol_;
     for (int i = 0; i < kCells; ++i) {
-        const std::uint32_t hexNow = hexKey(i), symbolNow = symbolKey(i);
-        const bool kept = hexNow % kHexGlyphs == kKeptText;  // drawn afresh every time
+        const std::uint32_t hexNow = shownHex_[i], symbolNow = shownSymbol_[i];
+        // A text left by the user is drawn afresh every time, and wholly painted over.
+        const bool kept = hexNow % kHexGlyphs == kKeptText || paintedHex_[i] % kHexGlyphs == kKeptText;
         hex[i] = stroke(hexPlaces_[i], paintedHex_[i] == hexNow && !kept, hexGround(paintedHex_[i]) == hexGround(hexNow) && !kept);
         symbols[i] = stroke(symbolPlaces_[i], paintedSymbol_[i] == symbolNow, symbolGround(paintedSymbol_[i]) == symbolGround(symbolNow));
         if (!onScreen) continue;
@@ -393,17 +439,24 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
             }
         }
         for (int r = 0; r < kRows; ++r)
-            if (rows[r] != Stroke::None && rowPlaces_[r].intersects(rect)) paintRow(painter, r, to, rowsBefore[r]);
+            if (rows[r] != Stroke::None && overlap(rowPlaces_[r], rect)) paintRow(painter, r, to, rowsBefore[r]);
         for (int i = 0; i < kCells; ++i) {
-            // The tile first: making it may widen the box in which the characters stand.
-            if (hex[i] != Stroke::None && hexPlaces_[i].intersects(rect)) {
+            // On the same ground, what changes is where the old characters and the new stand.
+            if (hex[i] != Stroke::None && overlap(hexPlaces_[i], rect)) {
                 const Tile tile = hexTile(i);
-                putTile(painter, tile, hexPlaces_[i], 0, to, hex[i] == Stroke::Ink ? hexTiles_.inkBox() : QRect());
+                putTile(painter, tile, hexPlaces_[i], 0, to,
+                        hex[i] == Stroke::Ink ? hexTiles_.inkBox(int(shownHex_[i])) | hexTiles_.inkBox(int(hexBefore[i])) : QRect());
             }
-            if (symbols[i] != Stroke::None && symbolPlaces_[i].intersects(rect)) {
+            if (symbols[i] != Stroke::None && overlap(symbolPlaces_[i], rect)) {
                 const Tile tile = symbolTile(i);
-                putTile(painter, tile, symbolPlaces_[i], 0, to, symbols[i] == Stroke::Ink ? symbolTiles_.inkBox() : QRect());
+                putTile(painter, tile, symbolPlaces_[i], 0, to,
+                        symbols[i] == Stroke::Ink ? symbolTiles_.inkBox(int(shownSymbol_[i])) | symbolTiles_.inkBox(int(symbolBefore[i]))
+                                                  : QRect());
             }
         }
+    }
+    if (!preparing_ && prepared_ < kPrepared) {
+        preparing_ = true;
+        QTimer::singleShot(0, this, &ByteGrid::prepareTiles);
     }
 }

@@ -10,7 +10,7 @@ void TileAtlas::reset(const QSize& size, QImage::Format format, int count, int p
     blocks_.clear();
     blocks_.resize(std::size_t((count + perBlock - 1) / perBlock));
     ready_.assign(std::size_t(count), false);
-    inkBox_ = QRect();
+    boxes_.assign(std::size_t(count), QRect());
 }
 
 uchar* TileAtlas::at(int slot) const {
@@ -26,12 +26,14 @@ const uchar* TileAtlas::store(int slot, const QImage& image, const QColor& groun
     const int bytesPerPixel = int(stride_ / size_.width());
     QImage groundPixel(1, 1, format_);
     groundPixel.fill(ground);
+    QRect& box = boxes_[std::size_t(slot)];
+    box = QRect();
     for (int y = 0; y < size_.height(); ++y) {
         const uchar* line = image.constScanLine(y);
         std::memcpy(pixels + y * stride_, line, std::size_t(stride_));
         for (int x = 0; x < size_.width(); ++x)
             if (std::memcmp(line + x * bytesPerPixel, groundPixel.constBits(), std::size_t(bytesPerPixel)) != 0)
-                inkBox_ |= QRect(x, y, 1, 1);
+                box |= QRect(x, y, 1, 1);
     }
     ready_[std::size_t(slot)] = true;
     return pixels;

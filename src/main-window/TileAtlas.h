@@ -21,9 +21,9 @@ public:
     // Keeps a copy of `image` (of the atlas's size and format), drawn on `ground`, as image
     // `slot`.
     const uchar* store(int slot, const QImage& image, const QColor& ground);
-    // Where any image made so far differs from its ground, in its own pixels: the box its
-    // characters stand in.
-    QRect inkBox() const { return inkBox_; }
+    // Where image `slot` differs from its ground, in its own pixels: the box its characters
+    // stand in (none while it is not made).
+    QRect inkBox(int slot) const { return boxes_[std::size_t(slot)]; }
     qsizetype stride() const { return stride_; }
     QSize size() const { return size_; }
     QImage::Format format() const { return format_; }
@@ -37,5 +37,5 @@ private:
     int perBlock_ = 1;
     std::vector<std::unique_ptr<uchar[]>> blocks_;
     std::vector<bool> ready_;
-    QRect inkBox_;
+    std::vector<QRect> boxes_;
 };

@@ -370,12 +370,14 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
             to = &pixels;
         }
     }
-    if (format != tileFormat_) {
+    // The images are made in the window's format; painted elsewhere (a grab), they are
+    // converted as they are drawn.
+    if (tileFormat_ == QImage::Format_Invalid || (to && format != tileFormat_)) {
         forgetImages();
         tileFormat_ = format;
     }
-    if (hexTiles_.isEmpty()) hexTiles_.reset(hexPlaces_[0].size() * ratio, format, int(9 * kHexGlyphs), int(kHexGlyphs));
-    if (symbolTiles_.isEmpty()) symbolTiles_.reset(symbolPlaces_[0].size() * ratio, format, int(kNoCharacter + 1), 256);
+    if (hexTiles_.isEmpty()) hexTiles_.reset(hexPlaces_[0].size() * ratio, tileFormat_, int(9 * kHexGlyphs), int(kHexGlyphs));
+    if (symbolTiles_.isEmpty()) symbolTiles_.reset(symbolPlaces_[0].size() * ratio, tileFormat_, int(kNoCharacter + 1), 256);
 
     // On the screen, the window system keeps every pixel of the window as it was painted,
     // unless the window is see-through (cleared before each paint). There a place that shows
@@ -419,11 +421,10 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
     }
 
     const QColor face = palette().color(QPalette::Window);
-    if (to) {
+    if (to && (faceLine_.width() != width() * pixels.ratio || faceLine_.format() != format || faceLine_.pixelColor(0, 0) != face)) {
         // A line of the window's face, copied into the room between the places.
-        QImage line(width() * pixels.ratio, 1, format);
-        line.fill(face);
-        faceLine_ = line;
+        faceLine_ = QImage(width() * pixels.ratio, 1, format);
+        faceLine_.fill(face);
     }
     for (const QRect& rect : region) {
         painter.setClipRect(rect);

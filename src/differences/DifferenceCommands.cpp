@@ -134,10 +134,25 @@ QString addressStatus(fCompBynF& window) {
 }
 
 MismatchDock* installDifferenceCommands(fCompBynF& window) {
-    auto* dock = new MismatchDock(window);
+    auto* dock = new MismatchDock(window, window.differences());
     window.addDockWidget(Qt::RightDockWidgetArea, dock);
     dock->hide();
     dock->onGoTo = [&window](std::int64_t address) { window.showInBothFiles(address); };
+    // The focused cell's address, where there is one.
+    const auto focusedAddress = [&window]() -> std::int64_t {
+        const int focused = window.grid().focusedCell();
+        return focused >= 0 && window.intShowFile != 0 ? window.inView().screenStart + focused : -1;
+    };
+    // The list keeps the row of the run under the focused cell selected, however it got there.
+    QObject::connect(&window, &fCompBynF::screenShown, dock, [&window, dock, focusedAddress] {
+        dock->showScreen(window.intShowFile != 0 ? window.inView().screenStart : -1,
+                         window.loadedFileCount() == 2 && !window.changesPending());
+        if (const std::int64_t at = focusedAddress(); at >= 0) dock->followAddress(at);
+    });
+    QObject::connect(qApp, &QApplication::focusChanged, dock, [dock, focusedAddress](QWidget*, QWidget* now) {
+        if (!qobject_cast<HexCell*>(now)) return;
+        if (const std::int64_t at = focusedAddress(); at >= 0) dock->followAddress(at);
+    });
     auto* stepper = new RunStepper(window);
 
     const auto connect = [&window](fCompBynF::Command command, auto handler) {

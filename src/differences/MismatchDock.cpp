@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMainWindow>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
@@ -12,20 +13,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <QApplication>
 
 #include <cmath>
 
-#include "ByteGrid.h"
 #include "DifferenceIndex.h"
-#include "HexCell.h"
 #include "MismatchMap.h"
 #include "MismatchModel.h"
 #include "MismatchTable.h"
-#include "fCompBynF.h"
 
-MismatchDock::MismatchDock(fCompBynF& window)
-    : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), index_(window.differences()) {
+MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
+    : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), index_(index) {
     setObjectName(QStringLiteral("mismatchDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
@@ -81,20 +78,13 @@ MismatchDock::MismatchDock(fCompBynF& window)
         if (onGoTo) onGoTo(address);
     };
     connect(&index_, &DifferenceIndex::changed, this, &MismatchDock::indexChanged);
-    // The row of the run under the focused cell stays selected, however the cell got there.
-    const auto follow = [this] {
-        if (window_.grid().focusedCell() >= 0 && window_.intShowFile != 0)
-            followAddress(window_.inView().screenStart + window_.grid().focusedCell());
-    };
-    connect(&window, &fCompBynF::screenShown, this, [this, follow] {
-        refresh_->setEnabled(window_.loadedFileCount() == 2 && !window_.changesPending());
-        mapStrip_->setScreen(window_.intShowFile != 0 ? window_.inView().screenStart : -1);
-        follow();
-    });
-    connect(qApp, &QApplication::focusChanged, this, [follow](QWidget*, QWidget* now) {
-        if (qobject_cast<HexCell*>(now)) follow();
-    });
     indexChanged();
+}
+
+void MismatchDock::showScreen(std::int64_t screenStart, bool refreshAllowed) {
+    refreshAllowed_ = refreshAllowed;
+    refresh_->setEnabled(refreshAllowed);
+    mapStrip_->setScreen(screenStart);
 }
 
 MismatchDock::~MismatchDock() = default;
@@ -136,9 +126,9 @@ void MismatchDock::makeRoom() {
 void MismatchDock::indexChanged() {
     using State = DifferenceIndex::State;
     const State state = index_.state();
-    if (index_.generation() != shownState_) {
+    if (index_.generation() != shownGeneration_) {
         // Another list: its rows start afresh, their bytes read from the files it is of.
-        shownState_ = index_.generation();
+        shownGeneration_ = index_.generation();
         model_->restart(index_.sizeA(), index_.sizeB(), index_.files());
         table_->clearSpans();
     }
@@ -224,7 +214,7 @@ void MismatchDock::showSummary() {
     bar_->setVisible(scanning);
     stop_->setVisible(scanning);
     refresh_->setVisible(!scanning);
-    refresh_->setEnabled(window_.loadedFileCount() == 2 && !window_.changesPending());
+    refresh_->setEnabled(refreshAllowed_);
     const std::int64_t total = std::min(sizeA, sizeB);
     bar_->setValue(total > 0 ? int(__int128(reached) * 1000 / total) : 0);
     table_->setEnabled(state != State::OutOfDate);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ComparedFiles.h"
+#include "ProgressPace.h"
 
 // What the list's worker hands over; the window's thread takes it every few tens of
 // milliseconds.
@@ -36,13 +37,11 @@ namespace {
 // The list's worker: one pass over both files, handing runs over after every step.
 void scanFiles(DifferenceIndex::Scan& scan, const RunScanner::FilePair& files);
 
-constexpr int kDrainMs = 40;
-
 }  // namespace
 
 DifferenceIndex::DifferenceIndex(ComparedFiles& files, QObject* parent) : QObject(parent), files_(files) {
     drainTimer_ = new QTimer(this);
-    drainTimer_->setInterval(kDrainMs);
+    drainTimer_->setInterval(ProgressPace::kInterval);
     connect(drainTimer_, &QTimer::timeout, this, &DifferenceIndex::drain);
     connect(&files_, &ComparedFiles::bytesMayHaveChanged, this, [this] {
         markOutOfDate();

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "ProgressPace.h"
+#include "Pacing.h"
 
 class QProgressBar;
 class ProgressBarAdapter;
@@ -145,7 +145,7 @@ RangeCheck checkRange(std::int64_t start, std::int64_t& end, RangeField* endFiel
 // ends exactly where a per-step update would have left it.
 class ProgressPacer {
 public:
-    ProgressPacer(ProgressBarAdapter& adapter, QProgressBar* bar, int intervalMs = ProgressPace::kIntervalMs);
+    ProgressPacer(ProgressBarAdapter& adapter, QProgressBar* bar, int intervalMs = Pacing::kIntervalMs);
     ~ProgressPacer() { finish(); }
     ProgressPacer(const ProgressPacer&) = delete;
     ProgressPacer& operator=(const ProgressPacer&) = delete;

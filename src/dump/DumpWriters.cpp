@@ -2,7 +2,7 @@
 
 #include "AlignedBuffer.h"
 #include "DumpSink.h"
-#include "ProgressPace.h"
+#include "Pacing.h"
 #include "FileLayer.h"
 #include "UiServices.h"
 #include "mRWByt.h"
@@ -57,7 +57,7 @@ public:
     void at(std::int64_t position) {
         if (!progress_) return;
         const auto now = Clock::now();
-        if (now - last_ < ProgressPace::kInterval) return;
+        if (now - last_ < Pacing::kInterval) return;
         last_ = now;
         progress_(position);
     }

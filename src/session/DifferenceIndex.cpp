@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ComparedFiles.h"
-#include "ProgressPace.h"
+#include "Pacing.h"
 
 // What the list's worker hands over; the window's thread takes it every few tens of
 // milliseconds.
@@ -41,7 +41,7 @@ void scanFiles(DifferenceIndex::Scan& scan, const RunScanner::FilePair& files);
 
 DifferenceIndex::DifferenceIndex(ComparedFiles& files, QObject* parent) : QObject(parent), files_(files) {
     drainTimer_ = new QTimer(this);
-    drainTimer_->setInterval(ProgressPace::kInterval);
+    drainTimer_->setInterval(Pacing::kInterval);
     connect(drainTimer_, &QTimer::timeout, this, &DifferenceIndex::drain);
     connect(&files_, &ComparedFiles::bytesMayHaveChanged, this, [this] {
         markOutOfDate();

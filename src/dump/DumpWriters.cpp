@@ -2,8 +2,8 @@
 
 #include "AlignedBuffer.h"
 #include "DumpSink.h"
-#include "Pacing.h"
 #include "FileLayer.h"
+#include "Pacing.h"
 #include "UiServices.h"
 #include "mRWByt.h"
 

@@ -9,6 +9,18 @@
 
 using namespace ListOutput;
 
+std::size_t changeLine(char* line, const Change& change, int digits) {
+    char* at = putHex(line, change.addressA, digits);
+    *at++ = ' ';
+    at = putDecimal(at, change.lengthA);
+    *at++ = ' ';
+    at = putHex(at, change.addressB, digits);
+    *at++ = ' ';
+    at = putDecimal(at, change.lengthB);
+    *at++ = '\n';
+    return std::size_t(at - line);
+}
+
 int runListChanges(const QString& pathA, const QString& pathB, const QString& out, int errors) {
     const FilePair files(pathA, pathB);
     if (files.error() != 0) {
@@ -24,16 +36,8 @@ int runListChanges(const QString& pathA, const QString& pathB, const QString& ou
     bool written = true;
     const ChangeFinder::Outcome outcome = ChangeFinder::findChanges(files, [&](const Change& change) {
         char line[96];
-        char* at = putHex(line, change.addressA, digits);
-        *at++ = ' ';
-        at = putDecimal(at, change.lengthA);
-        *at++ = ' ';
-        at = putHex(at, change.addressB, digits);
-        *at++ = ' ';
-        at = putDecimal(at, change.lengthB);
-        *at++ = '\n';
         ++changes;
-        written = writer.line(line, std::size_t(at - line));
+        written = writer.line(line, changeLine(line, change, digits));
         return written;
     });
     if (outcome == ChangeFinder::Outcome::ReadFailed) {

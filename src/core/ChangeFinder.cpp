@@ -125,11 +125,13 @@ constexpr std::int64_t kStep = 4 * kMiB;
 
 // ---- The exact difference of small ranges ----
 
-// Ranges of A and B together up to this size are compared exactly, if that is cheap enough.
+// Ranges of A and B together up to this size are compared exactly, if that is cheap enough;
+// up to the smaller one, before closer anchors are looked for.
 constexpr std::int64_t kLargestExactRange = 64 * 1024;
+constexpr std::int64_t kSmallRange = 1024;
 // The steps one exact comparison may take, per byte of the range, and a floor for small ones.
 constexpr std::int64_t kExactStepsPerByte = 16;
-constexpr std::int64_t kExactStepsFloor = 16 * 1024;
+constexpr std::int64_t kExactStepsFloor = 4096;
 
 // Where an empty file's bytes are: nowhere, but not a null pointer.
 const Byte kNothing[1] = {0};
@@ -140,8 +142,8 @@ public:
            const ProgressHandler& onProgress)
         : a_(a ? a : kNothing), b_(b ? b : kNothing), sizeA_(sizeA), sizeB_(sizeB), onChange_(onChange), onProgress_(onProgress),
           total_(2 * (sizeA + sizeB)),
-          // All exact comparisons of one search together stay within a few steps per byte.
-          exactStepsLeft_(8 * (sizeA + sizeB) + 16 * kMiB) {}
+          // All exact comparisons of one search together stay within a step per byte.
+          exactStepsLeft_(sizeA + sizeB + 16 * kMiB) {}
 
     void run() {
         compare(0, sizeA_, 0, sizeB_, 0);
@@ -174,12 +176,48 @@ private:
             if (range > 0) replace(a0, a1, b0, b1);
             return;
         }
-        if (range <= kLargestExactRange && exactDifference(a0, a1, b0, b1)) return;
+        // Equal stretches shorter than kShortestKeptMatch are not kept: without a longer one
+        // the exact script would come out as one replacement of the range, whatever it cost.
+        // Small ranges are compared exactly at once; larger ones first look for anchors,
+        // which cost less than the exact comparison and split them into small ones.
+        bool tried = false;
+        if (range <= kSmallRange) {
+            if (!sharesKeptMatch(a0, a1, b0, b1)) return replace(a0, a1, b0, b1);
+            if (tried = true; exactDifference(a0, a1, b0, b1)) return;
+        }
         for (int at = level; at < kLevels && !stopped_; ++at) {
             const Level rule = at == 0 ? topLevel(range) : kCloserLevels[at - 1];
             if (range <= rule.largestRange && anchored(a0, a1, b0, b1, at, rule)) return;
         }
+        if (!tried && range <= kLargestExactRange && sharesKeptMatch(a0, a1, b0, b1) &&
+            exactDifference(a0, a1, b0, b1))
+            return;
         replace(a0, a1, b0, b1);
+    }
+
+    // Whether the two sides of a small range have kShortestKeptMatch equal bytes in common
+    // anywhere: every stretch of them in the smaller side goes in a table, once each (a run
+    // of one byte is one entry, not a long chain), and the other side looks its own up.
+    bool sharesKeptMatch(std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1) {
+        static_assert(kShortestKeptMatch == 8, "a stretch is looked up as one 8-byte word");
+        const bool aSmaller = a1 - a0 <= b1 - b0;
+        const Byte* in = aSmaller ? a_ + a0 : b_ + b0;
+        const Byte* other = aSmaller ? b_ + b0 : a_ + a0;
+        const std::int64_t count = (aSmaller ? a1 - a0 : b1 - b0) - 7, looked = (aSmaller ? b1 - b0 : a1 - a0) - 7;
+        if (count <= 0 || looked <= 0) return false;
+        const int bits = std::bit_width(std::uint64_t(2 * count));
+        const std::uint64_t mask = (std::uint64_t(1) << bits) - 1;
+        places_.assign(std::size_t(mask + 1), -1);
+        auto slot = [&](std::uint64_t w) {
+            std::uint64_t at = (w * 0x9E3779B97F4A7C15ULL) >> (64 - bits);
+            while (places_[at] >= 0 && word(in + places_[at]) != w) at = (at + 1) & mask;
+            return at;
+        };
+        for (std::int64_t i = 0; i < count; ++i)
+            if (std::int32_t& place = places_[slot(word(in + i))]; place < 0) place = std::int32_t(i);
+        for (std::int64_t j = 0; j < looked; ++j)
+            if (places_[slot(word(other + j))] >= 0) return true;
+        return false;
     }
 
     // The whole range as one change.
@@ -348,9 +386,11 @@ private:
         const std::int64_t n = a1 - a0, m = b1 - b0;
         std::int64_t stepsLeft = std::min(exactStepsLeft_, kExactStepsPerByte * (n + m) + kExactStepsFloor);
         const std::int64_t allowed = stepsLeft;
-        // furthest_[offset + k]: the furthest x reached on diagonal k = x - y.
+        // furthest_[offset + k]: the furthest x reached on diagonal k = x - y. Each distance
+        // reads only what the one before wrote, and the first reads diagonal 1.
         const std::int64_t offset = n + m + 1;
-        furthest_.assign(std::size_t(2 * offset + 1), 0);
+        if (furthest_.size() < std::size_t(2 * offset + 1)) furthest_.resize(std::size_t(2 * offset + 1));
+        furthest_[std::size_t(offset + 1)] = 0;
         trace_.clear();
         std::int64_t distance = -1;
         for (std::int64_t d = 0; d <= n + m && distance < 0; ++d) {
@@ -441,6 +481,7 @@ private:
     Change pendingChange_;
     Scratch scratch_[kLevels];
     std::vector<std::int64_t> furthest_;
+    std::vector<std::int32_t> places_;
     std::vector<std::int32_t> trace_;
     std::vector<Change> found_;
 };

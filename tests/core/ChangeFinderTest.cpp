@@ -123,6 +123,7 @@ TEST(ChangeFinder, GivesBackEditsPlantedFarApart) {
          {{4 * MiB - 3, 10, 12}, {4 * MiB + 100 * KiB, 4096, 0}, {8 * MiB - 1, 0, 100}, {8 * MiB + 4096, 1, 1}}},
         {"twenty edits of up to 4 KiB, 4 KiB apart or more", 6 * MiB, scattered(6 * MiB, 20, 4096, 4096, 11)},
         {"two hundred edits of up to 64 bytes", 4 * MiB, scattered(4 * MiB, 200, 64, 4096, 12)},
+        {"edits of up to 4 KiB packed 4 KiB apart", 2 * MiB, scattered(2 * MiB, 170, 4096, 4096, 13)},
     };
     quint32 seed = 100;
     for (const auto& row : rows) {
@@ -179,21 +180,23 @@ TEST(ChangeFinder, EditsCloseTogetherGiveAScriptThatTurnsAIntoB) {
         SCOPED_TRACE(i);
         changesOf(p.a, p.b);
     }
-    // Blocks moved, copied and dropped: anchors that cross, repeat, and overlap what an
-    // earlier anchor has grown over.
-    std::vector<QByteArray> pool;
-    for (int i = 0; i < 64; ++i) pool.push_back(randomBytes(16 + random.bounded(600), random));
-    for (int round = 0; round < 8; ++round) {
+    // Blocks of a small pool moved, copied, cut and dropped: anchors that cross, repeat,
+    // and overlap what an earlier anchor has grown over on one side only.
+    for (int round = 0; round < 24; ++round) {
         SCOPED_TRACE(round);
-        std::vector<int> order;
-        for (int i = 0; i < 1500; ++i) order.push_back(int(random.bounded(int(pool.size()))));
+        std::vector<QByteArray> pool;
+        for (int i = 0, n = 8 + int(random.bounded(24)); i < n; ++i) pool.push_back(randomBytes(16 + random.bounded(200), random));
         QByteArray a, b;
-        for (int block : order) a += pool[std::size_t(block)];
-        for (int block : order) {
-            const int what = int(random.bounded(20));
-            if (what == 0) continue;                                                 // dropped
-            if (what == 1) b += pool[std::size_t(random.bounded(int(pool.size())))];  // another put before
-            b += what == 2 ? pool[std::size_t(block)].left(random.bounded(pool[std::size_t(block)].size())) : pool[std::size_t(block)];
+        for (int i = 0, n = 300 + int(random.bounded(1500)); i < n; ++i) {
+            const QByteArray& block = pool[std::size_t(random.bounded(int(pool.size())))];
+            a += block;
+            switch (random.bounded(20)) {
+            case 0: break;                                                                   // dropped
+            case 1: b += pool[std::size_t(random.bounded(int(pool.size())))] + block; break;  // another put before
+            case 2: b += block.left(random.bounded(block.size())); break;                     // its end cut off
+            case 3: b += block.mid(random.bounded(block.size())); break;                      // its start cut off
+            default: b += block;
+            }
         }
         changesOf(a, b);
     }

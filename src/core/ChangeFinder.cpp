@@ -125,8 +125,9 @@ constexpr std::int64_t kStep = 4 * kMiB;
 
 // ---- The exact difference of small ranges ----
 
-// Ranges of A and B together up to this size are compared exactly, if that is cheap enough;
-// up to the smaller one, before closer anchors are looked for.
+// Ranges of up to kLargestExactRange bytes of A and B together are compared exactly when
+// that is cheap enough: those up to kSmallRange at once, larger ones when closer anchors
+// have not split them.
 constexpr std::int64_t kLargestExactRange = 64 * 1024;
 constexpr std::int64_t kSmallRange = 1024;
 // The steps one exact comparison may take, per byte of the range, and a floor for small ones.

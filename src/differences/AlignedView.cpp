@@ -60,7 +60,6 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessible::Role role() const override { return QAccessible::Cell; }
     void setText(QAccessible::Text, const QString&) override {}
-    int index() const { return index_; }
 
     std::int64_t position() const {
         return (view_->topPosition() / AlignedView::kColumns + index_ / kCellsPerRow) * AlignedView::kColumns +
@@ -223,24 +222,27 @@ int AlignedView::visibleRows() const {
     return std::max(1, (viewport()->height() - headerHeight_ + rowHeight_ - 1) / rowHeight_);
 }
 
+int AlignedView::wholeRows() const { return std::max(1, (viewport()->height() - headerHeight_) / rowHeight_); }
+
+std::int64_t AlignedView::lastTopRow() const { return std::max<std::int64_t>(0, rowCount() - wholeRows()); }
+
 void AlignedView::updateScrollBar() {
-    const int whole = std::max(1, (viewport()->height() - headerHeight_) / rowHeight_);
-    const std::int64_t lastTop = std::max<std::int64_t>(0, rowCount() - whole);
+    const std::int64_t lastTop = lastTopRow();
     const std::int64_t barMax = std::min(lastTop, kBarLimit);
+    // Rows per step of the bar: one, unless the rows outnumber what the bar counts.
+    auto toBar = [&](std::int64_t rows) { return lastTop == 0 ? 0 : int((long double)rows * barMax / lastTop); };
     QScrollBar* bar = verticalScrollBar();
     settingBar_ = true;
     bar->setRange(0, int(barMax));
-    bar->setPageStep(int(std::min<std::int64_t>(whole, std::max<std::int64_t>(barMax, 1))));
+    bar->setPageStep(std::max(1, toBar(wholeRows())));
     bar->setSingleStep(1);
-    bar->setValue(int(lastTop == 0 ? 0 : (long double)topRow_ * barMax / lastTop));
+    bar->setValue(toBar(topRow_));
     settingBar_ = false;
     if (topRow_ > lastTop) setTopRow(lastTop);
 }
 
 void AlignedView::setTopRow(std::int64_t row) {
-    const int whole = std::max(1, (viewport()->height() - headerHeight_) / rowHeight_);
-    const std::int64_t lastTop = std::max<std::int64_t>(0, rowCount() - whole);
-    topRow_ = std::clamp<std::int64_t>(row, 0, lastTop);
+    topRow_ = std::clamp<std::int64_t>(row, 0, lastTopRow());
     updateScrollBar();
     viewport()->update();
     announce();
@@ -249,9 +251,7 @@ void AlignedView::setTopRow(std::int64_t row) {
 void AlignedView::scrollContentsBy(int, int) {
     if (settingBar_) return;
     const QScrollBar* bar = verticalScrollBar();
-    const int whole = std::max(1, (viewport()->height() - headerHeight_) / rowHeight_);
-    const std::int64_t lastTop = std::max<std::int64_t>(0, rowCount() - whole);
-    topRow_ = bar->maximum() == 0 ? 0 : std::int64_t((long double)bar->value() * lastTop / bar->maximum());
+    topRow_ = bar->maximum() == 0 ? 0 : std::int64_t((long double)bar->value() * lastTopRow() / bar->maximum());
     viewport()->update();
     announce();
 }
@@ -269,11 +269,10 @@ bool AlignedView::event(QEvent* event) {
 void AlignedView::setPosition(std::int64_t position) {
     position_ = std::clamp<std::int64_t>(position, 0, std::max<std::int64_t>(0, layout_.length() - 1));
     const std::int64_t row = position_ / kColumns;
-    const int whole = std::max(1, (viewport()->height() - headerHeight_) / rowHeight_);
     if (row < topRow_)
         setTopRow(row);
-    else if (row >= topRow_ + whole)
-        setTopRow(row - whole + 1);
+    else if (row >= topRow_ + wholeRows())
+        setTopRow(row - wholeRows() + 1);
     viewport()->update();
     announce();
     emit positionChanged(position_, layout_.length() > 0 ? layout_.at(position_).change : -1);
@@ -282,9 +281,8 @@ void AlignedView::setPosition(std::int64_t position) {
 void AlignedView::showChange(std::size_t index) {
     if (index >= layout_.changes().size()) return;
     const std::int64_t start = layout_.startOf(index);
-    const int whole = std::max(1, (viewport()->height() - headerHeight_) / rowHeight_);
     // A change out of sight comes to the top of the screen, with what follows it.
-    if (start / kColumns < topRow_ || start / kColumns >= topRow_ + whole) setTopRow(start / kColumns);
+    if (start / kColumns < topRow_ || start / kColumns >= topRow_ + wholeRows()) setTopRow(start / kColumns);
     setPosition(start);
 }
 
@@ -304,7 +302,7 @@ bool AlignedView::previousChange() {
 
 void AlignedView::keyPressEvent(QKeyEvent* event) {
     const bool control = event->modifiers() & Qt::ControlModifier;
-    const int whole = std::max(1, (viewport()->height() - headerHeight_) / rowHeight_);
+    const int whole = wholeRows();
     const std::int64_t page = std::int64_t(whole) * kColumns;
     switch (event->key()) {
     case Qt::Key_F6:

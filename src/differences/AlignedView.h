@@ -80,6 +80,9 @@ private:
     void updateScrollBar();
     void setTopRow(std::int64_t row);
     std::int64_t rowCount() const { return (layout_.length() + kColumns - 1) / kColumns; }
+    // Rows wholly on screen, and the top row that shows the last one.
+    int wholeRows() const;
+    std::int64_t lastTopRow() const;
     // Reads the bytes of both files that the rows from topRow_ show.
     void readVisibleBytes() const;
     // The byte at `address` of a side, from the last read; -1 when it could not be read.

@@ -4,8 +4,6 @@
 #include <emmintrin.h>
 #endif
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <bit>
 #include <vector>
@@ -146,13 +144,6 @@ std::int64_t lastWhere(const FilePair& files, std::int64_t hi, bool differ, cons
 }
 
 }  // namespace
-
-FilePair::FilePair(const QString& pathA, const QString& pathB) : a_(pathA), b_(pathB) {
-    if (!a_.isOpen())
-        failed_ = &a_;
-    else if (!b_.isOpen())
-        failed_ = &b_;
-}
 
 ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
                     const std::function<bool(const Run&)>& onRun,

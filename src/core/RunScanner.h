@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "InputFile.h"
+#include "FilePair.h"
 
 // The stretches at which two files differ, found over their mapped pages with no copy,
 // away from any widget so that a worker thread, the command line and the tests share it.
@@ -23,34 +23,8 @@ struct Run {
 // How many of a run's first bytes the list shows.
 constexpr int kShownBytes = 8;
 
-// Both files opened read-only for one scan, with their sizes as opened. A worker thread
-// uses its own pair: the window's file objects are the window's alone.
-class FilePair {
-public:
-    FilePair(const QString& pathA, const QString& pathB);
-    FilePair(const FilePair&) = delete;
-    FilePair& operator=(const FilePair&) = delete;
-
-    // 0, or the -errno of the first file that could not be opened (`failedPath` names it,
-    // `failure` says why).
-    int error() const { return failed_ ? (failed_->error() != 0 ? failed_->error() : -EBADF) : 0; }
-    QString failedPath() const { return failed_ ? failed_->path() : QString(); }
-    QString failure() const { return failed_ ? failed_->reason() : QString(); }
-    const InputFile& a() const { return a_; }
-    const InputFile& b() const { return b_; }
-    int fdA() const { return a_.fd(); }
-    int fdB() const { return b_.fd(); }
-    std::int64_t sizeA() const { return error() ? 0 : a_.size(); }
-    std::int64_t sizeB() const { return error() ? 0 : b_.size(); }
-    std::int64_t commonSize() const { return std::min(sizeA(), sizeB()); }
-    // Both paths still name the files opened, as long and unwritten since: what was read
-    // of them holds for the files as they are now.
-    bool unchangedOnDisk() const { return !error() && a_.unchangedOnDisk() && b_.unchangedOnDisk(); }
-
-private:
-    InputFile a_, b_;
-    const InputFile* failed_ = nullptr;
-};
+// The pair of files a scan reads, opened as the list of changes opens its own.
+using FilePair = ::FilePair;
 
 // Bytes compared per step; progress, stopping and the hand-over of found runs happen
 // between steps.

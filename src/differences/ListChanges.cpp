@@ -23,10 +23,7 @@ std::size_t changeLine(char* line, const Change& change, int digits) {
 
 int runListChanges(const QString& pathA, const QString& pathB, const QString& out, int errors) {
     const FilePair files(pathA, pathB);
-    if (files.error() != 0) {
-        complain(errors, QStringLiteral("не удаётся прочитать «%1» (%2).").arg(files.failedPath(), reason(files.error())));
-        return kTrouble;
-    }
+    if (!opened(files, errors)) return kTrouble;
     Writer writer;
     if (!writer.open(out, files, errors)) return kTrouble;
 
@@ -40,12 +37,14 @@ int runListChanges(const QString& pathA, const QString& pathB, const QString& ou
         written = writer.line(line, changeLine(line, change, digits));
         return written;
     });
-    if (outcome == ChangeFinder::Outcome::ReadFailed) {
-        complain(errors, QStringLiteral("ошибка чтения при сравнении «%1» и «%2».").arg(pathA, pathB));
-        return kTrouble;
-    }
     if (!written || !writer.flush()) {
         complain(errors, QStringLiteral("не удаётся записать список изменений."));
+        return kTrouble;
+    }
+    // A file cut short under the search fails its reading: told as the change it is.
+    if (!inputsUnchanged(files, false, errors)) return kTrouble;
+    if (outcome == ChangeFinder::Outcome::ReadFailed) {
+        complain(errors, QStringLiteral("ошибка чтения при сравнении «%1» и «%2».").arg(pathA, pathB));
         return kTrouble;
     }
     return changes == 0 ? kEqual : kDiffer;

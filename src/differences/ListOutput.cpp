@@ -34,20 +34,40 @@ bool Writer::open(const QString& out, const FilePair& files, int errors) {
         }
         own_ = true;
     }
-    struct stat target {}, inputA {}, inputB {};
-    const bool regular = ::fstat(fd_, &target) == 0 && S_ISREG(target.st_mode);
-    auto same = [&](int fd, struct stat& input) {
-        return FileLayer::fstat(fd, input) == 0 && input.st_dev == target.st_dev && input.st_ino == target.st_ino;
-    };
-    if (regular && (same(files.fdA(), inputA) || same(files.fdB(), inputB))) {
+    const FileIdentity target = FileIdentity::ofDescriptor(fd_);
+    if (target == files.a().opened().identity || target == files.b().opened().identity) {
         complain(errors, QStringLiteral("список не записывается в сравниваемый файл."));
         return false;
     }
+    struct stat info {};
+    const bool regular = FileLayer::fstat(fd_, info) == 0 && S_ISREG(info.st_mode);
     if (!toStandardOutput && regular && ::ftruncate(fd_, 0) != 0) {
         complain(errors, QStringLiteral("не удаётся записать «%1» (%2).").arg(out, reason(-errno)));
         return false;
     }
     return true;
+}
+
+bool opened(const FilePair& files, int errors) {
+    if (files.error() == 0) return true;
+    complain(errors, files.failure() + QLatin1Char('.'));
+    return false;
+}
+
+bool inputsUnchanged(const FilePair& files, bool cutShort, int errors) {
+    for (const InputFile* input : {&files.a(), &files.b()}) {
+        if (input->unchangedOnDisk()) continue;
+        const DiskStamp now = DiskStamp::ofPath(input->path());
+        const bool shorter = now.identity == input->opened().identity && now.size < input->size();
+        complain(errors, QStringLiteral("«") + input->path() +
+                             (shorter ? QStringLiteral("» стал короче во время сравнения: список неполон.")
+                                      : QStringLiteral("» изменился во время сравнения: список может не соответствовать файлу.")));
+        return false;
+    }
+    if (!cutShort) return true;
+    // Cut short and grown back since.
+    complain(errors, QStringLiteral("файл стал короче во время сравнения: список неполон."));
+    return false;
 }
 
 bool Writer::line(const char* text, std::size_t n) {

@@ -42,6 +42,13 @@ private:
     std::string buffer_;
 };
 
+// Refuses the pair (false, said once on `errors`) when a file could not be opened.
+bool opened(const FilePair& files, int errors);
+// After the list is written: false, said once on `errors`, when an input is no longer the
+// file opened, as long and unwritten since (or ended early under the scan, `cutShort`).
+// The lines written stay; the list is not of the files as they now are.
+bool inputsUnchanged(const FilePair& files, bool cutShort, int errors);
+
 // Writes `value` upper-case hexadecimal, `digits` digits at least, or decimal, at `at`;
 // returns the place after it.
 char* putHex(char* at, std::int64_t value, int digits);

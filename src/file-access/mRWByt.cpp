@@ -343,6 +343,11 @@ MappedBytes mRWByt::MapSpan(std::int64_t item, std::int64_t count) const {
     return MappedBytes::map(fd_, item - 1, count);
 }
 
+FileLayer::Extent mRWByt::ExtentAt(std::int64_t item) const {
+    if (fd_ < 0 || hasPendingWrites() || item < 1) return {false, std::numeric_limits<std::int64_t>::max() - std::max<std::int64_t>(item, 1)};
+    return FileLayer::extentAt(fd_, item - 1);
+}
+
 int mRWByt::WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count) {
     return writeSpan(item, count, data, 0);
 }

@@ -2,7 +2,9 @@
 
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <stdexcept>
 
@@ -17,6 +19,20 @@ QString TempDir::write(const QString& name, const QByteArray& bytes) const {
     QFile f(full);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write a test file");
+    return full;
+}
+
+QString TempDir::writeSparse(const QString& name, const QByteArray& bytes) const {
+    const QString full = path(name);
+    const int fd = ::open(QFile::encodeName(full).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    bool ok = fd >= 0 && ::ftruncate(fd, bytes.size()) == 0;
+    constexpr qsizetype kBlock = 4096;
+    for (qsizetype at = 0; ok && at < bytes.size(); at += kBlock) {
+        const QByteArray block = bytes.mid(at, kBlock);
+        if (block.count('\0') != block.size()) ok = ::pwrite(fd, block.constData(), block.size(), at) == block.size();
+    }
+    if (fd >= 0) ::close(fd);
+    if (!ok) throw std::runtime_error("cannot write a sparse test file");
     return full;
 }
 

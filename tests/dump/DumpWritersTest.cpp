@@ -33,9 +33,11 @@ class DumpWriters : public ::testing::Test {
 protected:
     void SetUp() override { fileA.MsgTitle(QStringLiteral("Bivex")); }
     // Header and data lines of `a` (or of the mismatch of `a` and `b`) dumped into a file.
-    QByteArray dump(const QByteArray& a, bool dos = false, const QByteArray* b = nullptr, bool showA = true) {
-        fileA.Path(dir.write(QStringLiteral("a.bin"), a));
-        if (b) fileB.Path(dir.write(QStringLiteral("b.bin"), *b));
+    // With `sparse`, blocks of zeros are left as holes.
+    QByteArray dump(const QByteArray& a, bool dos = false, const QByteArray* b = nullptr, bool showA = true, bool sparse = false) {
+        const auto write = [&](const QString& name, const QByteArray& bytes) { return sparse ? dir.writeSparse(name, bytes) : dir.write(name, bytes); };
+        fileA.Path(write(QStringLiteral("a.bin"), a));
+        if (b) fileB.Path(write(QStringLiteral("b.bin"), *b));
         DumpFile out(ui);
         EXPECT_EQ(out.open(dir.path(QStringLiteral("out.txt")), {}), DumpFile::OpenResult::Opened);
         EXPECT_TRUE(writeDumpHeader(out, b ? DumpFormat::Kind::Mismatch : DumpFormat::Kind::File, 0, fileA.Name()));
@@ -79,18 +81,26 @@ TEST_F(DumpWriters, MismatchDumpsListTheDifferingRowsOfTheCommonLength) {
     const QByteArray random = randomBytes(1024 * 1024 + 300, 1);
     QByteArray sprinkled = random;
     for (qint64 at : {0, 17, 1024 * 1024 - 1, 1024 * 1024, 1024 * 1024 + 299}) sprinkled[at] = char(~sprinkled[at]);
+    // Mostly holes, as in a disk image: differences where only one file has data, on the
+    // border of two steps, and a last, shorter row that both files lack.
+    QByteArray holesA(4 * 65536 + 9, '\0');
+    holesA.replace(4096, 4096, random.left(4096));
+    holesA.replace(65536 - 4096, 8192, random.mid(4096, 8192));
+    QByteArray holesB = holesA;
+    for (qint64 at : {4095, 8192, 65535, 65536, 3 * 65536 + 5}) holesB[at] = char(~holesB[at]);
     const struct {
         QByteArray a, b;
         bool showA;
         int lines;
+        bool sparse = false;
     } rows[] = {
         {base, base, true, 0},  {base.left(37), base.left(37), true, 1}, {base, byte5, true, 1}, {base, byte5, false, 1},
         {base.left(20), TempDir::patternBytes(300), true, 1}, {byte5 + base, base.left(20), false, 2},
-        {random, sprinkled, true, 5},
+        {random, sprinkled, true, 5}, {holesA, holesB, true, 6, true},
     };
     for (const auto& row : rows) {
         QByteArray data;
-        EXPECT_EQ(ExpectedDump::header(dump(row.a, false, &row.b, row.showA), &data),
+        EXPECT_EQ(ExpectedDump::header(dump(row.a, false, &row.b, row.showA, row.sparse), &data),
                   ExpectedDump::header(DumpFormat::Kind::Mismatch, "a.bin"));
         EXPECT_EQ(data, ExpectedDump::lines(row.a, false, &row.b, row.showA)) << row.a.size() << " and " << row.b.size();
         EXPECT_EQ(data.count('\n'), row.lines);

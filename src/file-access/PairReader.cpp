@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <limits>
 
 #include "AlignedBuffer.h"
@@ -211,19 +212,12 @@ PairReader::Step PairReader::hand(std::int64_t begin, std::int64_t end, bool dow
 }
 
 std::int64_t PairReader::findFirst(const Byte* a, const Byte* b, std::int64_t i, std::int64_t n, bool differ) {
+    // Equal stretches are long: memcmp passes over them a block at a time, with the widest
+    // vectors the processor has.
+    constexpr std::int64_t kEqualBlock = 256;
+    if (differ)
+        while (i + kEqualBlock <= n && std::memcmp(a + i, b + i, kEqualBlock) == 0) i += kEqualBlock;
 #if defined(__SSE2__)
-    if (differ) {
-        // Equal stretches are long: sixty-four bytes per test.
-        for (; i + 64 <= n; i += 64) {
-            const auto load = [](const Byte* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-            const __m128i e0 = _mm_cmpeq_epi8(load(a + i), load(b + i));
-            const __m128i e1 = _mm_cmpeq_epi8(load(a + i + 16), load(b + i + 16));
-            const __m128i e2 = _mm_cmpeq_epi8(load(a + i + 32), load(b + i + 32));
-            const __m128i e3 = _mm_cmpeq_epi8(load(a + i + 48), load(b + i + 48));
-            const __m128i all = _mm_and_si128(_mm_and_si128(e0, e1), _mm_and_si128(e2, e3));
-            if (_mm_movemask_epi8(all) != 0xFFFF) break;
-        }
-    }
     for (; i + 16 <= n; i += 16)
         if (const unsigned mask = blockMask(a + i, b + i, differ)) return i + std::countr_zero(mask);
 #endif

@@ -1,11 +1,12 @@
 #include "DumpWriters.h"
 
 #include "AlignedBuffer.h"
-#include "DumpSink.h"
+#include "DumpMessages.h"
 #include "FileLayer.h"
 #include "PairReader.h"
 #include "UiServices.h"
 #include "mRWByt.h"
+#include "mRWFile.h"
 
 #include <QDateTime>
 
@@ -34,7 +35,7 @@ constexpr std::int64_t kOutputBytes = 256 * 1024;
 class LineBuffer {
 public:
     // `room`: the bytes of lines that may be gathered past kOutputBytes.
-    LineBuffer(DumpSink& sink, std::int64_t room) : sink_(sink), buffer_(kOutputBytes + room) {}
+    LineBuffer(mRWFile& sink, std::int64_t room) : sink_(sink), buffer_(kOutputBytes + room) {}
     // Where the next line goes, with kLineRoom bytes of room.
     char* end() { return data() + end_; }
     void commit(char* lineEnd) { end_ = lineEnd - data(); }
@@ -45,13 +46,13 @@ public:
     bool flush() {
         const std::int64_t size = end_;
         end_ = 0;
-        return size == 0 || sink_.write(data(), size);
+        return size == 0 || sink_.PutLines(data(), size);
     }
 
 private:
     char* data() { return reinterpret_cast<char*>(buffer_.data()); }
 
-    DumpSink& sink_;
+    mRWFile& sink_;
     AlignedBuffer buffer_;
     std::int64_t end_ = 0;
 };
@@ -79,20 +80,20 @@ private:
 
 // An input that another program cut short while it was dumped ends the dump as a failure:
 // what it still had is written, and the user learns that the rest is missing.
-bool endedEarly(DumpSink& out, std::int64_t done, std::int64_t size) {
+bool endedEarly(mRWFile& out, std::int64_t done, std::int64_t size) {
     if (done >= size) return false;
-    out.stop(QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла."));
+    out.StopDump(QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла."));
     return true;
 }
 
 }  // namespace
 
-bool writeDumpHeader(DumpSink& out, Kind kind, std::int64_t block, const QString& fileName, int column) {
+bool writeDumpHeader(mRWFile& out, Kind kind, std::int64_t block, const QString& fileName, int column) {
     const QByteArray text = header(kind, QDateTime::currentDateTime(), block, fileName, column);
-    return out.write(text.constData(), text.size());
+    return out.PutLines(text.constData(), text.size());
 }
 
-bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& progress) {
+bool writeFileDump(mRWByt& file, bool dos, mRWFile& out, const DumpProgress& progress) {
     file.OpenFileRW();
     if (file.Error() != 0) return false;
     const CharTable chars(dos);
@@ -129,7 +130,7 @@ bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& pr
     return ok;
 }
 
-bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out,
+bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, mRWFile& out,
                        const DumpProgress& progress) {
     a.OpenFileRW();
     if (a.Error() != 0) return false;
@@ -213,20 +214,22 @@ bool writeDumpOfFiles(UiServices& ui, const QString& fileA, const QString& fileB
     }
     a.Path(fileA);
     if (mismatch) b.Path(fileB);
-    DumpFile out(ui);
+    mRWFile out(ui);
+    out.MsgTitle(QStringLiteral("Bivex"));
     if (output == QLatin1String("-")) {
-        out.attach(STDOUT_FILENO);
+        out.AttachDump(STDOUT_FILENO);
         // A dump piped to another program goes through a pipe of a mebibyte rather than the
         // usual 64 KiB: a sixteenth of the switches between the two. Not a pipe: no change.
         ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1024 * 1024);
     } else {
-        const DumpFile::OpenResult opened = out.open(output, {fileA, fileB}, true);
-        if (opened == DumpFile::OpenResult::LoadedFile)
+        const mRWFile::DumpTarget opened = out.OpenDump(output, {fileA, fileB}, true);
+        if (opened == mRWFile::DumpTarget::LoadedFile)
             ui.message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
-        if (opened != DumpFile::OpenResult::Opened) return false;
+        if (opened != mRWFile::DumpTarget::Opened) return false;
     }
     const std::int64_t end = mismatch ? std::min(a.Size(), b.Size()) : a.Size();
     bool ok = writeDumpHeader(out, mismatch ? Kind::Mismatch : Kind::File, 0, a.Name(), fieldColumn(end));
     if (ok) ok = mismatch ? writeMismatchDump(a, b, true, dos, out) : writeFileDump(a, dos, out);
-    return out.close() && ok;
+    out.CloseFile();
+    return ok && out.Error() == 0;
 }

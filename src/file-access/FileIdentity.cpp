@@ -30,3 +30,9 @@ FileIdentity FileIdentity::ofDescriptor(int fd) {
     if (fd < 0) return {};
     return identity(fd, "", AT_EMPTY_PATH);
 }
+
+bool FileIdentity::isOneOf(const QStringList& paths) const {
+    for (const QString& path : paths)
+        if (ofPath(path) == *this) return true;
+    return false;
+}

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>

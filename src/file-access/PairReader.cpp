@@ -214,7 +214,7 @@ PairReader::Step PairReader::hand(std::int64_t begin, std::int64_t end, bool dow
 std::int64_t PairReader::findFirst(const Byte* a, const Byte* b, std::int64_t i, std::int64_t n, bool differ) {
     // Equal stretches are long: memcmp passes over them a block at a time, with the widest
     // vectors the processor has.
-    constexpr std::int64_t kEqualBlock = 256;
+    constexpr std::int64_t kEqualBlock = 1024;
     if (differ)
         while (i + kEqualBlock <= n && std::memcmp(a + i, b + i, kEqualBlock) == 0) i += kEqualBlock;
 #if defined(__SSE2__)

@@ -37,6 +37,8 @@ public:
     // Regime: 0 read lines, 1 append lines, 2 write lines (create or empty).
     void OpenFileRW(const QString& pathName, std::uint8_t regime);
     int Error() const { return error_; }
+    // After a dump it says nothing more about a dump that has stopped, leaves an attached
+    // descriptor open, and does not look at the file again (it may be a pipe).
     void CloseFile();
     std::int64_t Item() const { return item_; }
     void Delete();
@@ -58,8 +60,6 @@ public:
     // Ends a dump for a reason of its writer's (an input cut short): `why` is shown once, as
     // a failure is, Error() says OutOfRange, and PutLines refuses what follows.
     void StopDump(const QString& why);
-    // CloseFile after a dump says nothing more about a dump that has stopped, leaves an
-    // attached descriptor open, and does not look at the file again (it may be a pipe).
 
 private:
     void subFileInfo();

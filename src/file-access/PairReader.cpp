@@ -19,8 +19,9 @@ namespace {
 using Byte = PairReader::Byte;
 constexpr std::int64_t kGrain = PairReader::kHoleGrain;
 constexpr std::int64_t kForever = std::numeric_limits<std::int64_t>::max();
-// Bytes mapped at once: the small steps of a dump share one mapping.
-constexpr std::int64_t kWindowBytes = PairReader::kLargestStep;
+// Bytes mapped at least at once: the small steps of a dump share one mapping. (Larger
+// mappings make a long comparison slower here.)
+constexpr std::int64_t kWindowBytes = 1024 * 1024;
 
 // What a file with a hole is compared against. Never written, so every page of it stays
 // the system's one page of zeros.

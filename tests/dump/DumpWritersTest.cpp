@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <thread>
 #include <optional>
+#include <thread>
 
 #include "DumpMessages.h"
 #include "DumpTestUtil.h"

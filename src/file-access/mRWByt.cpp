@@ -344,8 +344,8 @@ MappedBytes mRWByt::MapSpan(std::int64_t item, std::int64_t count) const {
 }
 
 FileLayer::Extent mRWByt::ExtentAt(std::int64_t item) const {
-    if (fd_ < 0 || hasPendingWrites() || item < 1) return {false, std::numeric_limits<std::int64_t>::max() - std::max<std::int64_t>(item, 1)};
-    return FileLayer::extentAt(fd_, item - 1);
+    // No descriptor to ask is a system that cannot tell.
+    return FileLayer::extentAt(fd_ >= 0 && !hasPendingWrites() ? fd_ : -1, item - 1);
 }
 
 int mRWByt::WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count) {

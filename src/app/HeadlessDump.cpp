@@ -1,9 +1,10 @@
 #include "HeadlessDump.h"
 
 #include "CommandLine.h"
-#include "DumpSink.h"
+#include "DumpMessages.h"
 #include "DumpWriters.h"
 #include "FileErrors.h"
+#include "FileIdentity.h"
 #include "FileLayer.h"
 #include "UiServices.h"
 #include "mRWByt.h"
@@ -52,7 +53,7 @@ int runHeadlessDump(const CommandLine& command, UiServices& ui) {
     const QString output = command.files.last();
     for (const QString& input : inputs)
         if (!isDumpableInput(input, ui)) return 1;
-    if (output == QLatin1String("-") && isLoadedFile(kStandardOutput, inputs)) {
+    if (output == QLatin1String("-") && FileIdentity::ofPath(kStandardOutput).isOneOf(inputs)) {
         ui.message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
         return 1;
     }

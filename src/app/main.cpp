@@ -15,7 +15,7 @@
 #include "CommandLine.h"
 #include "DifferenceCommands.h"
 #include "DumpCommands.h"
-#include "DumpSink.h"
+#include "DumpMessages.h"
 #include "FileErrors.h"
 #include "FileLayer.h"
 #include "HeadlessDump.h"

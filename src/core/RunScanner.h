@@ -10,8 +10,9 @@
 
 #include "FilePair.h"
 
-// The stretches at which two files differ, found over their mapped pages with no copy,
-// away from any widget so that a worker thread, the command line and the tests share it.
+// The stretches at which two files differ, found through the pair reader (mapped pages,
+// holes passed over) away from any widget, so that a worker thread, the command line and
+// the tests share it.
 namespace RunScanner {
 
 // A maximal stretch of consecutive addresses, below the shorter file's size, at which the
@@ -46,13 +47,14 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
                     const std::function<bool(const Run&)>& onRun,
                     const std::function<bool(std::int64_t reached)>& afterChunk = {});
 
-// Called between steps with the address reached (walking down for the previous run);
-// false stops the search, which then answers -1.
-using Progress = std::function<bool(std::int64_t reached)>;
+// Called between steps of a search with the address it has reached (going down for the
+// previous run); returns false to stop it.
+using SearchProgress = std::function<bool(std::int64_t reached)>;
 
-// The first address > `position` at which a run starts, or -1.
-std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const Progress& progress = {});
-// The address at which the last run starting before `position` starts, or -1.
-std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const Progress& progress = {});
+// The first address > `position` at which a run starts, or -1 (also when stopped).
+std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const SearchProgress& progress = {});
+// The address at which the last run starting before `position` starts, or -1 (also when
+// stopped).
+std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const SearchProgress& progress = {});
 
 }  // namespace RunScanner

@@ -1,10 +1,7 @@
 #include "ChangesDock.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLocale>
 #include <QMainWindow>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -14,6 +11,7 @@
 #include "ChangeIndex.h"
 #include "ChangesModel.h"
 #include "FilePair.h"
+#include "PanelHead.h"
 #include "MismatchTable.h"
 
 ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
@@ -25,30 +23,11 @@ ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
     auto* body = new QWidget(this);
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(4, 4, 4, 4);
-    summary_ = new QLabel(body);
-    summary_->setObjectName(QStringLiteral("changesSummary"));
-    summary_->setWordWrap(true);
-    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    column->addWidget(summary_);
-
-    auto* controls = new QHBoxLayout;
-    bar_ = new QProgressBar(body);
-    bar_->setObjectName(QStringLiteral("changesProgress"));
-    bar_->setRange(0, 1000);
-    bar_->setTextVisible(false);
-    bar_->setAccessibleName(QStringLiteral("Ход поиска изменений"));
-    stop_ = new QPushButton(QStringLiteral("Стоп"), body);
-    stop_->setObjectName(QStringLiteral("changesStop"));
-    refresh_ = new QPushButton(QStringLiteral("Обновить список"), body);
-    refresh_->setObjectName(QStringLiteral("changesRefresh"));
+    head_ = std::make_unique<PanelHead>(body, column, QStringLiteral("changes"), QStringLiteral("Ход поиска изменений"));
     aligned_ = new QPushButton(QStringLiteral("Выровненный вид"), body);
     aligned_->setObjectName(QStringLiteral("changesAligned"));
-    for (QPushButton* button : {stop_, refresh_, aligned_}) button->setAutoDefault(false);
-    controls->addWidget(bar_, 1);
-    controls->addWidget(stop_);
-    controls->addWidget(refresh_);
-    controls->addWidget(aligned_);
-    column->addLayout(controls);
+    aligned_->setAutoDefault(false);
+    head_->controls->addWidget(aligned_);
 
     model_ = new ChangesModel(index_.changes(), this);
     table_ = new MismatchTable(model_, QStringLiteral("changesTable"), QStringLiteral("Список изменений"),
@@ -59,8 +38,8 @@ ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
     setWidget(body);
     setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
 
-    connect(stop_, &QPushButton::clicked, &index_, &ChangeIndex::stop);
-    connect(refresh_, &QPushButton::clicked, &index_, &ChangeIndex::start);
+    connect(head_->stop, &QPushButton::clicked, &index_, &ChangeIndex::stop);
+    connect(head_->refresh, &QPushButton::clicked, &index_, &ChangeIndex::start);
     connect(aligned_, &QPushButton::clicked, this, &ChangesDock::openAlignedView);
     connect(table_, &QTableView::activated, this, [this](const QModelIndex& at) {
         if (at.row() < 0 || std::size_t(at.row()) >= index_.changes().size() || !onGoTo) return;
@@ -84,7 +63,7 @@ void ChangesDock::showList() {
 
 void ChangesDock::allowRefresh(bool allowed) {
     refreshAllowed_ = allowed;
-    refresh_->setEnabled(allowed);
+    head_->refresh->setEnabled(allowed);
 }
 
 void ChangesDock::indexChanged() {
@@ -151,14 +130,7 @@ void ChangesDock::showSummary() {
         break;
     }
     }
-    summary_->setText(text);
-    summary_->setAccessibleName(text);
-    const bool working = state == State::Working;
-    bar_->setVisible(working);
-    stop_->setVisible(working);
-    refresh_->setVisible(!working);
-    refresh_->setEnabled(refreshAllowed_);
+    head_->show(text, state == State::Working, index_.done(), refreshAllowed_);
     aligned_->setEnabled(state == State::Complete && totals.changes > 0);
-    bar_->setValue(int(index_.done() * 1000));
     table_->setEnabled(state != State::OutOfDate);
 }

@@ -5,15 +5,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class AlignedView;
 class ChangeIndex;
 class ChangesModel;
-class QLabel;
 class QMainWindow;
-class QProgressBar;
 class QPushButton;
 class QTableView;
+struct PanelHead;
 
 // "Список изменений": the list of differences in its second mode, which knows inserted and
 // deleted bytes. The window's index of changes makes it on a worker; Enter shows a change
@@ -45,10 +45,7 @@ private:
 
     ChangesModel* model_ = nullptr;
     QTableView* table_ = nullptr;
-    QLabel* summary_ = nullptr;
-    QProgressBar* bar_ = nullptr;
-    QPushButton* stop_ = nullptr;
-    QPushButton* refresh_ = nullptr;
+    std::unique_ptr<PanelHead> head_;
     QPushButton* aligned_ = nullptr;
     QPointer<AlignedView> view_;
 };

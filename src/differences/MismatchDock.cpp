@@ -2,10 +2,8 @@
 
 #include <QAction>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLocale>
 #include <QMainWindow>
-#include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
 #include <QPushButton>
@@ -17,6 +15,7 @@
 #include <cmath>
 
 #include "DifferenceIndex.h"
+#include "PanelHead.h"
 #include "MismatchMap.h"
 #include "MismatchModel.h"
 #include "MismatchTable.h"
@@ -30,27 +29,7 @@ MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
     auto* body = new QWidget(this);
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(4, 4, 4, 4);
-    summary_ = new QLabel(body);
-    summary_->setObjectName(QStringLiteral("mismatchSummary"));
-    summary_->setWordWrap(true);
-    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    column->addWidget(summary_);
-
-    auto* controls = new QHBoxLayout;
-    bar_ = new QProgressBar(body);
-    bar_->setObjectName(QStringLiteral("mismatchProgress"));
-    bar_->setRange(0, 1000);
-    bar_->setTextVisible(false);
-    bar_->setAccessibleName(QStringLiteral("Ход сравнения"));
-    stop_ = new QPushButton(QStringLiteral("Стоп"), body);
-    stop_->setObjectName(QStringLiteral("mismatchStop"));
-    refresh_ = new QPushButton(QStringLiteral("Обновить список"), body);
-    refresh_->setObjectName(QStringLiteral("mismatchRefresh"));
-    for (QPushButton* button : {stop_, refresh_}) button->setAutoDefault(false);
-    controls->addWidget(bar_, 1);
-    controls->addWidget(stop_);
-    controls->addWidget(refresh_);
-    column->addLayout(controls);
+    head_ = std::make_unique<PanelHead>(body, column, QStringLiteral("mismatch"), QStringLiteral("Ход сравнения"));
 
     auto* lists = new QHBoxLayout;
     model_ = new MismatchModel(index_.runs(), this);
@@ -71,8 +50,8 @@ MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
     // Narrower than its columns if the user wants it so: the table then scrolls.
     setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
 
-    connect(stop_, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
-    connect(refresh_, &QPushButton::clicked, &index_, &DifferenceIndex::start);
+    connect(head_->stop, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
+    connect(head_->refresh, &QPushButton::clicked, &index_, &DifferenceIndex::start);
     connect(table_, &QTableView::activated, this, [this](const QModelIndex& index) { activateRow(index.row()); });
     mapStrip_->onJump = [this](std::int64_t address) {
         if (onGoTo) onGoTo(address);
@@ -83,7 +62,7 @@ MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
 
 void MismatchDock::showScreen(std::int64_t screenStart, bool refreshAllowed) {
     refreshAllowed_ = refreshAllowed;
-    refresh_->setEnabled(refreshAllowed);
+    head_->refresh->setEnabled(refreshAllowed);
     mapStrip_->setScreen(screenStart);
 }
 
@@ -208,14 +187,7 @@ void MismatchDock::showSummary() {
         break;
     }
     }
-    summary_->setText(text);
-    summary_->setAccessibleName(text);
-    const bool scanning = state == State::Scanning;
-    bar_->setVisible(scanning);
-    stop_->setVisible(scanning);
-    refresh_->setVisible(!scanning);
-    refresh_->setEnabled(refreshAllowed_);
     const std::int64_t total = std::min(sizeA, sizeB);
-    bar_->setValue(total > 0 ? int(__int128(reached) * 1000 / total) : 0);
+    head_->show(text, state == State::Scanning, total > 0 ? double(reached) / double(total) : 0.0, refreshAllowed_);
     table_->setEnabled(state != State::OutOfDate);
 }

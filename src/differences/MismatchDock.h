@@ -4,10 +4,9 @@
 
 #include <functional>
 #include <cstdint>
+#include <memory>
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
+struct PanelHead;
 class QTableView;
 class DifferenceIndex;
 class MismatchMap;
@@ -49,8 +48,5 @@ private:
     MismatchModel* model_ = nullptr;
     QTableView* table_ = nullptr;
     MismatchMap* mapStrip_ = nullptr;
-    QLabel* summary_ = nullptr;
-    QProgressBar* bar_ = nullptr;
-    QPushButton* stop_ = nullptr;
-    QPushButton* refresh_ = nullptr;
+    std::unique_ptr<PanelHead> head_;
 };

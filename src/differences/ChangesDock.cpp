@@ -10,6 +10,7 @@
 #include "AlignedView.h"
 #include "ChangeIndex.h"
 #include "ChangesModel.h"
+#include "DockRoom.h"
 #include "FilePair.h"
 #include "PanelHead.h"
 #include "MismatchTable.h"
@@ -55,6 +56,7 @@ ChangesDock::~ChangesDock() {
 }
 
 void ChangesDock::showList() {
+    if (isHidden() && !isFloating()) makeRoomFor(window_, *this, *table_, 0);
     show();
     raise();
     if (index_.state() != ChangeIndex::State::Working && index_.state() != ChangeIndex::State::Complete) index_.start();

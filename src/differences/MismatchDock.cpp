@@ -4,17 +4,15 @@
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QMainWindow>
-#include <QScreen>
-#include <QStyle>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 
 
 #include <cmath>
 
 #include "DifferenceIndex.h"
+#include "DockRoom.h"
 #include "PanelHead.h"
 #include "MismatchMap.h"
 #include "MismatchModel.h"
@@ -69,38 +67,13 @@ void MismatchDock::showScreen(std::int64_t screenStart, bool refreshAllowed) {
 MismatchDock::~MismatchDock() = default;
 
 void MismatchDock::showList() {
-    if (isHidden() && !isFloating()) makeRoom();
+    if (isHidden() && !isFloating()) makeRoomFor(window_, *this, *table_, mapStrip_->sizeHint().width());
     show();
     raise();
     if (index_.state() != DifferenceIndex::State::Scanning && !index_.upToDate()) index_.start();
     table_->setFocus(Qt::OtherFocusReason);
 }
 
-// The window widens by the list's columns where the screen has the room, so opening the
-// list does not squeeze the screen of bytes beside it.
-void MismatchDock::makeRoom() {
-    // The last column stretches to whatever room there is; it needs as much as A's.
-    const int bytesWidth = table_->columnWidth(MismatchModel::BytesAColumn);
-    int wanted = mapStrip_->sizeHint().width() + 2 * table_->frameWidth() + 24 + bytesWidth;
-    for (int column = 0; column + 1 < model_->columnCount(); ++column) wanted += table_->columnWidth(column);
-    // Beside the form where the screen holds both with half of B's bytes at least; else below
-    // it, and the form keeps its width (a large font or scale, a small screen).
-    const QRect screen = window_.screen() ? window_.screen()->availableGeometry() : QRect(0, 0, INT_MAX, INT_MAX);
-    const bool beside = window_.width() + wanted - bytesWidth / 2 <= screen.width();
-    const bool below = window_.dockWidgetArea(this) == Qt::BottomDockWidgetArea;
-    if (beside == below) window_.addDockWidget(beside ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea, this);
-    if (window_.isMaximized() || window_.isFullScreen()) return;
-    // Once the window has its new size: the list takes what was added (its table scrolls
-    // when the screen had less to give), the form keeps its own.
-    const int separator = window_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, &window_);
-    const QSize size = beside ? QSize(std::min(window_.width() + wanted, screen.width()), window_.height())
-                              : QSize(window_.width(), std::min(window_.height() + separator + sizeHint().height(), screen.height()));
-    const int added = beside ? std::max(size.width() - window_.width() - separator, minimumWidth())
-                             : std::max(size.height() - window_.height() - separator, minimumHeight());
-    window_.resize(size);
-    const Qt::Orientation grown = beside ? Qt::Horizontal : Qt::Vertical;
-    if (added > 0) QTimer::singleShot(0, this, [this, added, grown] { window_.resizeDocks({this}, {added}, grown); });
-}
 
 void MismatchDock::indexChanged() {
     using State = DifferenceIndex::State;

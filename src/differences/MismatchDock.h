@@ -37,7 +37,6 @@ public:
 private:
     void indexChanged();
     void showSummary();
-    void makeRoom();
     void activateRow(int row);
 
     QMainWindow& window_;

@@ -65,7 +65,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption dumpMismatch(QStringLiteral("dump-mismatch"));
     const QCommandLineOption dos(QStringLiteral("dos"));
     const QCommandLineOption listMismatch(QStringLiteral("list-mismatch"));
-    for (const QCommandLineOption& option : {help, version, dump, dumpMismatch, dos, listMismatch}) parser.addOption(option);
+    const QCommandLineOption listChanges(QStringLiteral("list-changes"));
+    for (const QCommandLineOption& option : {help, version, dump, dumpMismatch, dos, listMismatch, listChanges})
+        parser.addOption(option);
     for (const ToolkitOption& option : kToolkitOptions) {
         QCommandLineOption toolkit(QString::fromLatin1(option.name));
         if (option.takesValue) toolkit.setValueName(QStringLiteral("value"));
@@ -92,12 +94,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
 
     const QStringList files = parser.positionalArguments();
-    if (parser.isSet(listMismatch)) {
+    if (parser.isSet(listMismatch) && parser.isSet(listChanges))
+        return refuse(QStringLiteral("«--list-mismatch» и «--list-changes» не задаются вместе."));
+    if (parser.isSet(listMismatch) || parser.isSet(listChanges)) {
+        const QString name = parser.isSet(listChanges) ? QStringLiteral("«--list-changes»") : QStringLiteral("«--list-mismatch»");
         if (parser.isSet(dump) || parser.isSet(dumpMismatch) || parser.isSet(dos))
-            return refuse(QStringLiteral("«--list-mismatch» задаётся без «--dump», «--dump-mismatch» и «--dos»."));
+            return refuse(name + QStringLiteral(" задаётся без «--dump», «--dump-mismatch» и «--dos»."));
         if (files.size() != 2 && files.size() != 3)
-            return refuse(QStringLiteral("«--list-mismatch» ждёт имена ФАЙЛ_А ФАЙЛ_В [ВЫХОД]."));
-        command.action = CommandLine::Action::ListMismatch;
+            return refuse(name + QStringLiteral(" ждёт имена ФАЙЛ_А ФАЙЛ_В [ВЫХОД]."));
+        command.action = parser.isSet(listChanges) ? CommandLine::Action::ListChanges : CommandLine::Action::ListMismatch;
         command.files = files;
         return command;
     }
@@ -144,6 +149,7 @@ QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
         "       bivex [--dos] --dump ФАЙЛ ВЫХОД\n"
         "       bivex [--dos] --dump-mismatch ФАЙЛ_А ФАЙЛ_В ВЫХОД\n"
         "       bivex --list-mismatch ФАЙЛ_А ФАЙЛ_В [ВЫХОД]\n"
+        "       bivex --list-changes ФАЙЛ_А ФАЙЛ_В [ВЫХОД]\n"
         "\n"
         "Bivex — побайтовый просмотр, сравнение и правка двух файлов.\n"
         "ФАЙЛ_А открывается как командой «Открыть файла А», ФАЙЛ_В — как командой\n"
@@ -168,6 +174,13 @@ QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
         "      короткий, говорится в стандартном потоке ошибок;\n"
         "      без ВЫХОДА или с «-» — в стандартный вывод. Код выхода: 0 — файлы равны,\n"
         "      1 — различаются, 2 — ошибка.\n"
+        "\n"
+        "Список изменений без окна (со вставками и удалениями байтов):\n"
+        "  --list-changes ФАЙЛ_А ФАЙЛ_В [ВЫХОД]\n"
+        "      по строке на изменение: «АДРЕС_А ДЛИНА_А АДРЕС_В ДЛИНА_В» (адреса\n"
+        "      шестнадцатеричные, длины десятичные) — замена, вставка в файл В (ДЛИНА_А 0)\n"
+        "      или удаление из файла А (ДЛИНА_В 0); между изменениями файлы совпадают.\n"
+        "      ВЫХОД и коды выхода — как у --list-mismatch.\n"
         "\n"
         "Принимаются и стандартные параметры Qt: -platform, -style, -session и другие.\n"
         "\n"

@@ -18,6 +18,8 @@ struct CommandLine {
         DumpMismatch,
         // The mismatching runs of `files` A B [OUT], printed with no window.
         ListMismatch,
+        // The changes (insertions and deletions too) that turn A into B, likewise.
+        ListChanges,
     };
 
     // Exit status of a command line that cannot be carried out as written.

@@ -1,15 +1,15 @@
 #include "HeadlessDump.h"
 
 #include "CommandLine.h"
-#include "DumpSink.h"
+#include "DumpMessages.h"
 #include "DumpWriters.h"
 #include "FileErrors.h"
+#include "FileIdentity.h"
 #include "FileLayer.h"
+#include "InputFile.h"
 #include "UiServices.h"
 #include "mRWByt.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -21,21 +21,17 @@ const QString kStandardOutput = QStringLiteral("/proc/self/fd/1");
 // is not empty. Checked before the target is touched, so a dump that cannot be made
 // empties nothing.
 bool isDumpableInput(const QString& path, UiServices& ui) {
-    const QString file = QStringLiteral("Файл «") + path + QStringLiteral("» ");
-    struct stat info;
-    if (FileLayer::stat(path, info) != 0 || !S_ISREG(info.st_mode)) {
-        ui.message(QStringLiteral("Ошибка"), file + QStringLiteral("не найден или не является обычным файлом."),
-                   MessageIcon::Warning, MessageButtons::Ok);
+    const InputFile input(path);
+    if (!input.isOpen()) {
+        const QString file = QStringLiteral("Файл «") + path + QStringLiteral("» ");
+        const QString why =
+            input.refusal() == InputFile::Refusal::Unreadable
+                ? QStringLiteral("не удаётся прочитать (") +
+                      FileErrors::description(FileErrors::codeForErrno(-input.error(), FileErrors::Access::Read), -input.error()) +
+                      QStringLiteral(").")
+                : QStringLiteral("не найден или не является обычным файлом.");
+        ui.message(QStringLiteral("Ошибка"), file + why, MessageIcon::Warning, MessageButtons::Ok);
         return false;
-    }
-    if (const int fd = FileLayer::open(path, O_RDONLY); fd < 0) {
-        ui.message(QStringLiteral("Ошибка"),
-                   file + QStringLiteral("не удаётся прочитать (") +
-                       FileErrors::description(FileErrors::codeForErrno(-fd, FileErrors::Access::Read), -fd) + QStringLiteral(")."),
-                   MessageIcon::Warning, MessageButtons::Ok);
-        return false;
-    } else {
-        FileLayer::close(fd);
     }
     // The file object reports an empty file itself, as it does when the window opens one.
     mRWByt probe(ui);
@@ -52,7 +48,7 @@ int runHeadlessDump(const CommandLine& command, UiServices& ui) {
     const QString output = command.files.last();
     for (const QString& input : inputs)
         if (!isDumpableInput(input, ui)) return 1;
-    if (output == QLatin1String("-") && isLoadedFile(kStandardOutput, inputs)) {
+    if (output == QLatin1String("-") && FileIdentity::ofPath(kStandardOutput).isOneOf(inputs)) {
         ui.message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
         return 1;
     }

@@ -15,11 +15,12 @@
 #include "CommandLine.h"
 #include "DifferenceCommands.h"
 #include "DumpCommands.h"
-#include "DumpSink.h"
+#include "DumpMessages.h"
 #include "FileErrors.h"
 #include "FileLayer.h"
 #include "HeadlessDump.h"
 #include "HelpViewer.h"
+#include "ListChanges.h"
 #include "ListMismatch.h"
 #include "QtUiServices.h"
 #include "RangeCommands.h"
@@ -105,6 +106,8 @@ int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
     }
     case CommandLine::Action::ListMismatch:
         return runListMismatch(command.files[0], command.files[1], command.files.value(2));
+    case CommandLine::Action::ListChanges:
+        return runListChanges(command.files[0], command.files[1], command.files.value(2));
     case CommandLine::Action::Run:
         break;
     }

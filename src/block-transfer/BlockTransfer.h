@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "FileIdentity.h"
+#include "Pacing.h"
 
 #include <chrono>
 #include <cstdint>
@@ -38,7 +39,7 @@ public:
 struct Pace {
     std::int64_t chunkBytes = 256 * 1024;
     std::int64_t fillBytes = 4 * 1024 * 1024;
-    std::chrono::milliseconds interval{50};
+    std::chrono::milliseconds interval{Pacing::kInterval};
 };
 
 enum class Outcome {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "AlignedBuffer.h"
+#include "PairReader.h"
 #include "mRWByt.h"
 
 namespace RangeScanners {
@@ -41,15 +42,6 @@ private:
     mRWByt& file_;
     bool ok_ = false;
 };
-
-// The index of the first byte in which a and b differ; they are known to differ.
-std::int64_t firstDifference(const std::uint8_t* a, const std::uint8_t* b, std::int64_t n) {
-    constexpr std::int64_t kBlock = 64;
-    std::int64_t i = 0;
-    while (i + kBlock <= n && std::memcmp(a + i, b + i, kBlock) == 0) i += kBlock;
-    while (i < n && a[i] == b[i]) ++i;
-    return i;
-}
 
 // The first i < examined at which the `length` bytes of `pattern` stand in data, which holds
 // `got` readable bytes (a pattern that would need a byte at or past got does not match).
@@ -155,41 +147,28 @@ ScanResult findMismatch(mRWByt& fileA, mRWByt& fileB, std::int64_t start, std::i
         return result;
     }
     const std::int64_t last = std::min({end, fileA.Size() - 1, fileB.Size() - 1});
-    AlignedBuffer bytesA, bytesB;
+    PairReader reader(fileA, fileB);
     for (std::int64_t pos = start; pos <= last;) {
-        const std::int64_t span = std::min(kChunkBytes, last - pos + 1);
-        std::int64_t compared = span, at = -1;
-        // Compared where they lie in the page cache when both stretches can be mapped...
-        const MappedBytes mapA = fileA.MapSpan(pos + 1, span);
-        const MappedBytes mapB = mapA ? fileB.MapSpan(pos + 1, span) : MappedBytes();
-        auto compareMapped = [&] {
-            if (std::memcmp(mapA.data(), mapB.data(), std::size_t(span)) != 0)
-                at = firstDifference(mapA.data(), mapB.data(), span);
+        std::int64_t found = -1;
+        const auto work = [&](std::int64_t at, const std::uint8_t* a, const std::uint8_t* b, std::int64_t n) {
+            const std::int64_t k = a ? PairReader::findFirst(a, b, 0, n, true) : n;
+            if (k == n) return true;
+            found = at + k;
+            return false;
         };
-        if (!mapB || !MappedBytes::read({&mapA, &mapB}, compareMapped)) {
-            // ...otherwise read; a file cut short since it was opened ends here.
-            if (bytesA.empty()) {
-                bytesA.resize(kChunkBytes);
-                bytesB.resize(kChunkBytes);
-            }
-            const std::int64_t gotA = fileA.ReadSpan(pos + 1, bytesA.data(), span);
-            const std::int64_t gotB = gotA < 0 ? -1 : fileB.ReadSpan(pos + 1, bytesB.data(), span);
-            if (gotB < 0) {
-                result.failed = true;
-                return result;
-            }
-            compared = std::min({span, gotA, gotB});
-            if (std::memcmp(bytesA.data(), bytesB.data(), std::size_t(compared)) != 0)
-                at = firstDifference(bytesA.data(), bytesB.data(), compared);
-        }
-        if (at >= 0) {
-            steps.count(at);
-            result.found = pos + at;
+        const PairReader::Step step = reader.forward(pos, last + 1, kChunkBytes, work, [&] { found = -1; });
+        if (step.failed) {
+            result.failed = true;
             return result;
         }
-        steps.count(compared);
-        if (compared < span) break;  // one of the files ends here now
-        pos += span;
+        if (found >= 0) {
+            steps.count(found - pos);
+            result.found = found;
+            return result;
+        }
+        steps.count(step.end - pos);
+        if (step.cutShort) break;  // one of the files ends here now
+        pos = step.end;
     }
     return result;
 }

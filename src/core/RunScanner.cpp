@@ -1,17 +1,13 @@
 #include "RunScanner.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <fcntl.h>
 
 #include <algorithm>
-#include <bit>
+#include <optional>
 #include <vector>
 
 #include "FileLayer.h"
-#include "MappedBytes.h"
+#include "PairReader.h"
 
 namespace RunScanner {
 
@@ -19,75 +15,33 @@ namespace {
 
 using Byte = std::uint8_t;
 
-#if defined(__SSE2__)
-// Bit k set when byte k of the 16 at a and b differs (differ) or is equal (!differ).
-inline unsigned blockMask(const Byte* a, const Byte* b, bool differ) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-    const unsigned equal = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
-    return differ ? (~equal & 0xFFFFu) : equal;
-}
-#endif
+static_assert(kChunkBytes <= PairReader::kLargestStep);
 
-// The first k in [i, n) at which a[k] != b[k] is `differ`, else n.
-std::int64_t findFirst(const Byte* a, const Byte* b, std::int64_t i, std::int64_t n, bool differ) {
-#if defined(__SSE2__)
-    if (differ) {
-        // Equal stretches are long: sixty-four bytes per test.
-        for (; i + 64 <= n; i += 64) {
-            const __m128i e0 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
-                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
-            const __m128i e1 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 16)),
-                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 16)));
-            const __m128i e2 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 32)),
-                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 32)));
-            const __m128i e3 = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 48)),
-                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 48)));
-            const __m128i all = _mm_and_si128(_mm_and_si128(e0, e1), _mm_and_si128(e2, e3));
-            if (_mm_movemask_epi8(all) != 0xFFFF) break;
-        }
-    }
-    for (; i + 16 <= n; i += 16)
-        if (const unsigned mask = blockMask(a + i, b + i, differ)) return i + std::countr_zero(mask);
-#endif
-    for (; i < n; ++i)
-        if ((a[i] != b[i]) == differ) return i;
-    return n;
-}
-
-// The last k < hi at which a[k] != b[k] is `differ`, else -1.
-std::int64_t findLast(const Byte* a, const Byte* b, std::int64_t hi, bool differ) {
-    std::int64_t k = hi;
-#if defined(__SSE2__)
-    for (; k >= 16; k -= 16)
-        if (const unsigned mask = blockMask(a + k - 16, b + k - 16, differ))
-            return k - 16 + (31 - std::countl_zero(mask));
-#endif
-    for (; k > 0; --k)
-        if ((a[k - 1] != b[k - 1]) == differ) return k - 1;
-    return -1;
-}
-
-// A run that reaches the end of a chunk and may go on in the next.
+// A run that reaches the end of a piece and may go on in the next.
 struct OpenRun {
     bool open = false;
     Run run;
 };
 
-// The runs of bytes [0, n), which stand at address `base`; those that end inside the
-// chunk go to `done`, one that reaches its end stays in `state`.
-void runsInChunk(const Byte* a, const Byte* b, std::int64_t n, std::int64_t base, OpenRun& state,
+// The runs of the piece [at, at + n) (see PairReader::Work); those that end inside it go to
+// `done`, one that reaches its end stays in `state`.
+void runsInPiece(std::int64_t at, const Byte* a, const Byte* b, std::int64_t n, OpenRun& state,
                  std::vector<Run>& done) {
+    if (!a) {  // equal throughout
+        if (state.open) done.push_back(state.run);
+        state.open = false;
+        return;
+    }
     std::int64_t i = 0;
     while (i < n) {
         if (!state.open) {
-            i = findFirst(a, b, i, n, true);
+            i = PairReader::findFirst(a, b, i, n, true);
             if (i == n) break;
             state.open = true;
             state.run = Run{};
-            state.run.address = base + i;
+            state.run.address = at + i;
         }
-        const std::int64_t end = findFirst(a, b, i, n, false);
+        const std::int64_t end = PairReader::findFirst(a, b, i, n, false);
         state.run.length += end - i;
         i = end;
         if (i < n) {
@@ -97,62 +51,27 @@ void runsInChunk(const Byte* a, const Byte* b, std::int64_t n, std::int64_t base
     }
 }
 
-// One step's bytes of both files: mapped when possible, read otherwise.
-class ChunkBytes {
-public:
-    // Runs work(a, b, n) over [pos, pos + span) of both files; n is less than span when a
-    // file ends early. False when a read failed. `undo` is called before the bytes are
-    // read a second time (a mapped page vanished halfway).
-    template <typename Work, typename Undo>
-    bool compare(const FilePair& files, std::int64_t pos, std::int64_t span, std::int64_t& n, Work& work, Undo undo) {
-        const MappedBytes mapA = MappedBytes::map(files.fdA(), pos, span);
-        const MappedBytes mapB = mapA ? MappedBytes::map(files.fdB(), pos, span) : MappedBytes();
-        n = span;
-        auto mapped = [&] { work(mapA.data(), mapB.data(), span); };
-        if (mapB && MappedBytes::read({&mapA, &mapB}, mapped)) return true;
-        undo();
-        if (bytesA_.size() < std::size_t(span)) {
-            bytesA_.resize(std::size_t(span));
-            bytesB_.resize(std::size_t(span));
-        }
-        const std::int64_t gotA = FileLayer::pread(files.fdA(), bytesA_.data(), span, pos);
-        const std::int64_t gotB = gotA < 0 ? -1 : FileLayer::pread(files.fdB(), bytesB_.data(), span, pos);
-        if (gotB < 0) return false;
-        n = std::min({span, gotA, gotB});
-        work(bytesA_.data(), bytesB_.data(), n);
-        return true;
-    }
-
-private:
-    std::vector<Byte> bytesA_, bytesB_;
-};
-
-constexpr std::int64_t kStoppedWalk = -2;
-
-// The last address below `hi` at which the files differ (differ) or agree, -1 for none,
-// kStoppedWalk when `progress` stopped the walk.
-std::int64_t lastWhere(const FilePair& files, std::int64_t hi, bool differ, const Progress& progress) {
-    ChunkBytes chunk;
+// The last address below `hi` at which the files differ (differ) or agree, -1 when there is
+// none, nothing when progress stopped the search or a read failed.
+std::optional<std::int64_t> lastWhere(PairReader& reader, std::int64_t hi, bool differ, const SearchProgress& progress) {
     while (hi > 0) {
-        if (progress && !progress(hi)) return kStoppedWalk;
-        const std::int64_t lo = std::max<std::int64_t>(0, hi - kChunkBytes);
-        std::int64_t at = -1, n = 0;
-        auto work = [&](const Byte* a, const Byte* b, std::int64_t count) { at = findLast(a, b, count, differ); };
-        if (!chunk.compare(files, lo, hi - lo, n, work, [&] { at = -1; })) return -1;
-        if (at >= 0) return lo + at;
-        hi = lo;
+        std::int64_t found = -1;
+        const auto work = [&](std::int64_t at, const Byte* a, const Byte* b, std::int64_t n) {
+            const std::int64_t k = a ? PairReader::findLast(a, b, n, differ) : differ ? -1 : n - 1;
+            if (k < 0) return true;
+            found = at + k;
+            return false;
+        };
+        const PairReader::Step step = reader.backward(0, hi, kChunkBytes, work, [&] { found = -1; });
+        if (step.failed) return std::nullopt;
+        if (found >= 0) return found;
+        hi = step.begin;
+        if (progress && hi > 0 && !progress(hi)) return std::nullopt;
     }
     return -1;
 }
 
 }  // namespace
-
-FilePair::FilePair(const QString& pathA, const QString& pathB) : a_(pathA), b_(pathB) {
-    if (!a_.isOpen())
-        failed_ = &a_;
-    else if (!b_.isOpen())
-        failed_ = &b_;
-}
 
 ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
                     const std::function<bool(const Run&)>& onRun,
@@ -165,20 +84,22 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
     from = std::max<std::int64_t>(from, 0);
     end = std::min(end, files.commonSize());
     result.reached = from;
+    PairReader reader(files.fdA(), files.sizeA(), files.fdB(), files.sizeB());
     OpenRun state;
     std::vector<Run> done;
     done.reserve(4096);
-    ChunkBytes chunk;
     for (std::int64_t pos = from; pos < end;) {
-        const std::int64_t span = std::min(kChunkBytes, end - pos);
         const OpenRun before = state;
         done.clear();
-        std::int64_t compared = 0;
-        auto work = [&](const Byte* a, const Byte* b, std::int64_t n) { runsInChunk(a, b, n, pos, state, done); };
-        if (!chunk.compare(files, pos, span, compared, work, [&] {
-                state = before;
-                done.clear();
-            })) {
+        const auto work = [&](std::int64_t at, const Byte* a, const Byte* b, std::int64_t n) {
+            runsInPiece(at, a, b, n, state, done);
+            return true;
+        };
+        const PairReader::Step step = reader.forward(pos, end, kChunkBytes, work, [&] {
+            state = before;
+            done.clear();
+        });
+        if (step.failed) {
             result.failed = true;
             return result;
         }
@@ -187,9 +108,9 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
                 result.stopped = true;
                 return result;
             }
-        pos += compared;
+        pos = step.end;
         result.reached = pos;
-        if (compared < span) {
+        if (step.cutShort) {
             result.cutShort = true;
             break;
         }
@@ -202,10 +123,10 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
     return result;
 }
 
-std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const Progress& progress) {
+std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const SearchProgress& progress) {
     std::int64_t found = -1;
     // A run reported at `position` itself holds it (it may have begun earlier): not next.
-    const ScanResult result = scanRuns(
+    scanRuns(
         files, position, files.commonSize(),
         [&](const Run& run) {
             if (run.address <= position) return true;
@@ -213,15 +134,16 @@ std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const Pr
             return false;
         },
         progress);
-    return result.stopped && found < 0 ? -1 : found;
+    return found;
 }
 
-std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const Progress& progress) {
+std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const SearchProgress& progress) {
     if (files.error() != 0) return -1;
-    const std::int64_t last = lastWhere(files, std::min(position, files.commonSize()), true, progress);
-    if (last < 0) return -1;
-    const std::int64_t before = lastWhere(files, last, false, progress);
-    return before == kStoppedWalk ? -1 : before + 1;
+    PairReader reader(files.fdA(), files.sizeA(), files.fdB(), files.sizeB());
+    const std::optional<std::int64_t> last = lastWhere(reader, std::min(position, files.commonSize()), true, progress);
+    if (!last || *last < 0) return -1;
+    const std::optional<std::int64_t> agreeing = lastWhere(reader, *last, false, progress);
+    return agreeing ? *agreeing + 1 : -1;
 }
 
 }  // namespace RunScanner

@@ -8,10 +8,11 @@
 #include <cstdint>
 #include <functional>
 
-#include "InputFile.h"
+#include "FilePair.h"
 
-// The stretches at which two files differ, found over their mapped pages with no copy,
-// away from any widget so that a worker thread, the command line and the tests share it.
+// The stretches at which two files differ, found through the pair reader (mapped pages,
+// holes passed over) away from any widget, so that a worker thread, the command line and
+// the tests share it.
 namespace RunScanner {
 
 // A maximal stretch of consecutive addresses, below the shorter file's size, at which the
@@ -23,34 +24,8 @@ struct Run {
 // How many of a run's first bytes the list shows.
 constexpr int kShownBytes = 8;
 
-// Both files opened read-only for one scan, with their sizes as opened. A worker thread
-// uses its own pair: the window's file objects are the window's alone.
-class FilePair {
-public:
-    FilePair(const QString& pathA, const QString& pathB);
-    FilePair(const FilePair&) = delete;
-    FilePair& operator=(const FilePair&) = delete;
-
-    // 0, or the -errno of the first file that could not be opened (`failedPath` names it,
-    // `failure` says why).
-    int error() const { return failed_ ? (failed_->error() != 0 ? failed_->error() : -EBADF) : 0; }
-    QString failedPath() const { return failed_ ? failed_->path() : QString(); }
-    QString failure() const { return failed_ ? failed_->reason() : QString(); }
-    const InputFile& a() const { return a_; }
-    const InputFile& b() const { return b_; }
-    int fdA() const { return a_.fd(); }
-    int fdB() const { return b_.fd(); }
-    std::int64_t sizeA() const { return error() ? 0 : a_.size(); }
-    std::int64_t sizeB() const { return error() ? 0 : b_.size(); }
-    std::int64_t commonSize() const { return std::min(sizeA(), sizeB()); }
-    // Both paths still name the files opened, as long and unwritten since: what was read
-    // of them holds for the files as they are now.
-    bool unchangedOnDisk() const { return !error() && a_.unchangedOnDisk() && b_.unchangedOnDisk(); }
-
-private:
-    InputFile a_, b_;
-    const InputFile* failed_ = nullptr;
-};
+// The pair of files a scan reads, opened as the list of changes opens its own.
+using FilePair = ::FilePair;
 
 // Bytes compared per step; progress, stopping and the hand-over of found runs happen
 // between steps.
@@ -72,13 +47,14 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
                     const std::function<bool(const Run&)>& onRun,
                     const std::function<bool(std::int64_t reached)>& afterChunk = {});
 
-// Called between steps with the address reached (walking down for the previous run);
-// false stops the search, which then answers -1.
-using Progress = std::function<bool(std::int64_t reached)>;
+// Called between steps of a search with the address it has reached (going down for the
+// previous run); returns false to stop it.
+using SearchProgress = std::function<bool(std::int64_t reached)>;
 
-// The first address > `position` at which a run starts, or -1.
-std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const Progress& progress = {});
-// The address at which the last run starting before `position` starts, or -1.
-std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const Progress& progress = {});
+// The first address > `position` at which a run starts, or -1 (also when stopped).
+std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const SearchProgress& progress = {});
+// The address at which the last run starting before `position` starts, or -1 (also when
+// stopped).
+std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const SearchProgress& progress = {});
 
 }  // namespace RunScanner

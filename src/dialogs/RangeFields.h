@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "Pacing.h"
+
 class QProgressBar;
 class ProgressBarAdapter;
 class UiServices;
@@ -143,7 +145,7 @@ RangeCheck checkRange(std::int64_t start, std::int64_t& end, RangeField* endFiel
 // ends exactly where a per-step update would have left it.
 class ProgressPacer {
 public:
-    ProgressPacer(ProgressBarAdapter& adapter, QProgressBar* bar, int intervalMs = 50);
+    ProgressPacer(ProgressBarAdapter& adapter, QProgressBar* bar, int intervalMs = Pacing::kIntervalMs);
     ~ProgressPacer() { finish(); }
     ProgressPacer(const ProgressPacer&) = delete;
     ProgressPacer& operator=(const ProgressPacer&) = delete;

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 
 #include "ByteGrid.h"
+#include "ChangesDock.h"
 #include "DifferenceIndex.h"
 #include "FileLayer.h"
 #include "HexCell.h"
@@ -134,18 +135,49 @@ QString addressStatus(fCompBynF& window) {
 }
 
 MismatchDock* installDifferenceCommands(fCompBynF& window) {
-    auto* dock = new MismatchDock(window);
+    auto* dock = new MismatchDock(window, window.differences());
     window.addDockWidget(Qt::RightDockWidgetArea, dock);
     dock->hide();
     dock->onGoTo = [&window](std::int64_t address) { window.showInBothFiles(address); };
     auto* stepper = new RunStepper(window);
 
+    // The list's second mode, in the same place: the changes with inserted and deleted bytes.
+    auto* changes = new ChangesDock(window, window.changes());
+    window.addDockWidget(Qt::RightDockWidgetArea, changes);
+    window.tabifyDockWidget(dock, changes);
+    changes->hide();
+    changes->onGoTo = [&window](std::int64_t addressA, std::int64_t addressB) {
+        window.showAtAddresses(addressA, addressB);
+        if (window.loadedFileCount() < 2 || window.changesPending()) return;
+        const std::int64_t widest = std::max(window.FileAtributOne().Size(), window.FileAtributTwo().Size());
+        window.statusBar()->showMessage(QStringLiteral("Синхронизация выключена: файл А показан с адреса %1, файл В — с адреса %2.")
+                                            .arg(DifferenceText::address(addressA, widest), DifferenceText::address(addressB, widest)),
+                                        kNoticeMs);
+    };
+
+    // The focused cell's address, where there is one.
+    const auto focusedAddress = [&window]() -> std::int64_t {
+        const int focused = window.grid().focusedCell();
+        return focused >= 0 && window.intShowFile != 0 ? window.inView().screenStart + focused : -1;
+    };
+    // The list keeps the row of the run under the focused cell selected, however it got there.
+    QObject::connect(&window, &fCompBynF::screenShown, dock, [&window, dock, changes, focusedAddress] {
+        const bool refresh = window.loadedFileCount() == 2 && !window.changesPending();
+        dock->showScreen(window.intShowFile != 0 ? window.inView().screenStart : -1, refresh);
+        changes->allowRefresh(refresh);
+        if (const std::int64_t at = focusedAddress(); at >= 0) dock->followAddress(at);
+    });
+    QObject::connect(qApp, &QApplication::focusChanged, dock, [dock, focusedAddress](QWidget*, QWidget* now) {
+        if (!qobject_cast<HexCell*>(now)) return;
+        if (const std::int64_t at = focusedAddress(); at >= 0) dock->followAddress(at);
+    });
     const auto connect = [&window](fCompBynF::Command command, auto handler) {
         QObject::connect(window.command(command), &QAction::triggered, &window, handler);
     };
     connect(fCompBynF::Command::MismatchList, [dock] { dock->showList(); });
     connect(fCompBynF::Command::NextMismatch, [stepper] { stepper->step(true); });
     connect(fCompBynF::Command::PreviousMismatch, [stepper] { stepper->step(false); });
+    connect(fCompBynF::Command::ChangeList, [changes] { changes->showList(); });
 
     // Where am I: the focused cell's address and both bytes, under the window.
     auto* status = new QLabel(&window);

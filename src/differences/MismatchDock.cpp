@@ -2,30 +2,24 @@
 
 #include <QAction>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLocale>
-#include <QProgressBar>
-#include <QScreen>
-#include <QStyle>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <QVBoxLayout>
 
-#include <QApplication>
 
 #include <cmath>
 
-#include "ByteGrid.h"
 #include "DifferenceIndex.h"
-#include "HexCell.h"
+#include "DockRoom.h"
+#include "PanelHead.h"
 #include "MismatchMap.h"
 #include "MismatchModel.h"
 #include "MismatchTable.h"
-#include "fCompBynF.h"
 
-MismatchDock::MismatchDock(fCompBynF& window)
-    : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), index_(window.differences()) {
+MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
+    : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), index_(index) {
     setObjectName(QStringLiteral("mismatchDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
@@ -33,27 +27,7 @@ MismatchDock::MismatchDock(fCompBynF& window)
     auto* body = new QWidget(this);
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(4, 4, 4, 4);
-    summary_ = new QLabel(body);
-    summary_->setObjectName(QStringLiteral("mismatchSummary"));
-    summary_->setWordWrap(true);
-    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    column->addWidget(summary_);
-
-    auto* controls = new QHBoxLayout;
-    bar_ = new QProgressBar(body);
-    bar_->setObjectName(QStringLiteral("mismatchProgress"));
-    bar_->setRange(0, 1000);
-    bar_->setTextVisible(false);
-    bar_->setAccessibleName(QStringLiteral("Ход сравнения"));
-    stop_ = new QPushButton(QStringLiteral("Стоп"), body);
-    stop_->setObjectName(QStringLiteral("mismatchStop"));
-    refresh_ = new QPushButton(QStringLiteral("Обновить список"), body);
-    refresh_->setObjectName(QStringLiteral("mismatchRefresh"));
-    for (QPushButton* button : {stop_, refresh_}) button->setAutoDefault(false);
-    controls->addWidget(bar_, 1);
-    controls->addWidget(stop_);
-    controls->addWidget(refresh_);
-    column->addLayout(controls);
+    head_ = std::make_unique<PanelHead>(body, column, QStringLiteral("mismatch"), QStringLiteral("Ход сравнения"));
 
     auto* lists = new QHBoxLayout;
     model_ = new MismatchModel(index_.runs(), this);
@@ -74,71 +48,39 @@ MismatchDock::MismatchDock(fCompBynF& window)
     // Narrower than its columns if the user wants it so: the table then scrolls.
     setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
 
-    connect(stop_, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
-    connect(refresh_, &QPushButton::clicked, &index_, &DifferenceIndex::start);
+    connect(head_->stop, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
+    connect(head_->refresh, &QPushButton::clicked, &index_, &DifferenceIndex::start);
     connect(table_, &QTableView::activated, this, [this](const QModelIndex& index) { activateRow(index.row()); });
     mapStrip_->onJump = [this](std::int64_t address) {
         if (onGoTo) onGoTo(address);
     };
     connect(&index_, &DifferenceIndex::changed, this, &MismatchDock::indexChanged);
-    // The row of the run under the focused cell stays selected, however the cell got there.
-    const auto follow = [this] {
-        if (window_.grid().focusedCell() >= 0 && window_.intShowFile != 0)
-            followAddress(window_.inView().screenStart + window_.grid().focusedCell());
-    };
-    connect(&window, &fCompBynF::screenShown, this, [this, follow] {
-        refresh_->setEnabled(window_.loadedFileCount() == 2 && !window_.changesPending());
-        mapStrip_->setScreen(window_.intShowFile != 0 ? window_.inView().screenStart : -1);
-        follow();
-    });
-    connect(qApp, &QApplication::focusChanged, this, [follow](QWidget*, QWidget* now) {
-        if (qobject_cast<HexCell*>(now)) follow();
-    });
     indexChanged();
+}
+
+void MismatchDock::showScreen(std::int64_t screenStart, bool refreshAllowed) {
+    refreshAllowed_ = refreshAllowed;
+    head_->refresh->setEnabled(refreshAllowed);
+    mapStrip_->setScreen(screenStart);
 }
 
 MismatchDock::~MismatchDock() = default;
 
 void MismatchDock::showList() {
-    if (isHidden() && !isFloating()) makeRoom();
+    if (isHidden() && !isFloating()) makeRoomFor(window_, *this, *table_, mapStrip_->sizeHint().width());
     show();
     raise();
     if (index_.state() != DifferenceIndex::State::Scanning && !index_.upToDate()) index_.start();
     table_->setFocus(Qt::OtherFocusReason);
 }
 
-// The window widens by the list's columns where the screen has the room, so opening the
-// list does not squeeze the screen of bytes beside it.
-void MismatchDock::makeRoom() {
-    // The last column stretches to whatever room there is; it needs as much as A's.
-    const int bytesWidth = table_->columnWidth(MismatchModel::BytesAColumn);
-    int wanted = mapStrip_->sizeHint().width() + 2 * table_->frameWidth() + 24 + bytesWidth;
-    for (int column = 0; column + 1 < model_->columnCount(); ++column) wanted += table_->columnWidth(column);
-    // Beside the form where the screen holds both with half of B's bytes at least; else below
-    // it, and the form keeps its width (a large font or scale, a small screen).
-    const QRect screen = window_.screen() ? window_.screen()->availableGeometry() : QRect(0, 0, INT_MAX, INT_MAX);
-    const bool beside = window_.width() + wanted - bytesWidth / 2 <= screen.width();
-    const bool below = window_.dockWidgetArea(this) == Qt::BottomDockWidgetArea;
-    if (beside == below) window_.addDockWidget(beside ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea, this);
-    if (window_.isMaximized() || window_.isFullScreen()) return;
-    // Once the window has its new size: the list takes what was added (its table scrolls
-    // when the screen had less to give), the form keeps its own.
-    const int separator = window_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, &window_);
-    const QSize size = beside ? QSize(std::min(window_.width() + wanted, screen.width()), window_.height())
-                              : QSize(window_.width(), std::min(window_.height() + separator + sizeHint().height(), screen.height()));
-    const int added = beside ? std::max(size.width() - window_.width() - separator, minimumWidth())
-                             : std::max(size.height() - window_.height() - separator, minimumHeight());
-    window_.resize(size);
-    const Qt::Orientation grown = beside ? Qt::Horizontal : Qt::Vertical;
-    if (added > 0) QTimer::singleShot(0, this, [this, added, grown] { window_.resizeDocks({this}, {added}, grown); });
-}
 
 void MismatchDock::indexChanged() {
     using State = DifferenceIndex::State;
     const State state = index_.state();
-    if (index_.generation() != shownState_) {
+    if (index_.generation() != shownGeneration_) {
         // Another list: its rows start afresh, their bytes read from the files it is of.
-        shownState_ = index_.generation();
+        shownGeneration_ = index_.generation();
         model_->restart(index_.sizeA(), index_.sizeB(), index_.files());
         table_->clearSpans();
     }
@@ -218,14 +160,7 @@ void MismatchDock::showSummary() {
         break;
     }
     }
-    summary_->setText(text);
-    summary_->setAccessibleName(text);
-    const bool scanning = state == State::Scanning;
-    bar_->setVisible(scanning);
-    stop_->setVisible(scanning);
-    refresh_->setVisible(!scanning);
-    refresh_->setEnabled(window_.loadedFileCount() == 2 && !window_.changesPending());
     const std::int64_t total = std::min(sizeA, sizeB);
-    bar_->setValue(total > 0 ? int(__int128(reached) * 1000 / total) : 0);
+    head_->show(text, state == State::Scanning, total > 0 ? double(reached) / double(total) : 0.0, refreshAllowed_);
     table_->setEnabled(state != State::OutOfDate);
 }

@@ -4,15 +4,14 @@
 
 #include <functional>
 #include <cstdint>
+#include <memory>
 
-class QLabel;
-class QProgressBar;
-class QPushButton;
+struct PanelHead;
 class QTableView;
 class DifferenceIndex;
 class MismatchMap;
 class MismatchModel;
-class fCompBynF;
+class QMainWindow;
 
 // "Список несовпадений": the list of runs the window's index of differences makes on a
 // worker, shown as it comes, with the map of the whole file beside it. The index decides
@@ -21,11 +20,16 @@ class MismatchDock : public QDockWidget {
     Q_OBJECT
 
 public:
-    explicit MismatchDock(fCompBynF& window);
+    MismatchDock(QMainWindow& window, DifferenceIndex& index);
     ~MismatchDock() override;
 
     // The command: shows the panel and makes the list unless it is up to date.
     void showList();
+    // What the window shows: the screen marked on the map (-1 for none), and whether a new
+    // list may be asked for (two files, no edits waiting).
+    void showScreen(std::int64_t screenStart, bool refreshAllowed);
+    // Selects the row of the run that holds `address`, if one does.
+    void followAddress(std::int64_t address);
 
     // Where a row, or a click on the map, sends both files.
     std::function<void(std::int64_t address)> onGoTo;
@@ -33,20 +37,15 @@ public:
 private:
     void indexChanged();
     void showSummary();
-    void makeRoom();
-    // Selects the row of the run that holds `address` (or starts first after it).
-    void followAddress(std::int64_t address);
     void activateRow(int row);
 
-    fCompBynF& window_;
+    QMainWindow& window_;
     DifferenceIndex& index_;
-    int shownState_ = -1;  // the index's state when the rows were last reset
+    int shownGeneration_ = -1;  // the index's list the rows are of
+    bool refreshAllowed_ = false;
 
     MismatchModel* model_ = nullptr;
     QTableView* table_ = nullptr;
     MismatchMap* mapStrip_ = nullptr;
-    QLabel* summary_ = nullptr;
-    QProgressBar* bar_ = nullptr;
-    QPushButton* stop_ = nullptr;
-    QPushButton* refresh_ = nullptr;
+    std::unique_ptr<PanelHead> head_;
 };

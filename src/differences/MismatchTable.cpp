@@ -3,11 +3,16 @@
 #include <QEvent>
 #include <QHeaderView>
 
-#include "MismatchModel.h"
 
-MismatchTable::MismatchTable(QAbstractItemModel* model, QWidget* parent) : QTableView(parent) {
-    setObjectName(QStringLiteral("mismatchTable"));
-    setAccessibleName(QStringLiteral("Список несовпадений"));
+MismatchTable::MismatchTable(QAbstractItemModel* model, QWidget* parent)
+    : MismatchTable(model, QStringLiteral("mismatchTable"), QStringLiteral("Список несовпадений"),
+                    {QStringLiteral("000000000"), QStringLiteral("Длина"), QStringLiteral("DD DD DD DD DD DD DD DD")}, parent) {}
+
+MismatchTable::MismatchTable(QAbstractItemModel* model, const QString& objectName, const QString& name,
+                             const QStringList& samples, QWidget* parent)
+    : QTableView(parent), samples_(samples) {
+    setObjectName(objectName);
+    setAccessibleName(name);
     setModel(model);
     setTabKeyNavigation(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -28,7 +33,6 @@ void MismatchTable::fitFont() {
     const QFontMetrics metrics = fontMetrics();
     verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
     const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0'));
-    setColumnWidth(MismatchModel::AddressColumn, metrics.horizontalAdvance(QStringLiteral("000000000")) + padding);
-    setColumnWidth(MismatchModel::LengthColumn, metrics.horizontalAdvance(QStringLiteral("Длина")) + padding);
-    setColumnWidth(MismatchModel::BytesAColumn, metrics.horizontalAdvance(QStringLiteral("DD DD DD DD DD DD DD DD")) + padding);
+    for (int column = 0; column < samples_.size(); ++column)
+        setColumnWidth(column, metrics.horizontalAdvance(samples_[column]) + padding);
 }

@@ -3,13 +3,15 @@
 #include "AddressText.h"
 #include "BusyCursor.h"
 #include "ByteGrid.h"
-#include "DumpSink.h"
+#include "DumpMessages.h"
 #include "DumpWriters.h"
+#include "FileIdentity.h"
 #include "FileLayer.h"
 #include "GridGeometry.h"
 #include "ProgressBarAdapter.h"
 #include "UiServices.h"
 #include "fCompBynF.h"
+#include "mRWFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -98,7 +100,7 @@ void installDumpCommands(fCompBynF& window) {
     connect(fCompBynF::Command::DumpMismatch, subSaveIncompatible);
 }
 
-bool funFileCap(fCompBynF& window, Kind kind, DumpFile& target) {
+bool funFileCap(fCompBynF& window, Kind kind, mRWFile& target) {
     FileDialogRequest request;
     request.fileName = kCancelName;
     request.defaultExtension = QStringLiteral("%AppPath%");
@@ -117,22 +119,23 @@ bool funFileCap(fCompBynF& window, Kind kind, DumpFile& target) {
         if (window.ui().message(QStringLiteral("Сохранение"), QStringLiteral("Файл уже существует. Перезаписать?"),
                                 MessageIcon::None, MessageButtons::OkCancel) == MessageAnswer::Cancel)
             return false;
-        if (isLoadedFile(path, loaded)) {
+        if (FileIdentity::ofPath(path).isOneOf(loaded)) {
             refuseLoadedFile(window);
             return false;
         }
     }
     bool ok = false;
-    switch (target.open(path, loaded)) {
-    case DumpFile::OpenResult::Opened:
+    target.MsgTitle(QStringLiteral("Bivex"));
+    switch (target.OpenDump(path, loaded)) {
+    case mRWFile::DumpTarget::Opened:
         ok = writeDumpHeader(target, kind, window.currentBlock(), window.inView().file.Name(),
                              dumpColumn(window, kind));
         break;
-    case DumpFile::OpenResult::LoadedFile:
+    case mRWFile::DumpTarget::LoadedFile:
         // Became a loaded file since the question (a link made meanwhile): still refused.
         refuseLoadedFile(window);
         break;
-    case DumpFile::OpenResult::Failed:
+    case mRWFile::DumpTarget::Failed:
         break;
     }
     window.grid().update();
@@ -141,7 +144,7 @@ bool funFileCap(fCompBynF& window, Kind kind, DumpFile& target) {
 
 void subSaveBlock(fCompBynF& window) {
     if (window.intShowFile == 0) return;
-    DumpFile target(window.ui());
+    mRWFile target(window.ui());
     if (!funFileCap(window, Kind::Block, target)) return;
     const DumpFormat::CharTable chars(dosView(window));
     const ByteGrid& grid = window.grid();
@@ -155,29 +158,29 @@ void subSaveBlock(fCompBynF& window) {
         for (int c = 0; c < GridGeometry::kColumns; ++c) cells << grid.cellText(GridGeometry::cellAt(r, c));
         text += DumpFormat::cellRow(AddressText::rowLabel(GridGeometry::rowAddress(start, r)), cells, chars, column);
     }
-    target.write(text.constData(), text.size());
-    target.close();
+    target.PutLines(text.constData(), text.size());
+    target.CloseFile();
 }
 
 void subSaveFile(fCompBynF& window) {
     if (window.intShowFile == 0) return;
     BusyCursor busy;
-    DumpFile target(window.ui());
+    mRWFile target(window.ui());
     if (!funFileCap(window, Kind::File, target)) return;
     mRWByt& file = window.inView().file;
     PrintingProgress progress(window, file.Size());
     writeFileDump(file, dosView(window), target, progress.callback());
-    target.close();
+    target.CloseFile();
 }
 
 void subSaveIncompatible(fCompBynF& window) {
     if (window.loadedFileCount() < 2) return;
     BusyCursor busy;
-    DumpFile target(window.ui());
+    mRWFile target(window.ui());
     if (!funFileCap(window, Kind::Mismatch, target)) return;
     mRWByt& a = window.FileAtributOne();
     mRWByt& b = window.FileAtributTwo();
     PrintingProgress progress(window, std::min(a.Size(), b.Size()));
     writeMismatchDump(a, b, window.intShowFile == 1, dosView(window), target, progress.callback());
-    target.close();
+    target.CloseFile();
 }

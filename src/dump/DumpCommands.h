@@ -2,7 +2,7 @@
 
 #include "DumpFormat.h"
 
-class DumpFile;
+class mRWFile;
 class fCompBynF;
 
 // The three dumps of "Сохранить как ...": "Блок" (the screen as shown), "Файл" (the whole
@@ -14,7 +14,7 @@ void installDumpCommands(fCompBynF& window);
 // Asks for the dump file, refuses a file the window has loaded, asks before overwriting,
 // and leaves `target` open, emptied and holding the five header lines. False when the user
 // cancelled, the file was refused, or the file failed (reported).
-bool funFileCap(fCompBynF& window, DumpFormat::Kind kind, DumpFile& target);
+bool funFileCap(fCompBynF& window, DumpFormat::Kind kind, mRWFile& target);
 
 void subSaveBlock(fCompBynF& window);
 void subSaveFile(fCompBynF& window);

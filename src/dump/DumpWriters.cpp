@@ -1,16 +1,18 @@
 #include "DumpWriters.h"
 
 #include "AlignedBuffer.h"
-#include "DumpSink.h"
+#include "DumpMessages.h"
 #include "FileLayer.h"
+#include "Pacing.h"
+#include "PairReader.h"
 #include "UiServices.h"
 #include "mRWByt.h"
+#include "mRWFile.h"
 
 #include <QDateTime>
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,31 +22,37 @@ using namespace DumpFormat;
 
 namespace {
 
-// Bytes read per call (a multiple of 16, large enough for one direct read) and bytes of
-// text gathered before one write (small enough to be still in the cache when the system
-// copies them).
+// Bytes read per call of the whole-file dump (a multiple of 16, large enough for one
+// direct read); bytes compared per step of the mismatch dump, whose lines are all gathered
+// before any is written, so that a step handed over again after a vanished page writes
+// nothing twice; and bytes of text gathered before one write (small enough to be still in
+// the cache when the system copies them).
 constexpr std::int64_t kReadChunk = 1024 * 1024;
+constexpr std::int64_t kMismatchStep = 64 * 1024;
 constexpr std::int64_t kOutputBytes = 256 * 1024;
 
 // Lines gathered into one buffer and written in large blocks.
 class LineBuffer {
 public:
-    explicit LineBuffer(DumpSink& sink) : sink_(sink), buffer_(kOutputBytes + kLineRoom) {}
-    char* data() { return reinterpret_cast<char*>(buffer_.data()); }
-    // Where the next line goes; writes what is gathered first when a line might not fit.
-    char* next() {
-        if (end_ > kOutputBytes && !flush()) return nullptr;
-        return data() + end_;
-    }
+    // `room`: the bytes of lines that may be gathered past kOutputBytes.
+    LineBuffer(mRWFile& sink, std::int64_t room) : sink_(sink), buffer_(kOutputBytes + room) {}
+    // Where the next line goes, with kLineRoom bytes of room.
+    char* end() { return data() + end_; }
     void commit(char* lineEnd) { end_ = lineEnd - data(); }
+    std::int64_t size() const { return end_; }
+    void rewind(std::int64_t size) { end_ = size; }
+    // Writes what is gathered once there is enough of it.
+    bool flushIfFull() { return end_ <= kOutputBytes || flush(); }
     bool flush() {
         const std::int64_t size = end_;
         end_ = 0;
-        return size == 0 || sink_.write(data(), size);
+        return size == 0 || sink_.PutLines(data(), size);
     }
 
 private:
-    DumpSink& sink_;
+    char* data() { return reinterpret_cast<char*>(buffer_.data()); }
+
+    mRWFile& sink_;
     AlignedBuffer buffer_;
     std::int64_t end_ = 0;
 };
@@ -56,7 +64,7 @@ public:
     void at(std::int64_t position) {
         if (!progress_) return;
         const auto now = Clock::now();
-        if (now - last_ < std::chrono::milliseconds(50)) return;
+        if (now - last_ < Pacing::kInterval) return;
         last_ = now;
         progress_(position);
     }
@@ -70,32 +78,28 @@ private:
     Clock::time_point last_ = Clock::now();
 };
 
-bool rowsDiffer(const std::uint8_t* a, const std::uint8_t* b) {
-    return std::memcmp(a, b, kRowBytes) != 0;
-}
-
 // An input that another program cut short while it was dumped ends the dump as a failure:
 // what it still had is written, and the user learns that the rest is missing.
-bool endedEarly(DumpSink& out, std::int64_t done, std::int64_t size) {
+bool endedEarly(mRWFile& out, std::int64_t done, std::int64_t size) {
     if (done >= size) return false;
-    out.stop(QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла."));
+    out.StopDump(QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла."));
     return true;
 }
 
 }  // namespace
 
-bool writeDumpHeader(DumpSink& out, Kind kind, std::int64_t block, const QString& fileName, int column) {
+bool writeDumpHeader(mRWFile& out, Kind kind, std::int64_t block, const QString& fileName, int column) {
     const QByteArray text = header(kind, QDateTime::currentDateTime(), block, fileName, column);
-    return out.write(text.constData(), text.size());
+    return out.PutLines(text.constData(), text.size());
 }
 
-bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& progress) {
+bool writeFileDump(mRWByt& file, bool dos, mRWFile& out, const DumpProgress& progress) {
     file.OpenFileRW();
     if (file.Error() != 0) return false;
     const CharTable chars(dos);
     const std::int64_t size = file.Size();
     AlignedBuffer input(std::min(size, kReadChunk));
-    LineBuffer lines(out);
+    LineBuffer lines(out, kLineRoom);
     ProgressPace pace(progress);
     RowLabel label(0, fieldColumn(size));
     std::int64_t done = 0;
@@ -108,12 +112,11 @@ bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& pr
             break;
         }
         for (std::int64_t at = 0; at < got; at += kRowBytes) {
-            char* line = lines.next();
-            if (!line) {
+            if (!lines.flushIfFull()) {
                 ok = false;
                 break;
             }
-            lines.commit(fileRow(line, label, input.data() + at, int(std::min<std::int64_t>(kRowBytes, got - at)), chars));
+            lines.commit(fileRow(lines.end(), label, input.data() + at, int(std::min<std::int64_t>(kRowBytes, got - at)), chars));
             label.next();
         }
         done += got;
@@ -127,7 +130,7 @@ bool writeFileDump(mRWByt& file, bool dos, DumpSink& out, const DumpProgress& pr
     return ok;
 }
 
-bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out,
+bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, mRWFile& out,
                        const DumpProgress& progress) {
     a.OpenFileRW();
     if (a.Error() != 0) return false;
@@ -138,46 +141,54 @@ bool writeMismatchDump(mRWByt& a, mRWByt& b, bool showA, bool dos, DumpSink& out
     }
     const CharTable chars(dos);
     const std::int64_t common = std::min(a.Size(), b.Size());
-    const std::int64_t chunk = std::min(common, kReadChunk);
-    AlignedBuffer inA(chunk);
-    AlignedBuffer inB(chunk);
-    LineBuffer lines(out);
+    LineBuffer lines(out, kMismatchStep / kRowBytes * kMaxLineBytes + kLineRoom);
     ProgressPace pace(progress);
     RowLabel label(0, fieldColumn(common));
     std::int64_t labelRow = 0;
+    // The line of the row at address `at` (a multiple of 16).
+    const auto writeRow = [&](std::int64_t at, const std::uint8_t* bytesA, const std::uint8_t* bytesB, int count) {
+        label.advance(std::uint64_t(at / kRowBytes - labelRow));
+        labelRow = at / kRowBytes;
+        lines.commit(mismatchRow(lines.end(), label, bytesA, bytesB, count, showA, chars));
+    };
+    // The rows of a piece that differ; pieces begin on a row. Rows both files lack agree.
+    const auto work = [&](std::int64_t at, const std::uint8_t* bytesA, const std::uint8_t* bytesB, std::int64_t n) {
+        for (std::int64_t i = 0; bytesA && i < n;) {
+            std::int64_t k = PairReader::findFirst(bytesA, bytesB, i, n, true);
+            if (k == n) {
+                // The last row of the comparison is written even when all its bytes match.
+                if (n % kRowBytes == 0) break;
+                k = n - 1;
+            }
+            const std::int64_t row = k - k % kRowBytes;
+            writeRow(at + row, bytesA + row, bytesB + row, int(std::min<std::int64_t>(kRowBytes, n - row)));
+            i = row + kRowBytes;
+        }
+        return true;
+    };
+    PairReader reader(a, b);
     std::int64_t done = 0;
     bool ok = true;
-    while (ok && done < common) {
-        const std::int64_t want = std::min(kReadChunk, common - done);
-        const std::int64_t gotA = a.ReadSpan(done + 1, inA.data(), want);
-        const std::int64_t gotB = gotA < 0 ? -1 : b.ReadSpan(done + 1, inB.data(), want);
-        if (gotB < 0) {
+    while (done < common) {
+        if (!lines.flushIfFull()) {
             ok = false;
             break;
         }
-        const std::int64_t got = std::min(gotA, gotB);
-        // The last row of the comparison is written even when all its bytes match.
-        const bool last = got < want || done + got == common;
-        const std::int64_t fullRows = got / kRowBytes * kRowBytes;
-        const bool partial = last && fullRows < got;
-        if (std::memcmp(inA.data(), inB.data(), std::size_t(fullRows)) != 0 || partial) {
-            for (std::int64_t at = 0; at < got; at += kRowBytes) {
-                const int count = int(std::min<std::int64_t>(kRowBytes, got - at));
-                if (count == kRowBytes && !rowsDiffer(inA.data() + at, inB.data() + at)) continue;
-                char* line = lines.next();
-                if (!line) {
-                    ok = false;
-                    break;
-                }
-                const std::int64_t row = (done + at) / kRowBytes;
-                label.advance(std::uint64_t(row - labelRow));
-                labelRow = row;
-                lines.commit(mismatchRow(line, label, inA.data() + at, inB.data() + at, count, showA, chars));
-            }
+        const std::int64_t gathered = lines.size();
+        const RowLabel labelBefore = label;
+        const std::int64_t rowBefore = labelRow;
+        const PairReader::Step step = reader.forward(done, common, kMismatchStep, work, [&] {
+            lines.rewind(gathered);
+            label = labelBefore;
+            labelRow = rowBefore;
+        });
+        if (step.failed) {
+            ok = false;
+            break;
         }
-        done += got;
+        done = step.end;
         pace.at(done);
-        if (got < want) break;
+        if (step.cutShort) break;
     }
     ok = lines.flush() && ok;
     if (ok && endedEarly(out, done, common)) ok = false;
@@ -203,20 +214,22 @@ bool writeDumpOfFiles(UiServices& ui, const QString& fileA, const QString& fileB
     }
     a.Path(fileA);
     if (mismatch) b.Path(fileB);
-    DumpFile out(ui);
+    mRWFile out(ui);
+    out.MsgTitle(QStringLiteral("Bivex"));
     if (output == QLatin1String("-")) {
-        out.attach(STDOUT_FILENO);
+        out.AttachDump(STDOUT_FILENO);
         // A dump piped to another program goes through a pipe of a mebibyte rather than the
         // usual 64 KiB: a sixteenth of the switches between the two. Not a pipe: no change.
         ::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1024 * 1024);
     } else {
-        const DumpFile::OpenResult opened = out.open(output, {fileA, fileB}, true);
-        if (opened == DumpFile::OpenResult::LoadedFile)
+        const mRWFile::DumpTarget opened = out.OpenDump(output, {fileA, fileB}, true);
+        if (opened == mRWFile::DumpTarget::LoadedFile)
             ui.message(QStringLiteral("Bivex"), loadedTargetMessage(), MessageIcon::Critical, MessageButtons::Ok);
-        if (opened != DumpFile::OpenResult::Opened) return false;
+        if (opened != mRWFile::DumpTarget::Opened) return false;
     }
     const std::int64_t end = mismatch ? std::min(a.Size(), b.Size()) : a.Size();
     bool ok = writeDumpHeader(out, mismatch ? Kind::Mismatch : Kind::File, 0, a.Name(), fieldColumn(end));
     if (ok) ok = mismatch ? writeMismatchDump(a, b, true, dos, out) : writeFileDump(a, dos, out);
-    return out.close() && ok;
+    out.CloseFile();
+    return ok && out.Error() == 0;
 }

@@ -44,3 +44,9 @@ DiskStamp DiskStamp::ofDescriptor(int fd) {
     if (fd < 0) return {};
     return stamp(fd, "", AT_EMPTY_PATH);
 }
+
+bool FileIdentity::isOneOf(const QStringList& paths) const {
+    for (const QString& path : paths)
+        if (ofPath(path) == *this) return true;
+    return false;
+}

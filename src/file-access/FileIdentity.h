@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -24,6 +25,8 @@ struct FileIdentity {
     // The identity of the file a path names now (following symlinks); unknown when none.
     static FileIdentity ofPath(const QString& path);
     static FileIdentity ofDescriptor(int fd);
+    // This is the file one of `paths` names now; a path that cannot be looked up names none.
+    bool isOneOf(const QStringList& paths) const;
 };
 
 // A file as the disk has it at one moment: which file, how long, when last written or

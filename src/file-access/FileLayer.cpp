@@ -8,8 +8,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace FileLayer {
 
@@ -323,6 +325,21 @@ std::int64_t copyRange(int in, std::int64_t inOffset, int out, std::int64_t outO
         }
     }
     return done;
+}
+
+Extent extentAt(int fd, std::int64_t offset) {
+    const Extent data{false, std::numeric_limits<std::int64_t>::max() - std::max<std::int64_t>(offset, 0)};
+    if (offset < 0 || faultArmed(Op::Read)) return data;
+    const off_t next = ::lseek(fd, off_t(offset), SEEK_DATA);
+    if (next < 0) {
+        // No data from the offset on: a hole up to the end, when the offset lies before it.
+        struct stat info;
+        if (errno == ENXIO && ::fstat(fd, &info) == 0 && offset < info.st_size) return {true, info.st_size - offset};
+        return data;
+    }
+    if (next > offset) return {true, next - offset};
+    const off_t hole = ::lseek(fd, off_t(offset), SEEK_HOLE);
+    return hole > offset ? Extent{false, hole - offset} : data;
 }
 
 int stat(const QString& path, struct stat& info) {

@@ -57,6 +57,17 @@ int reserve(int fd, std::int64_t offset, std::int64_t count);
 // `out`, until the source ends; returns the bytes copied, or -errno when it failed before
 // copying any (EXDEV, EINVAL and the like: the caller copies through a buffer instead).
 std::int64_t copyRange(int in, std::int64_t inOffset, int out, std::int64_t outOffset, std::int64_t count);
+// A stretch of a file that is all data or all hole (never written: it reads as zeros and
+// takes no room on the disk), from the offset asked about on.
+struct Extent {
+    bool hole = false;
+    std::int64_t length = 0;
+};
+// The stretch at 0-based `offset` of the open file `fd`; a hole never reaches past the
+// file's end. Data that goes on for ever where the system cannot tell, at or past the end,
+// and while a read fault is armed (every byte must then go through the read calls). Moves
+// the descriptor's file position.
+Extent extentAt(int fd, std::int64_t offset);
 int stat(const QString& path, struct stat& info);
 int fstat(int fd, struct stat& info);
 int access(const QString& path, int mode);

@@ -343,6 +343,11 @@ MappedBytes mRWByt::MapSpan(std::int64_t item, std::int64_t count) const {
     return MappedBytes::map(fd_, item - 1, count);
 }
 
+FileLayer::Extent mRWByt::ExtentAt(std::int64_t item) const {
+    // No descriptor to ask is a system that cannot tell.
+    return FileLayer::extentAt(fd_ >= 0 && !hasPendingWrites() ? fd_ : -1, item - 1);
+}
+
 int mRWByt::WriteSpan(std::int64_t item, const std::uint8_t* data, std::int64_t count) {
     return writeSpan(item, count, data, 0);
 }

@@ -11,6 +11,7 @@
 #include "AlignedBuffer.h"
 #include "FileErrors.h"
 #include "FileIdentity.h"
+#include "FileLayer.h"
 #include "MappedBytes.h"
 
 class UiServices;
@@ -107,6 +108,11 @@ public:
     // window to be written; otherwise an empty view, and ReadSpan reads them. Quiet: a
     // mapping that cannot be made is no failure.
     MappedBytes MapSpan(std::int64_t item, std::int64_t count) const;
+    // The stretch of the file from `item` on that is all data or all hole, as
+    // FileLayer::extentAt tells it, so that a loop can pass over what the file never held.
+    // Quiet; data for ever when the file is not open or bytes wait in the window to be
+    // written (they are not on the file yet).
+    FileLayer::Extent ExtentAt(std::int64_t item) const;
 
 private:
     void subFileInfo();

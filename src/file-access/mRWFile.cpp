@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "FileErrors.h"
+#include "FileIdentity.h"
 #include "FileLayer.h"
 #include "FileStamp.h"
 #include "UiServices.h"
@@ -9,6 +10,7 @@
 #include <QDateTime>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,7 +36,7 @@ bool isExistingFile(const QString& path) {
 mRWFile::mRWFile(UiServices& ui) : ui_(ui) {}
 
 mRWFile::~mRWFile() {
-    if (fd_ >= 0) FileLayer::close(fd_);
+    if (fd_ >= 0 && ownsFd_) FileLayer::close(fd_);
 }
 
 void mRWFile::MsgView(bool messageView) { msgView_ = messageView; }
@@ -68,6 +70,9 @@ void mRWFile::OpenFileRW(const QString& pathName, std::uint8_t regime) {
     error_ = 0;
     item_ = 0;
     path_ = pathName;
+    dump_ = dumpStopped_ = false;
+    ownsFd_ = true;
+    wholeLines_ = -1;
     if (path_.isEmpty() || (regime == 0 && !isExistingFile(path_))) {
         subErrMessage(FileErrors::NoPath);
         return;
@@ -170,18 +175,109 @@ void mRWFile::PutString(const QString& lineString) {
     error_ = 0;
 }
 
+mRWFile::DumpTarget mRWFile::OpenDump(const QString& pathName, const QStringList& loadedPaths, bool waitForReader) {
+    if (fd_ >= 0) {
+        subErrMessage(FileErrors::AlreadyOpen);
+        return DumpTarget::Failed;
+    }
+    regime_ = 2;
+    error_ = 0;
+    item_ = 0;
+    path_ = pathName;
+    dump_ = true;
+    dumpStopped_ = true;  // until the target is open: nothing goes into a refused one
+    // Nothing is emptied by the open itself: only once the descriptor is known not to be a
+    // file the program has loaded.
+    const int fd = FileLayer::openOutput(path_, O_WRONLY | O_CREAT, waitForReader);
+    if (fd < 0) {
+        reportLayerError(-fd, FileErrors::Access::Create);
+        return DumpTarget::Failed;
+    }
+    struct stat info;
+    const bool regular = FileLayer::fstat(fd, info) == 0 && S_ISREG(info.st_mode);
+    // A file whose identity cannot be told might be a loaded one: it is not emptied.
+    const FileIdentity target = FileIdentity::ofDescriptor(fd);
+    if (!target.known || target.isOneOf(loadedPaths)) {
+        FileLayer::close(fd);
+        if (target.known) return DumpTarget::LoadedFile;
+        reportLayerError(EBADF);
+        return DumpTarget::Failed;
+    }
+    if (regular && ::ftruncate(fd, 0) < 0) {
+        const int err = errno;
+        FileLayer::close(fd);
+        reportLayerError(err);
+        return DumpTarget::Failed;
+    }
+    fd_ = fd;
+    ownsFd_ = true;
+    dumpStopped_ = false;
+    wholeLines_ = regular ? 0 : -1;
+    return DumpTarget::Opened;
+}
+
+void mRWFile::AttachDump(int fd) {
+    path_.clear();
+    error_ = 0;
+    item_ = 0;
+    fd_ = fd;
+    ownsFd_ = false;
+    dump_ = true;
+    dumpStopped_ = false;
+    wholeLines_ = -1;
+}
+
+bool mRWFile::PutLines(const char* lines, std::int64_t size) {
+    if (dumpStopped_) return false;
+    const std::int64_t r = fd_ < 0 ? -EBADF : FileLayer::write(fd_, lines, size);
+    if (r < 0) {
+        dumpStopped_ = true;
+        reportLayerError(int(-r));
+        dropPartialLine(lines);
+        return false;
+    }
+    if (wholeLines_ >= 0) wholeLines_ += size;
+    error_ = 0;
+    return true;
+}
+
+// A write that failed part-way may have left the start of a line behind; the file then
+// ends with the last whole line instead. Line ends are the only LF bytes a dump holds.
+void mRWFile::dropPartialLine(const char* lines) {
+    if (wholeLines_ < 0) return;
+    const off_t reached = ::lseek(fd_, 0, SEEK_CUR);
+    if (reached <= wholeLines_) return;
+    std::int64_t keep = 0;
+    for (std::int64_t i = reached - wholeLines_ - 1; i >= 0; --i)
+        if (lines[i] == '\n') {
+            keep = i + 1;
+            break;
+        }
+    // Should this fail too, the partial line stays: the failed write is reported already.
+    if (::ftruncate(fd_, wholeLines_ + keep) != 0) return;
+}
+
+void mRWFile::StopDump(const QString& why) {
+    if (dumpStopped_) return;
+    dumpStopped_ = true;
+    error_ = FileErrors::OutOfRange;
+    if (msgView_) ui_.message(msgTitle_, why, MessageIcon::Critical, MessageButtons::Ok);
+}
+
 void mRWFile::CloseFile() {
     if (fd_ >= 0) {
-        const int r = FileLayer::close(fd_);
+        const int r = ownsFd_ ? FileLayer::close(fd_) : 0;
         fd_ = -1;
         input_.clear();
         inputPos_ = 0;
-        if (r < 0) {
+        // A dump that has stopped has said why once.
+        if (r < 0 && !dumpStopped_) {
             item_ = 0;
             reportLayerError(-r);
             return;
         }
     }
+    if (dump_) return;
     subFileInfo();
 }
 
@@ -223,7 +319,7 @@ void mRWFile::Delete() {
     }
     // Deleting an open file would leave its descriptor behind.
     if (fd_ >= 0) {
-        FileLayer::close(fd_);
+        if (ownsFd_) FileLayer::close(fd_);
         fd_ = -1;
     }
     if (const int r = FileLayer::unlink(path_); r < 0) {

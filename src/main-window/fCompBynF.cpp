@@ -21,6 +21,7 @@
 
 #include <algorithm>
 
+#include "ChangeIndex.h"
 #include "ComparedFiles.h"
 #include "DifferenceIndex.h"
 #include "ByteGrid.h"
@@ -61,7 +62,8 @@ fCompBynF::fCompBynF(UiServices& ui, QWidget* parent)
     : QMainWindow(parent),
       ui_(ui),
       comparedFiles_(std::make_unique<ComparedFiles>()),
-      differences_(std::make_unique<DifferenceIndex>(*comparedFiles_)) {
+      differences_(std::make_unique<DifferenceIndex>(*comparedFiles_)),
+      changes_(std::make_unique<ChangeIndex>(*comparedFiles_)) {
     setObjectName(QStringLiteral("fCompBynF"));
     setAcceptDrops(true);
     WindowLook::install();
@@ -153,6 +155,9 @@ void fCompBynF::buildMenus() {
                                  QKeySequence(Qt::Key_F6), nullptr);
     mnuPreviousMismatch = addCommand(mnuService, "mnuPreviousMismatch", QStringLiteral("Предыдущее несовпадение"),
                                      QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr);
+    // The changes with inserted and deleted bytes: the byte-by-byte list's second mode.
+    mnuChangeList = addCommand(mnuService, "mnuChangeList", QStringLiteral("Список изменений"),
+                               QKeySequence(Qt::CTRL | Qt::Key_K), nullptr);
 
     mduSetup = menu("mduSetup", QStringLiteral("Параметры"));
     mnuSynchro = addCommand(mduSetup, "mnuSynchro", QStringLiteral("Синхронизировать файлы"), {}, nullptr);
@@ -391,7 +396,7 @@ void fCompBynF::buildCommandSets() {
     fileCommands_ = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
     twoFileCommands_ = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo};
     // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
-    const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch};
+    const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList};
     twoFileCommands_ = twoFileCommands_.with(differenceCommands);
     writeCommands_ = {mnuLoad, mnuReplace, mnuFill};
     loadedCommands_ = fileCommands_.with(twoFileCommands_).with(writeCommands_).with({mnuEdit, knUp, knDown});
@@ -431,6 +436,7 @@ QAction* fCompBynF::command(Command command) const {
     case Command::DumpMismatch: return mnuSaveNoByt;
     case Command::MismatchList: return mnuMismatchList;
     case Command::NextMismatch: return mnuNextMismatch;
+    case Command::ChangeList: return mnuChangeList;
     case Command::PreviousMismatch: return mnuPreviousMismatch;
     }
     return nullptr;

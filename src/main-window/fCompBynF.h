@@ -23,6 +23,7 @@ class QFrame;
 class QKeyEvent;
 class QButtonGroup;
 class ByteGrid;
+class ChangeIndex;
 class ComparedFiles;
 class DifferenceIndex;
 class ProgressBarAdapter;
@@ -90,6 +91,10 @@ public:
     // their bytes (the list of differences) listen to it.
     ComparedFiles& comparedFiles() { return *comparedFiles_; }
     DifferenceIndex& differences() { return *differences_; }
+    ChangeIndex& changes() { return *changes_; }
+    // File A from `addressA` and file B from `addressB`, each paged on its own (synchronised
+    // paging off), file A in view with the focus on its byte. Nothing while edits wait.
+    void showAtAddresses(std::int64_t addressA, std::int64_t addressB);
 
     // ---- Public operations ----
     // Puts file A (1) or file B (any other value) in view and redraws everything.
@@ -138,6 +143,7 @@ public:
         MismatchList,      // Список несовпадений
         NextMismatch,      // F6
         PreviousMismatch,  // Shift+F6
+        ChangeList,        // Список изменений
     };
     QAction* command(Command command) const;
     bool dosView() const;
@@ -257,6 +263,7 @@ private:
     std::unique_ptr<mRWByt> fileTwo_;
     std::unique_ptr<ComparedFiles> comparedFiles_;
     std::unique_ptr<DifferenceIndex> differences_;
+    std::unique_ptr<ChangeIndex> changes_;
     QString programFolder_;
 
     // private state
@@ -321,6 +328,7 @@ private:
     QAction* mnuMismatchList = nullptr;
     QAction* mnuNextMismatch = nullptr;
     QAction* mnuPreviousMismatch = nullptr;
+    QAction* mnuChangeList = nullptr;
     QMenu* mduSetup = nullptr;
     QAction* mnuSynchro = nullptr;
     QAction* mnuEdit = nullptr;

@@ -74,6 +74,17 @@ void fCompBynF::showInBothFiles(std::int64_t address) {
     subSearchAddr(address, 0);
 }
 
+void fCompBynF::showAtAddresses(std::int64_t addressA, std::int64_t addressB) {
+    if (intLoadFile < 2 || bolChange) return;
+    if (mnuSynchro->isChecked()) mnuSynchro_Click();
+    // An insertion at the very end of a file points just past it: its last screen shows it.
+    const auto within = [](std::int64_t address, std::int64_t size) { return std::clamp<std::int64_t>(address, 0, std::max<std::int64_t>(0, size - 1)); };
+    curAdresTwo = funScreenAdres(within(addressB, fileTwo_->Size()));
+    if (intShowFile != 1) subShowDate(1);
+    std::int64_t address = within(addressA, fileOne_->Size());
+    subSearchAddr(address, 0);
+}
+
 void fCompBynF::reportMissingAddress(int TypeSearch) {
     ui_.message(QStringLiteral("Ошибка"),
                 TypeSearch != 0 ? QStringLiteral("Указанный Вами блок не существует.")

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
 #include "ComparedFiles.h"
+#include "Pacing.h"
 
 // What the list's worker hands over; the window's thread takes it every few tens of
 // milliseconds.
@@ -28,7 +30,8 @@ struct DifferenceIndex::Search {
     std::atomic<bool> stop{false};
     std::atomic<bool> done{false};
     std::atomic<std::int64_t> reached{0};
-    std::int64_t found = -1;  // written before `done`
+    std::int64_t from = 0, to = 0;  // the stretch it searches, for its progress
+    std::int64_t found = -1;        // written before `done`
 };
 
 namespace {
@@ -36,13 +39,11 @@ namespace {
 // The list's worker: one pass over both files, handing runs over after every step.
 void scanFiles(DifferenceIndex::Scan& scan, const RunScanner::FilePair& files);
 
-constexpr int kDrainMs = 40;
-
 }  // namespace
 
 DifferenceIndex::DifferenceIndex(ComparedFiles& files, QObject* parent) : QObject(parent), files_(files) {
     drainTimer_ = new QTimer(this);
-    drainTimer_->setInterval(kDrainMs);
+    drainTimer_->setInterval(Pacing::kInterval);
     connect(drainTimer_, &QTimer::timeout, this, &DifferenceIndex::drain);
     connect(&files_, &ComparedFiles::bytesMayHaveChanged, this, [this] {
         markOutOfDate();
@@ -137,11 +138,8 @@ void DifferenceIndex::drain() {
                 joinSearch();
                 answer(search_->found);
             } else {
-                const std::int64_t total = pair_ ? pair_->commonSize() : sizeA_;
-                const std::int64_t at = search_->reached;
-                const double done = total <= 0 ? 0.0
-                                    : question_->forward ? double(at - question_->position) / double(total - question_->position)
-                                                         : double(question_->position - at) / double(question_->position);
+                const std::int64_t span = std::abs(search_->to - search_->from);
+                const double done = span == 0 ? 0.0 : double(std::abs(search_->reached - search_->from)) / double(span);
                 emit seekProgress(std::clamp(done, 0.0, 1.0));
             }
         } else if (const std::optional<std::int64_t> found = answerFromList()) {
@@ -206,8 +204,11 @@ void DifferenceIndex::startSearch() {
         return;
     }
     search_ = std::make_shared<Search>();
-    search_->reached = question_->position;
     auto pair = std::make_shared<const RunScanner::FilePair>(files_.path(ComparedFiles::A), files_.path(ComparedFiles::B));
+    // Forward to the end of the shorter file, or backward to its start.
+    search_->from = std::clamp<std::int64_t>(question_->position, 0, pair->commonSize());
+    search_->to = question_->forward ? pair->commonSize() : 0;
+    search_->reached = search_->from;
     searchWorker_ = std::thread([search = search_, pair, q = *question_] {
         const auto progress = [&](std::int64_t reached) {
             search->reached = reached;

@@ -60,6 +60,12 @@ TEST(CommandLine, ParsesFilesOptionsAndRefusals) {
         {"--list-mismatch a.bin b.bin", Action::ListMismatch, "a.bin b.bin", "", ""},
         {"--list-mismatch a.bin b.bin list.txt", Action::ListMismatch, "a.bin b.bin list.txt", "", ""},
         {"--list-mismatch a.bin", Action::Refuse, "", "", "«--list-mismatch» ждёт имена ФАЙЛ_А ФАЙЛ_В [ВЫХОД]."},
+        // The list of changes, insertions and deletions included.
+        {"--list-changes a.bin b.bin -", Action::ListChanges, "a.bin b.bin -", "", ""},
+        {"a.bin --list-changes b.bin", Action::ListChanges, "a.bin b.bin", "", ""},
+        {"--list-changes a b c d", Action::Refuse, "", "", "«--list-changes» ждёт имена ФАЙЛ_А ФАЙЛ_В [ВЫХОД]."},
+        {"--list-changes --dump a b c", Action::Refuse, "", "", "«--list-changes» задаётся без «--dump»"},
+        {"--list-changes --list-mismatch a b", Action::Refuse, "", "", "не задаются вместе."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);

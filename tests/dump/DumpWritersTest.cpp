@@ -5,20 +5,24 @@
 #include <QDir>
 #include <QRandomGenerator>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <optional>
+#include <thread>
 
-#include "DumpSink.h"
+#include "DumpMessages.h"
 #include "DumpTestUtil.h"
 #include "DumpWriters.h"
 #include "FileFaults.h"
 #include "RecordingUiServices.h"
 #include "TempDir.h"
 #include "mRWByt.h"
+#include "mRWFile.h"
 
 namespace {
 
@@ -33,15 +37,18 @@ class DumpWriters : public ::testing::Test {
 protected:
     void SetUp() override { fileA.MsgTitle(QStringLiteral("Bivex")); }
     // Header and data lines of `a` (or of the mismatch of `a` and `b`) dumped into a file.
-    QByteArray dump(const QByteArray& a, bool dos = false, const QByteArray* b = nullptr, bool showA = true) {
-        fileA.Path(dir.write(QStringLiteral("a.bin"), a));
-        if (b) fileB.Path(dir.write(QStringLiteral("b.bin"), *b));
-        DumpFile out(ui);
-        EXPECT_EQ(out.open(dir.path(QStringLiteral("out.txt")), {}), DumpFile::OpenResult::Opened);
+    // With `sparse`, blocks of zeros are left as holes.
+    QByteArray dump(const QByteArray& a, bool dos = false, const QByteArray* b = nullptr, bool showA = true, bool sparse = false) {
+        const auto write = [&](const QString& name, const QByteArray& bytes) { return sparse ? dir.writeSparse(name, bytes) : dir.write(name, bytes); };
+        fileA.Path(write(QStringLiteral("a.bin"), a));
+        if (b) fileB.Path(write(QStringLiteral("b.bin"), *b));
+        mRWFile out(ui);
+        EXPECT_EQ(out.OpenDump(dir.path(QStringLiteral("out.txt")), {}), mRWFile::DumpTarget::Opened);
         EXPECT_TRUE(writeDumpHeader(out, b ? DumpFormat::Kind::Mismatch : DumpFormat::Kind::File, 0, fileA.Name()));
         const auto progress = [this](std::int64_t position) { lastProgress = position; };
         EXPECT_TRUE(b ? writeMismatchDump(fileA, fileB, showA, dos, out, progress) : writeFileDump(fileA, dos, out, progress));
-        EXPECT_TRUE(out.close());
+        out.CloseFile();
+        EXPECT_EQ(out.Error(), 0);
         EXPECT_FALSE(fileA.IsOpen() || fileB.IsOpen());
         EXPECT_EQ(lastProgress, b ? std::min(a.size(), b->size()) : a.size());
         return TempDir::read(dir.path(QStringLiteral("out.txt")));
@@ -79,18 +86,26 @@ TEST_F(DumpWriters, MismatchDumpsListTheDifferingRowsOfTheCommonLength) {
     const QByteArray random = randomBytes(1024 * 1024 + 300, 1);
     QByteArray sprinkled = random;
     for (qint64 at : {0, 17, 1024 * 1024 - 1, 1024 * 1024, 1024 * 1024 + 299}) sprinkled[at] = char(~sprinkled[at]);
+    // Mostly holes, as in a disk image: differences where only one file has data, on the
+    // border of two steps, and a last, shorter row that both files lack.
+    QByteArray holesA(4 * 65536 + 9, '\0');
+    holesA.replace(4096, 4096, random.left(4096));
+    holesA.replace(65536 - 4096, 8192, random.mid(4096, 8192));
+    QByteArray holesB = holesA;
+    for (qint64 at : {4095, 8192, 65535, 65536, 3 * 65536 + 5}) holesB[at] = char(~holesB[at]);
     const struct {
         QByteArray a, b;
         bool showA;
         int lines;
+        bool sparse = false;
     } rows[] = {
         {base, base, true, 0},  {base.left(37), base.left(37), true, 1}, {base, byte5, true, 1}, {base, byte5, false, 1},
         {base.left(20), TempDir::patternBytes(300), true, 1}, {byte5 + base, base.left(20), false, 2},
-        {random, sprinkled, true, 5},
+        {random, sprinkled, true, 5}, {holesA, holesB, true, 6, true},
     };
     for (const auto& row : rows) {
         QByteArray data;
-        EXPECT_EQ(ExpectedDump::header(dump(row.a, false, &row.b, row.showA), &data),
+        EXPECT_EQ(ExpectedDump::header(dump(row.a, false, &row.b, row.showA, row.sparse), &data),
                   ExpectedDump::header(DumpFormat::Kind::Mismatch, "a.bin"));
         EXPECT_EQ(data, ExpectedDump::lines(row.a, false, &row.b, row.showA)) << row.a.size() << " and " << row.b.size();
         EXPECT_EQ(data.count('\n'), row.lines);
@@ -121,8 +136,9 @@ TEST_F(DumpWriters, FailuresStopAfterOneMessageKeepingWholeLines) {
     for (const auto& row : rows) {
         ui.clear();
         fileA.Path(input);
-        DumpFile out(ui);
-        ASSERT_EQ(out.open(dir.path(QStringLiteral("out.txt")), {}), DumpFile::OpenResult::Opened);
+        mRWFile out(ui);
+        out.MsgTitle(QStringLiteral("Bivex"));
+        ASSERT_EQ(out.OpenDump(dir.path(QStringLiteral("out.txt")), {}), mRWFile::DumpTarget::Opened);
         ASSERT_TRUE(writeDumpHeader(out, DumpFormat::Kind::File, 0, fileA.Name()));
         rlimit saved{};
         ::getrlimit(RLIMIT_FSIZE, &saved);
@@ -138,7 +154,7 @@ TEST_F(DumpWriters, FailuresStopAfterOneMessageKeepingWholeLines) {
         fault.reset();
         ::setrlimit(RLIMIT_FSIZE, &saved);
         ::signal(SIGXFSZ, savedSignal);
-        out.close();
+        out.CloseFile();
         EXPECT_EQ(ui.messageTexts(), QStringList{FileErrors::fixedMessage(row.code)}) << row.code;
         EXPECT_EQ(ui.messages[0].title, QStringLiteral("Bivex"));
         EXPECT_FALSE(fileA.IsOpen());
@@ -153,33 +169,43 @@ TEST_F(DumpWriters, FailuresStopAfterOneMessageKeepingWholeLines) {
     EXPECT_EQ(TempDir::read(input), bytes);
 }
 
-// An input cut short by another program while it is dumped: the dump keeps the whole lines
-// of what was there, says once that the rest is missing, and counts as failed.
+// An input cut short by another program while it is dumped, by half or by its last byte:
+// the dump keeps the whole lines of what was there, says once that the rest is missing,
+// and counts as failed.
 TEST_F(DumpWriters, AnInputCutShortUnderTheDumpIsReportedOnce) {
-    // Cuts the inputs to `keep` bytes when the dump first writes its lines.
-    struct CuttingFile : DumpFile {
-        CuttingFile(UiServices& ui, QStringList inputs) : DumpFile(ui), inputs_(std::move(inputs)) {}
-        bool write(const char* data, std::int64_t size) override {
-            for (const QString& input : inputs_) EXPECT_EQ(::truncate(QFile::encodeName(input).constData(), keep), 0);
-            inputs_.clear();
-            return DumpFile::write(data, size);
+    const QByteArray bytes = randomBytes(2 * 1024 * 1024, 5);
+    const QString pipe = dir.path(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const bool mismatch : {false, true}) {
+        const QByteArray zeros(bytes.size(), '\0');
+        const QByteArray allLines = ExpectedDump::lines(bytes.left(bytes.size() - 1), false, mismatch ? &zeros : nullptr);
+        for (const qint64 keep : {qint64(1536 * 1024), bytes.size() - 1}) {
+            SCOPED_TRACE(std::string(mismatch ? "mismatch dump" : "whole-file dump") + " cut to " + std::to_string(keep));
+            ui.clear();
+            fileA.Path(dir.write(QStringLiteral("a.bin"), bytes));
+            fileB.Path(dir.write(QStringLiteral("b.bin"), QByteArray(bytes.size(), '\0')));
+            // The dump goes into a pipe, more than it holds at once: when its first lines
+            // arrive the writer waits for the rest to be taken, and the inputs are cut then.
+            QByteArray written;
+            std::thread reader([&] {
+                const int fd = ::open(QFile::encodeName(pipe).constData(), O_RDONLY);
+                pollfd ready{fd, POLLIN, 0};
+                ::poll(&ready, 1, -1);
+                for (const QString& input : {fileA.Path(), fileB.Path()})
+                    EXPECT_EQ(::truncate(QFile::encodeName(input).constData(), keep), 0);
+                char block[65536];
+                for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0;) written.append(block, n);
+                ::close(fd);
+            });
+            mRWFile out(ui);
+            ASSERT_EQ(out.OpenDump(pipe, {}, true), mRWFile::DumpTarget::Opened);
+            EXPECT_FALSE(mismatch ? writeMismatchDump(fileA, fileB, true, false, out) : writeFileDump(fileA, false, out));
+            out.CloseFile();
+            reader.join();
+            EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла.")});
+            // Lines of 78 bytes, the last one shorter.
+            EXPECT_TRUE(written == (keep % 16 == 0 ? allLines.left(keep / 16 * 78) : allLines));
         }
-        QStringList inputs_;
-        const off_t keep = 1536 * 1024;
-    };
-    const QByteArray bytes = randomBytes(3 * 1024 * 1024, 5);
-    for (bool mismatch : {false, true}) {
-        SCOPED_TRACE(mismatch ? "mismatch dump" : "whole-file dump");
-        ui.clear();
-        fileA.Path(dir.write(QStringLiteral("a.bin"), bytes));
-        fileB.Path(dir.write(QStringLiteral("b.bin"), QByteArray(bytes.size(), '\0')));
-        CuttingFile out(ui, {fileA.Path(), fileB.Path()});
-        ASSERT_EQ(out.open(dir.path(QStringLiteral("out.txt")), {}), DumpFile::OpenResult::Opened);
-        EXPECT_FALSE(mismatch ? writeMismatchDump(fileA, fileB, true, false, out) : writeFileDump(fileA, false, out));
-        out.close();
-        EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("Файл-источник стал короче: в дамп записана только часть файла.")});
-        const QByteArray zeros(1536 * 1024, '\0');
-        EXPECT_EQ(TempDir::read(dir.path(QStringLiteral("out.txt"))), ExpectedDump::lines(bytes.left(1536 * 1024), false, mismatch ? &zeros : nullptr));
     }
 }
 
@@ -189,12 +215,12 @@ TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
     QDir().mkdir(dir.path(QStringLiteral("sub")));
     ASSERT_EQ(::link(QFile::encodeName(loaded).constData(), QFile::encodeName(dir.path("hard.bin")).constData()), 0);
     ASSERT_TRUE(QFile::link(loaded, dir.path(QStringLiteral("soft.bin"))));
-    using R = DumpFile::OpenResult;
+    using R = mRWFile::DumpTarget;
     for (const char* name : {"loaded.bin", "sub/../loaded.bin", "hard.bin", "soft.bin", "new.txt", "sub"}) {
         const R expected = QByteArray(name) == "new.txt" ? R::Opened : QByteArray(name) == "sub" ? R::Failed : R::LoadedFile;
         ui.clear();
-        DumpFile out(ui);
-        EXPECT_EQ(out.open(dir.path(QString::fromLatin1(name)), {QString(), loaded}), expected) << name;
+        mRWFile out(ui);
+        EXPECT_EQ(out.OpenDump(dir.path(QString::fromLatin1(name)), {QString(), loaded}), expected) << name;
         EXPECT_EQ(ui.messages.size(), expected == R::Failed ? 1u : 0u) << name;
     }
     EXPECT_EQ(TempDir::read(loaded), "keep me");
@@ -213,9 +239,9 @@ TEST_F(DumpWriters, LoadedFilesAreRefusedByIdentityAndOtherTargetsTakeTheDump) {
     };
     for (const auto& row : special) {
         ui.clear();
-        DumpFile out(ui);
-        EXPECT_EQ(out.open(row.target, {loaded}), row.result) << row.target.toStdString();
-        EXPECT_TRUE(out.write("x\r\n", 3) || row.result == R::Failed);
+        mRWFile out(ui);
+        EXPECT_EQ(out.OpenDump(row.target, {loaded}), row.result) << row.target.toStdString();
+        EXPECT_TRUE(out.PutLines("x\r\n", 3) || row.result == R::Failed);
         EXPECT_EQ(ui.messageTexts().join(u'|'), row.message);
     }
     // The dumps of the command line: into a file, and never into an input.

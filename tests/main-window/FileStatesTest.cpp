@@ -21,7 +21,7 @@ const std::string kFileA = names(
     "mnuRefresh mnuNext mnuSearch mnuEdit mnuDOS mnuHelp mnuAbout knUp knDown knNextScreen");
 const std::string kFilesAB = names(QString::fromStdString(kFileA) +
                                    " mnuSaveNoByt mnuDelFileB mnuChSearch mnuSynchro knViweOne knViweTwo"
-                                   " mnuMismatchList mnuNextMismatch mnuPreviousMismatch");
+                                   " mnuMismatchList mnuChangeList mnuNextMismatch mnuPreviousMismatch");
 std::string plus(const std::string& base, const char* more) { return names(QString::fromStdString(base) + ' ' + more); }
 
 using FileStates = MainWindowTest;
@@ -92,7 +92,7 @@ TEST_F(FileStates, ShortcutsWinOverTheFocusedCellAndOpenSlotsAreRefused) {
         if (!a->shortcut().isEmpty()) shortcuts << a->objectName() + '=' + a->shortcut().toString();
     shortcuts.sort();
     EXPECT_EQ(shortcuts.join(' ').toStdString(),
-              "mnuAbout=F2 mnuChSearch=Ctrl+C mnuDelAll=Ctrl+D mnuDelFileB=Shift+Del mnuExit=Ctrl+E mnuHelp=F1 "
+              "mnuAbout=F2 mnuChSearch=Ctrl+C mnuChangeList=Ctrl+K mnuDelAll=Ctrl+D mnuDelFileB=Shift+Del mnuExit=Ctrl+E mnuHelp=F1 "
               "mnuLoadFileA=Ctrl+A mnuLoadFileB=Ctrl+B mnuMismatchList=Ctrl+L mnuNext=Ctrl+G mnuNextMismatch=F6 "
               "mnuPreviousMismatch=Shift+F6 mnuRefresh=Ctrl+R mnuSearch=Ctrl+S");
 

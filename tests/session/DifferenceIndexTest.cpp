@@ -11,6 +11,7 @@
 
 #include <functional>
 
+#include "ChangeIndex.h"
 #include "ComparedFiles.h"
 #include "DifferenceIndex.h"
 #include "FileLayer.h"
@@ -174,6 +175,38 @@ TEST_F(Session, ASearchCanBeStoppedAndEndsWhenTheFilesChange) {
     QTest::qWait(100);
     EXPECT_TRUE(found.isEmpty());
     EXPECT_EQ(cancelled.size(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+// The changes with insertions: found beside the window, out of date on a write like the
+// list of runs, never complete for files that changed under the search.
+TEST_F(Session, TheChangesAreFoundAndGoOutOfDateLikeTheList) {
+    QByteArray a(1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < a.size(); ++i) a[i] = char((i * 131 + i / 1000) & 0xFF);
+    QByteArray b = a;
+    b.insert(5000, "inserted");
+    pathA = dir.write(QStringLiteral("a.bin"), a);
+    pathB = dir.write(QStringLiteral("b.bin"), b);
+    files.setPath(ComparedFiles::A, pathA);
+    files.setPath(ComparedFiles::B, pathB);
+    ChangeIndex changes(files);
+    changes.start();
+    for (int i = 0; i < 2000 && changes.state() == ChangeIndex::State::Working; ++i) QTest::qWait(5);
+    ASSERT_EQ(changes.state(), ChangeIndex::State::Complete);
+    ASSERT_EQ(changes.changes().size(), 1u);
+    EXPECT_EQ(changes.changes()[0], (Change{5000, 0, 5000, 8}));
+    EXPECT_EQ(changes.totals().inserted, 8);
+    files.noteWritten(pathA);
+    EXPECT_EQ(changes.state(), ChangeIndex::State::OutOfDate);
+    EXPECT_TRUE(changes.changes().empty());
+    // A file cut short while the script is made: never taken for complete.
+    changes.start();
+    ASSERT_EQ(::truncate(encoded(pathB).constData(), 4096), 0);
+    for (int i = 0; i < 2000 && changes.state() == ChangeIndex::State::Working; ++i) QTest::qWait(5);
+    EXPECT_NE(changes.state(), ChangeIndex::State::Complete);
 }
 
 }  // namespace

@@ -24,6 +24,20 @@ QString TempDir::write(const QString& name, const QByteArray& bytes) const {
     return full;
 }
 
+QString TempDir::writeSparse(const QString& name, const QByteArray& bytes) const {
+    const QString full = path(name);
+    const int fd = ::open(QFile::encodeName(full).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    bool ok = fd >= 0 && ::ftruncate(fd, bytes.size()) == 0;
+    constexpr qsizetype kBlock = 4096;
+    for (qsizetype at = 0; ok && at < bytes.size(); at += kBlock) {
+        const QByteArray block = bytes.mid(at, kBlock);
+        if (block.count('\0') != block.size()) ok = ::pwrite(fd, block.constData(), block.size(), at) == block.size();
+    }
+    if (fd >= 0) ::close(fd);
+    if (!ok) throw std::runtime_error("cannot write a sparse test file");
+    return full;
+}
+
 QByteArray TempDir::patternBytes(qint64 size) {
     QByteArray bytes(size, Qt::Uninitialized);
     for (qint64 a = 0; a < size; ++a) bytes[a] = char((a * 7 + 3) % 256);

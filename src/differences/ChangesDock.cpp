@@ -1,0 +1,138 @@
+#include "ChangesDock.h"
+
+#include <QLocale>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+#include "AlignedView.h"
+#include "ChangeIndex.h"
+#include "ChangesModel.h"
+#include "DockRoom.h"
+#include "FilePair.h"
+#include "PanelHead.h"
+#include "MismatchTable.h"
+
+ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
+    : QDockWidget(QStringLiteral("Список изменений"), &window), window_(window), index_(index) {
+    setObjectName(QStringLiteral("changesDock"));
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
+
+    auto* body = new QWidget(this);
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(4, 4, 4, 4);
+    head_ = std::make_unique<PanelHead>(body, column, QStringLiteral("changes"), QStringLiteral("Ход поиска изменений"));
+    aligned_ = new QPushButton(QStringLiteral("Выровненный вид"), body);
+    aligned_->setObjectName(QStringLiteral("changesAligned"));
+    aligned_->setAutoDefault(false);
+    head_->controls->addWidget(aligned_);
+
+    model_ = new ChangesModel(index_.changes(), this);
+    table_ = new MismatchTable(model_, QStringLiteral("changesTable"), QStringLiteral("Список изменений"),
+                               {QStringLiteral("Удаление"), QStringLiteral("000000000"), QStringLiteral("Длина А"),
+                                QStringLiteral("000000000"), QStringLiteral("Длина В"), QStringLiteral("DD DD DD DD DD DD DD DD")},
+                               body);
+    column->addWidget(table_, 1);
+    setWidget(body);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
+
+    connect(head_->stop, &QPushButton::clicked, &index_, &ChangeIndex::stop);
+    connect(head_->refresh, &QPushButton::clicked, &index_, &ChangeIndex::start);
+    connect(aligned_, &QPushButton::clicked, this, &ChangesDock::openAlignedView);
+    connect(table_, &QTableView::activated, this, [this](const QModelIndex& at) {
+        if (at.row() < 0 || std::size_t(at.row()) >= index_.changes().size() || !onGoTo) return;
+        const Change& change = index_.changes()[std::size_t(at.row())];
+        onGoTo(change.addressA, change.addressB);
+    });
+    connect(&index_, &ChangeIndex::changed, this, &ChangesDock::indexChanged);
+    indexChanged();
+}
+
+ChangesDock::~ChangesDock() {
+    if (view_) view_->deleteLater();
+}
+
+void ChangesDock::showList() {
+    if (isHidden() && !isFloating()) makeRoomFor(window_, *this, *table_, 0);
+    show();
+    raise();
+    if (index_.state() != ChangeIndex::State::Working && index_.state() != ChangeIndex::State::Complete) index_.start();
+    table_->setFocus(Qt::OtherFocusReason);
+}
+
+void ChangesDock::allowRefresh(bool allowed) {
+    refreshAllowed_ = allowed;
+    head_->refresh->setEnabled(allowed);
+}
+
+void ChangesDock::indexChanged() {
+    if (index_.generation() != shownGeneration_) {
+        shownGeneration_ = index_.generation();
+        model_->restart(index_.sizeA(), index_.sizeB(), index_.files());
+        // A view of a script that no longer holds is closed with it.
+        if (view_) view_->close();
+    }
+    model_->changesAdded();
+    showSummary();
+}
+
+void ChangesDock::openAlignedView() {
+    const std::shared_ptr<const FilePair> files = index_.files();
+    if (index_.state() != ChangeIndex::State::Complete || !files) return;
+    if (view_) view_->close();
+    view_ = new AlignedView(files->a().path(), files->b().path(), index_.changes());
+    view_->setAttribute(Qt::WA_DeleteOnClose);
+    const int row = table_->currentIndex().row();
+    if (row >= 0 && std::size_t(row) < index_.changes().size()) view_->showChange(std::size_t(row));
+    view_->show();
+    view_->raise();
+    view_->activateWindow();
+}
+
+void ChangesDock::showSummary() {
+    using State = ChangeIndex::State;
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    const auto number = [&](std::int64_t n) { return russian.toString(qlonglong(n)); };
+    const ChangeTotals& totals = index_.totals();
+    const QString counts = QStringLiteral("изменений: %1 (вставлено байтов: %2, удалено: %3, заменено: %4 на %5)")
+                               .arg(number(totals.changes), number(totals.inserted), number(totals.deleted),
+                                    number(totals.replacedA), number(totals.replacedB));
+    QString text;
+    const State state = index_.state();
+    switch (state) {
+    case State::Empty:
+        text = QStringLiteral("Список ещё не составлен.");
+        break;
+    case State::Working:
+        text = QStringLiteral("Поиск изменений… %1 %").arg(int(index_.done() * 100));
+        break;
+    case State::Stopped:
+        text = QStringLiteral("Остановлено: ") + counts + QLatin1Char('.');
+        break;
+    case State::OutOfDate:
+        text = QStringLiteral("Список устарел: файлы могли измениться.");
+        break;
+    case State::Failed:
+        text = QStringLiteral("Не удалось прочитать файлы.");
+        break;
+    case State::Complete: {
+        if (totals.changes == 0) {
+            text = QStringLiteral("Файлы совпадают.");
+            break;
+        }
+        const std::int64_t sizeA = index_.sizeA(), matching = totals.matching(sizeA);
+        // Never "100" while one byte differs.
+        const double share = sizeA == 0 ? 0.0 : std::min(99.99, std::floor(double(matching) * 10000.0 / double(sizeA)) / 100.0);
+        text = QStringLiteral("Всего ") + counts + QStringLiteral(". Совпадает %1 % байтов файла А.").arg(russian.toString(share, 'f', 2));
+        if (index_.changes().size() < std::size_t(totals.changes))
+            text += QStringLiteral(" Список показывает первые %1 изменений.").arg(number(std::int64_t(index_.changes().size())));
+        break;
+    }
+    }
+    head_->show(text, state == State::Working, index_.done(), refreshAllowed_);
+    aligned_->setEnabled(state == State::Complete && totals.changes > 0);
+    table_->setEnabled(state != State::OutOfDate);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDockWidget>
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class AlignedView;
+class ChangeIndex;
+class ChangesModel;
+class QMainWindow;
+class QPushButton;
+class QTableView;
+struct PanelHead;
+
+// "Список изменений": the list of differences in its second mode, which knows inserted and
+// deleted bytes. The window's index of changes makes it on a worker; Enter shows a change
+// in both files, "Выровненный вид" the two files side by side with its gaps.
+class ChangesDock : public QDockWidget {
+    Q_OBJECT
+
+public:
+    ChangesDock(QMainWindow& window, ChangeIndex& index);
+    ~ChangesDock() override;
+
+    // The command: shows the panel and makes the list unless it is complete.
+    void showList();
+    // Whether a new list may be asked for (two files, no edits waiting).
+    void allowRefresh(bool allowed);
+
+    // Where Enter on a row sends the two files: A from its address, B from its own.
+    std::function<void(std::int64_t addressA, std::int64_t addressB)> onGoTo;
+
+private:
+    void indexChanged();
+    void showSummary();
+    void openAlignedView();
+
+    QMainWindow& window_;
+    ChangeIndex& index_;
+    int shownGeneration_ = -1;
+    bool refreshAllowed_ = false;
+
+    ChangesModel* model_ = nullptr;
+    QTableView* table_ = nullptr;
+    std::unique_ptr<PanelHead> head_;
+    QPushButton* aligned_ = nullptr;
+    QPointer<AlignedView> view_;
+};

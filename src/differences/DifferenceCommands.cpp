@@ -15,6 +15,7 @@
 #include "DifferenceIndex.h"
 #include "FileLayer.h"
 #include "HexCell.h"
+#include "LineLabel.h"
 #include "MismatchDock.h"
 #include "RunList.h"
 #include "fCompBynF.h"
@@ -179,20 +180,15 @@ MismatchDock* installDifferenceCommands(fCompBynF& window) {
     connect(fCompBynF::Command::PreviousMismatch, [stepper] { stepper->step(false); });
     connect(fCompBynF::Command::ChangeList, [changes] { changes->showList(); });
 
-    // Where am I: the focused cell's address and both bytes, under the window.
-    auto* status = new QLabel(&window);
+    // Where am I: the focused cell's address and both bytes, under the window. It changes with
+    // every key, so it keeps its size: a new line lays nothing out.
+    auto* status = new LineLabel(QString(), &window);
     status->setObjectName(QStringLiteral("lbAddressStatus"));
-    status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // As tall empty as with its line, so the window is sized for it from the start.
-    status->setMinimumHeight(status->fontMetrics().height());
-    window.statusBar()->addWidget(status, 1);
+    window.statusBar()->addWidget(new LineRoom(status, &window), 1);
     auto refresh = [&window, status] {
         // Leaving the grid keeps the last cell's line; a redraw or another cell renews it.
         const QString text = addressStatus(window);
-        if (!text.isEmpty() || window.loadedFileCount() == 0) {
-            status->setText(text);
-            status->setAccessibleName(text);
-        }
+        if (!text.isEmpty() || window.loadedFileCount() == 0) status->setText(text);
     };
     QObject::connect(&window, &fCompBynF::screenShown, status, refresh);
     // Only a cell taking the focus: the window may be half torn down when the focus goes.

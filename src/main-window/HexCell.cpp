@@ -109,5 +109,16 @@ void HexCell::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    pressedKey_ = event->key();
     QLineEdit::keyPressEvent(event);
+}
+
+void HexCell::keyReleaseEvent(QKeyEvent* event) {
+    // The release of a key the window took (PageDown, F6): the line edit would only show its
+    // caret again, a paint of the cell for each key.
+    if (event->key() != pressedKey_) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::keyReleaseEvent(event);
 }

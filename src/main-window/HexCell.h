@@ -28,6 +28,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -40,4 +41,5 @@ private:
     QColor background_;
     int entrySelection_ = 0;
     bool focusByMouse_ = false;
+    int pressedKey_ = 0;  // the last key the line edit itself took
 };

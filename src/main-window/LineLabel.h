@@ -28,3 +28,18 @@ private:
     QStaticText line_;
     int columnWidth_ = 0;
 };
+
+// A room that a layout stretches (a status bar's), holding one LineLabel as wide as the
+// room: the label keeps its size while its text changes, so a new line lays nothing out.
+// Its context menu copies the line.
+class LineRoom : public QWidget {
+public:
+    LineRoom(LineLabel* label, QWidget* parent);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    LineLabel* label_;
+};

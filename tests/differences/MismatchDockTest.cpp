@@ -135,6 +135,31 @@ TEST_F(DifferencesWindow, EnterOnARowShowsTheRunInBothFilesWithSynchronisedPagin
                                             .arg(byteText(quint8(a[5000])), byteText(quint8(b[5000]))));
 }
 
+TEST_F(DifferencesWindow, PagingLaysNothingOutAndTheStatusLineFollows) {
+    // Every label that changes with a page keeps its size: a key lays nothing out again.
+    openPair(8192, {{17, 2}});
+    makeList();
+    focusCell(0);
+    pressKey(Qt::Key_PageDown);
+    QApplication::processEvents();
+    struct Layouts : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::LayoutRequest) ++count;
+            return false;
+        }
+    } layouts;
+    qApp->installEventFilter(&layouts);
+    for (int i = 0; i < 3; ++i) {
+        pressKey(Qt::Key_PageDown);
+        QApplication::processEvents();
+    }
+    qApp->removeEventFilter(&layouts);
+    EXPECT_EQ(layouts.count, 0);
+    EXPECT_EQ(window->screenStartOne(), 0x400);
+    EXPECT_TRUE(label("lbAddressStatus").startsWith(QStringLiteral("Адрес 0000400   A: "))) << label("lbAddressStatus").toStdString();
+}
+
 TEST_F(DifferencesWindow, F6AndShiftF6WalkTheRunsWithAndWithoutTheList) {
     for (const bool withList : {false, true}) {
         SCOPED_TRACE(withList ? "through the list" : "by scanning");

@@ -156,8 +156,13 @@ private:
     // A row address's box showing the digits [from, to) of `text` where the whole text puts them.
     QImage rowImage(const QString& text, int from, int to) const;
     const std::vector<int>& digitEdges(int digits);
-    // The image of a digit in its place, or nullptr when the font's digits spill over.
-    const QImage* digitTile(int digits, int k, int digit);
+    // The image of a digit in its place, and the lines its ink stands on.
+    struct DigitTile {
+        QImage image;
+        QRect ink;
+    };
+    // A digit's image, or nullptr when the font's digits spill over.
+    const DigitTile* digitTile(int digits, int k, int digit);
     // Copies a tile, or the part of it given in its own pixels, into a place.
     void putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to,
                  const QRect& part = QRect());
@@ -208,7 +213,7 @@ private:
     // place, labels are drawn whole each time.
     QGlyphRun digits_;
     qreal digitAdvance_ = 0;
-    std::unordered_map<quint32, QImage> digitTiles_;  // by number of digits, place and digit; they stay where they are
+    std::unordered_map<quint32, DigitTile> digitTiles_;  // by number of digits, place and digit; they stay where they are
     std::vector<int> digitEdges_;
     bool digitsSpill_ = false;
 };

@@ -32,8 +32,9 @@ constexpr std::uint32_t kHexGlyphs = 258;
 constexpr std::uint32_t kNoCharacter = 1024;
 constexpr std::uint32_t kNotPainted = 0xFFFFFFFF;
 constexpr std::int64_t kRowNotPainted = -1;
-// Made ahead: plain and dark red hex cells and the characters of the code page in view.
-constexpr int kPrepared = 3 * 256;
+// Made ahead: plain and dark red hex cells and the characters of the code page in view, as
+// most places show them and as the focused place does.
+constexpr int kPrepared = 6 * 256;
 
 // QRect::intersects, inline: asked of every place at every paint.
 bool overlap(const QRect& a, const QRect& b) {
@@ -190,18 +191,29 @@ const uchar* ByteGrid::symbolPixels(std::uint32_t key) {
 
 void ByteGrid::prepareTiles() {
     // While the window waits for the user: the images of every byte in the colours most
-    // places show (plain and dark red hex cells, characters of the code page in view), a
-    // few at a time, so that paging seldom waits for one to be drawn.
+    // places show (plain and dark red hex cells, characters of the code page in view), then
+    // as the focused place shows them, a few at a time, so that paging seldom waits for one
+    // to be drawn.
     preparing_ = false;
     if (tileFormat_ == QImage::Format_Invalid || hexTiles_.isEmpty()) return;
-    const auto plain = std::uint32_t(ScreenModel::Ink::Plain) * 3 * kHexGlyphs;
-    const auto mismatch = std::uint32_t(ScreenModel::Ink::Mismatch) * 3 * kHexGlyphs;
+    using Ink = ScreenModel::Ink;
+    using Ground = ScreenModel::Ground;
+    auto hex = [](Ink ink, Ground ground) { return (std::uint32_t(ink) * 3 + std::uint32_t(ground)) * kHexGlyphs; };
     const std::uint32_t characters = std::uint32_t(model_.dos()) << 9;
+    // Runs of 256 keys, from that of byte 0: hex cells, or characters.
+    const struct {
+        std::uint32_t first;
+        bool characters;
+    } runs[kPrepared / 256] = {{hex(Ink::Plain, Ground::Face), false},    {hex(Ink::Mismatch, Ground::Face), false},
+                               {characters, true},                        {hex(Ink::Plain, Ground::Focus), false},
+                               {hex(Ink::Mismatch, Ground::FocusedMismatch), false}, {characters | 0x100, true}};
     for (int made = 0; prepared_ < kPrepared && made < 32; ++prepared_, ++made) {
+        const auto& run = runs[prepared_ / 256];
         const auto value = std::uint32_t(prepared_ % 256);
-        if (prepared_ < 256) hexPixels(plain + value);
-        else if (prepared_ < 512) hexPixels(mismatch + value);
-        else symbolPixels(characters | value);
+        if (run.characters)
+            symbolPixels(run.first | value);
+        else
+            hexPixels(run.first + value);
     }
     if (prepared_ < kPrepared) {
         preparing_ = true;
@@ -273,9 +285,9 @@ const std::vector<int>& ByteGrid::digitEdges(int digits) {
     return digitEdges_;
 }
 
-const QImage* ByteGrid::digitTile(int digits, int k, int digit) {
-    QImage& tile = digitTiles_[(quint32(digits) << 8) | (quint32(k) << 4) | quint32(digit)];
-    if (!tile.isNull()) return &tile;
+const ByteGrid::DigitTile* ByteGrid::digitTile(int digits, int k, int digit) {
+    DigitTile& tile = digitTiles_[(quint32(digits) << 8) | (quint32(k) << 4) | quint32(digit)];
+    if (!tile.image.isNull()) return &tile;
     // The digit alone in its place; the rest of the box must stay as if it were empty.
     const QString text(digits, hexDigits().at(digit));
     const QImage alone = rowImage(text, k, k + 1);
@@ -283,14 +295,18 @@ const QImage* ByteGrid::digitTile(int digits, int k, int digit) {
     const std::vector<int>& edges = digitEdges(digits);
     const int from = edges[std::size_t(k)], to = edges[std::size_t(k) + 1];
     const int bytesPerPixel = alone.depth() / 8;
+    QRect ink;
     for (int y = 0; y < alone.height() && !digitsSpill_; ++y) {
         const uchar* a = alone.constScanLine(y);
         const uchar* e = empty.constScanLine(y);
         digitsSpill_ = std::memcmp(a, e, size_t(from * bytesPerPixel)) != 0 ||
                        std::memcmp(a + to * bytesPerPixel, e + to * bytesPerPixel, size_t((alone.width() - to) * bytesPerPixel)) != 0;
+        if (std::memcmp(a + from * bytesPerPixel, e + from * bytesPerPixel, size_t((to - from) * bytesPerPixel)) != 0)
+            ink |= QRect(0, y, to - from, 1);
     }
     if (digitsSpill_) return nullptr;
-    tile = alone.copy(from, 0, to - from, alone.height());
+    tile.image = alone.copy(from, 0, to - from, alone.height());
+    tile.ink = ink;
     return &tile;
 }
 
@@ -319,19 +335,29 @@ void ByteGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, 
 void ByteGrid::paintRow(QPainter& painter, int r, const Pixels* to, const QString& before) {
     const QString text = rowText(r);
     const int digits = int(text.size());
-    // Each digit from its place's image while the font keeps its digits within their places.
-    const QImage* tiles[32] = {};
-    for (int k = 0; k < digits && k < 32 && !digitsSpill_; ++k)
+    // Each digit from its place's image while the font keeps its digits within their places;
+    // a digit that replaces another only where either has ink, so that a page writes as few
+    // lines of the window as it can.
+    const DigitTile* tiles[32] = {};
+    const DigitTile* was[32] = {};
+    const bool same = before.size() == text.size();
+    for (int k = 0; k < digits && k < 32 && !digitsSpill_; ++k) {
         tiles[k] = digitTile(digits, k, AddressText::hexDigitValue(text.at(k)));
+        if (same && !digitsSpill_ && before.at(k) != text.at(k)) was[k] = digitTile(digits, k, AddressText::hexDigitValue(before.at(k)));
+    }
     if (digitsSpill_ || digits > 32) {
         const QImage whole = rowImage(text, 0, digits);
         putTile(painter, tileOf(whole), rowPlaces_[r], 0, to);
         return;
     }
     const std::vector<int>& edges = digitEdges(digits);
-    for (int k = 0; k < digits; ++k)
-        if (before.size() != text.size() || before.at(k) != text.at(k))
-            putTile(painter, tileOf(*tiles[k]), rowPlaces_[r], edges[std::size_t(k)], to);
+    for (int k = 0; k < digits; ++k) {
+        if (!same)
+            putTile(painter, tileOf(tiles[k]->image), rowPlaces_[r], edges[std::size_t(k)], to);
+        else if (before.at(k) != text.at(k))
+            if (const QRect part = tiles[k]->ink | was[k]->ink; !part.isEmpty())
+                putTile(painter, tileOf(tiles[k]->image), rowPlaces_[r], edges[std::size_t(k)], to, part);
+    }
 }
 
 namespace {

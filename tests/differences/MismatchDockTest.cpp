@@ -1,4 +1,7 @@
 // The list of differences, F6 and the status line, driven in the real window.
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QAccessible>
 #include <QHeaderView>
 #include <QTableView>
@@ -158,6 +161,9 @@ TEST_F(DifferencesWindow, PagingLaysNothingOutAndTheStatusLineFollows) {
     EXPECT_EQ(layouts.count, 0);
     EXPECT_EQ(window->screenStartOne(), 0x400);
     EXPECT_TRUE(label("lbAddressStatus").startsWith(QStringLiteral("Адрес 0000400   A: "))) << label("lbAddressStatus").toStdString();
+    // Its context menu copies the line.
+    window->findChild<QLabel*>(QStringLiteral("lbAddressStatus"))->actions().value(0)->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), label("lbAddressStatus"));
 }
 
 TEST_F(DifferencesWindow, F6AndShiftF6WalkTheRunsWithAndWithoutTheList) {

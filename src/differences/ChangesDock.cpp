@@ -17,14 +17,8 @@
 
 ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
     : QDockWidget(QStringLiteral("Список изменений"), &window), window_(window), index_(index) {
-    setObjectName(QStringLiteral("changesDock"));
-    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
-    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
-
-    auto* body = new QWidget(this);
-    auto* column = new QVBoxLayout(body);
-    column->setContentsMargins(4, 4, 4, 4);
-    head_ = std::make_unique<PanelHead>(body, column, QStringLiteral("changes"), QStringLiteral("Ход поиска изменений"));
+    head_ = std::make_unique<PanelHead>(*this, QStringLiteral("changes"), QStringLiteral("Ход поиска изменений"));
+    QWidget* body = head_->body;
     aligned_ = new QPushButton(QStringLiteral("Выровненный вид"), body);
     aligned_->setObjectName(QStringLiteral("changesAligned"));
     aligned_->setAutoDefault(false);
@@ -35,9 +29,7 @@ ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
                                {QStringLiteral("Удаление"), QStringLiteral("000000000"), QStringLiteral("Длина А"),
                                 QStringLiteral("000000000"), QStringLiteral("Длина В"), QStringLiteral("DD DD DD DD DD DD DD DD")},
                                body);
-    column->addWidget(table_, 1);
-    setWidget(body);
-    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
+    head_->column->addWidget(table_, 1);
 
     connect(head_->stop, &QPushButton::clicked, &index_, &ChangeIndex::stop);
     connect(head_->refresh, &QPushButton::clicked, &index_, &ChangeIndex::start);

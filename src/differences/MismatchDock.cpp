@@ -20,14 +20,8 @@
 
 MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
     : QDockWidget(QStringLiteral("Список несовпадений"), &window), window_(window), index_(index) {
-    setObjectName(QStringLiteral("mismatchDock"));
-    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
-    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
-
-    auto* body = new QWidget(this);
-    auto* column = new QVBoxLayout(body);
-    column->setContentsMargins(4, 4, 4, 4);
-    head_ = std::make_unique<PanelHead>(body, column, QStringLiteral("mismatch"), QStringLiteral("Ход сравнения"));
+    head_ = std::make_unique<PanelHead>(*this, QStringLiteral("mismatch"), QStringLiteral("Ход сравнения"));
+    QWidget* body = head_->body;
 
     auto* lists = new QHBoxLayout;
     model_ = new MismatchModel(index_.runs(), this);
@@ -43,10 +37,7 @@ MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
                         }});
     lists->addWidget(table_, 1);
     lists->addWidget(mapStrip_);
-    column->addLayout(lists, 1);
-    setWidget(body);
-    // Narrower than its columns if the user wants it so: the table then scrolls.
-    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
+    head_->column->addLayout(lists, 1);
 
     connect(head_->stop, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
     connect(head_->refresh, &QPushButton::clicked, &index_, &DifferenceIndex::start);

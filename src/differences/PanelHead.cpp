@@ -1,17 +1,26 @@
 #include "PanelHead.h"
 
+#include <QDockWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-PanelHead::PanelHead(QWidget* body, QVBoxLayout* column, const QString& prefix, const QString& progressName)
-    : summary(new QLabel(body)),
+PanelHead::PanelHead(QDockWidget& dock, const QString& prefix, const QString& progressName)
+    : body(new QWidget(&dock)),
+      column(new QVBoxLayout(body)),
+      summary(new QLabel(body)),
       bar(new QProgressBar(body)),
       stop(new QPushButton(QStringLiteral("Стоп"), body)),
       refresh(new QPushButton(QStringLiteral("Обновить список"), body)),
       controls(new QHBoxLayout) {
+    dock.setObjectName(prefix + QStringLiteral("Dock"));
+    dock.setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    dock.setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
+    dock.setWidget(body);
+    dock.setMinimumWidth(dock.fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
+    column->setContentsMargins(4, 4, 4, 4);
     summary->setObjectName(prefix + QStringLiteral("Summary"));
     summary->setWordWrap(true);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QToolTip>
 
 #include <utility>
@@ -229,10 +230,13 @@ void ByteGrid::editorEntered() {
 }
 
 void ByteGrid::editorLeft() {
-    const int index = editor_->index();
+    // Judging the cell may hand the keyboard on (the first edit disables the button that
+    // took it), and the grid then lets this line edit go; it is read through a guard.
+    const QPointer<HexCell> editor = editor_;
+    const int index = editor->index();
     if (onCellFocusOut) onCellFocusOut(index);
     // What stays typed in the cell is shown until the next screen.
-    model_.keepText(index, editor_->text());
+    if (editor) model_.keepText(index, editor->text());
     changed();
 }
 

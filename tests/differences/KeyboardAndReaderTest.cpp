@@ -116,6 +116,29 @@ TEST_F(Keyboard, EveryCommandIsReachedByKeysAlone) {
     }
 }
 
+// A click on a button that the first edit disables takes the keyboard out of the cell, and
+// the window hands it on to the next control; the edit stays, and the cells take the
+// keyboard again.
+TEST_F(Keyboard, AButtonTheFirstEditDisablesLeavesTheEditPending) {
+    for (const char* name : {"knNextScreen", "knViweOne", "knViweTwo", "knUp", "knDown"}) {
+        SCOPED_TRACE(name);
+        SetUp();
+        openPair(4096, {{0x10, 2}});
+        trigger("mnuEdit");
+        clickCell(5);
+        typeKeys(QStringLiteral("AA"));
+        // A click gives the button the keyboard before it presses it.
+        auto* clicked = child<QAbstractButton>(name);
+        clicked->setFocus(Qt::MouseFocusReason);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        clickCell(9);
+        EXPECT_EQ(focusedCell(), 9);
+        EXPECT_EQ(cellText(5), QStringLiteral("AA"));
+        EXPECT_TRUE(window->changesPending());
+        EXPECT_EQ(TempDir::read(pathA), a);
+    }
+}
+
 // Tab stays in its area: from the last cell it comes back to the first, and the list's table
 // is passed in one step.
 TEST_F(Keyboard, TabWalksTheCellsAroundAndPassesTheListInOneStep) {

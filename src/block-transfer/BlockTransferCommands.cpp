@@ -2,9 +2,12 @@
 
 #include <QAction>
 
+#include <QMainWindow>
+
 #include "BlockDialog.h"
-#include "ComparedFiles.h"
-#include "fCompBynF.h"
+#include "PairView.h"
+#include "WindowPort.h"
+#include "mRWByt.h"
 #include "frpLoad.h"
 #include "frpNew.h"
 #include "frpSave.h"
@@ -15,34 +18,33 @@ namespace {
 // away when it closes.
 class BlockTransferCommands : public QObject {
 public:
-    explicit BlockTransferCommands(fCompBynF& window) : QObject(&window), window_(window) {
-        connectAction(fCompBynF::Command::SaveBlock, &BlockTransferCommands::mnuSave_Click);
-        connectAction(fCompBynF::Command::LoadBlock, &BlockTransferCommands::mnuLoad_Click);
-        connectAction(fCompBynF::Command::NewFile, &BlockTransferCommands::mnuNew_Click);
+    explicit BlockTransferCommands(WindowPort& window)
+        : QObject(&window.host()), window_(window), view_(window.view()) {
+        connectAction(WindowPort::Command::SaveBlock, &BlockTransferCommands::mnuSave_Click);
+        connectAction(WindowPort::Command::LoadBlock, &BlockTransferCommands::mnuLoad_Click);
+        connectAction(WindowPort::Command::NewFile, &BlockTransferCommands::mnuNew_Click);
     }
 
 private:
-    void connectAction(fCompBynF::Command command, void (BlockTransferCommands::*handler)()) {
+    void connectAction(WindowPort::Command command, void (BlockTransferCommands::*handler)()) {
         connect(window_.command(command), &QAction::triggered, this, handler);
     }
 
     void mnuSave_Click() {
-        if (window_.intShowFile < 1) return;
-        frpSave dialog(window_.ui(), window_.inView().file, saveState_, &window_);
+        if (view_.intShowFile() < 1) return;
+        frpSave dialog(view_.ui(), view_.fileInView(), saveState_, &window_.host());
         dialog.exec();
         redrawIfLoaded(dialog.writtenFile());
     }
     void mnuLoad_Click() {
-        if (window_.intShowFile < 1) return;
-        const QString target = window_.inView().file.Path();
-        frpLoad dialog(window_.ui(), window_.inView().file, loadState_, [this, target] {
-            window_.comparedFiles().noteWritten(target);
-            if (window_.intShowFile > 0) window_.subShowDate(window_.intShowFile);
-        }, &window_);
+        if (view_.intShowFile() < 1) return;
+        frpLoad dialog(view_.ui(), view_.fileInView(), loadState_, [this] {
+            if (view_.intShowFile() > 0) view_.subShowDate(view_.intShowFile());
+        }, &window_.host());
         dialog.exec();
     }
     void mnuNew_Click() {
-        frpNew dialog(window_.ui(), newState_, &window_);
+        frpNew dialog(view_.ui(), newState_, &window_.host());
         dialog.exec();
         redrawIfLoaded(dialog.writtenFile());
     }
@@ -52,16 +54,15 @@ private:
     // afresh, as "Обновить" does, since it may have grown. Pending cell edits are left as
     // they stand: a redraw would take their marks off the screen.
     void redrawIfLoaded(const QString& written) {
-        if (written.isEmpty()) return;
-        window_.comparedFiles().noteWritten(written);
-        if (window_.intShowFile < 1 || window_.changesPending()) return;
-        if (BlockTransfer::sameFile(written, window_.inView().file.Path()))
+        if (written.isEmpty() || view_.intShowFile() < 1 || view_.editsPending()) return;
+        if (BlockTransfer::sameFile(written, view_.fileInView().Path()))
             window_.rereadFileInView();
-        else if (BlockTransfer::sameFile(written, window_.other().file.Path()))
-            window_.subShowDate(window_.intShowFile);
+        else if (BlockTransfer::sameFile(written, view_.file(view_.other()).Path()))
+            view_.subShowDate(view_.intShowFile());
     }
 
-    fCompBynF& window_;
+    WindowPort& window_;
+    PairView& view_;
     BlockState saveState_;
     BlockState loadState_;
     BlockState newState_;
@@ -69,4 +70,4 @@ private:
 
 }  // namespace
 
-void installBlockTransferCommands(fCompBynF& window) { new BlockTransferCommands(window); }
+void installBlockTransferCommands(WindowPort& window) { new BlockTransferCommands(window); }

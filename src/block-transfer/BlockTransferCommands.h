@@ -1,7 +1,7 @@
 #pragma once
 
-class fCompBynF;
+class WindowPort;
 
 // Connects "Сохранить блок", "Загрузить из ..." and "Создать файл" of the window to their
 // dialogs. What the dialogs remember belongs to the window from then on.
-void installBlockTransferCommands(fCompBynF& window);
+void installBlockTransferCommands(WindowPort& window);

@@ -8,30 +8,18 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-#include <fcntl.h>
+#include <QMainWindow>
 
-#include "ByteGrid.h"
 #include "ChangesDock.h"
 #include "DifferenceIndex.h"
-#include "FileLayer.h"
-#include "HexCell.h"
 #include "LineLabel.h"
 #include "MismatchDock.h"
+#include "PairView.h"
 #include "RunList.h"
-#include "fCompBynF.h"
+#include "WindowPort.h"
+#include "mRWByt.h"
 
 namespace {
-
-// The byte at `address` of the file at `path` as the disk holds it, -1 when there is none.
-int byteOnDisk(const QString& path, std::int64_t address) {
-    if (path.isEmpty() || address < 0) return -1;
-    const int fd = FileLayer::open(path, O_RDONLY);
-    if (fd < 0) return -1;
-    std::uint8_t byte = 0;
-    const std::int64_t got = FileLayer::pread(fd, &byte, 1, address);
-    FileLayer::close(fd);
-    return got == 1 ? byte : -1;
-}
 
 QString byteText(int byte) {
     return byte < 0 ? QStringLiteral("--") : QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
@@ -46,8 +34,9 @@ constexpr int kNoticeMs = 8000;
 // Esc) stand in the status bar.
 class RunStepper : public QObject {
 public:
-    explicit RunStepper(fCompBynF& window) : QObject(&window), window_(window), index_(window.differences()) {
-        searching_ = new QWidget(&window);
+    explicit RunStepper(WindowPort& window)
+        : QObject(&window.host()), window_(window.host()), view_(window.view()), index_(view_.differences()) {
+        searching_ = new QWidget(&window_);
         searching_->setObjectName(QStringLiteral("runSearch"));
         auto* row = new QHBoxLayout(searching_);
         row->setContentsMargins(0, 0, 0, 0);
@@ -62,13 +51,13 @@ public:
         stop->setAutoDefault(false);
         row->addWidget(bar_);
         row->addWidget(stop);
-        window.statusBar()->addPermanentWidget(searching_);
+        window_.statusBar()->addPermanentWidget(searching_);
         searching_->hide();
         // Esc stops the search; the action is live only while one runs.
-        escape_ = new QAction(&window);
+        escape_ = new QAction(&window_);
         escape_->setShortcut(Qt::Key_Escape);
         escape_->setEnabled(false);
-        window.addAction(escape_);
+        window_.addAction(escape_);
 
         connect(stop, &QPushButton::clicked, &index_, &DifferenceIndex::cancelSeek);
         connect(escape_, &QAction::triggered, &index_, &DifferenceIndex::cancelSeek);
@@ -84,11 +73,11 @@ public:
     }
 
     void step(bool forward) {
-        if (window_.loadedFileCount() < 2 || window_.changesPending() || window_.intShowFile == 0) return;
-        const int focused = window_.grid().focusedCell();
-        const std::int64_t start = window_.inView().screenStart;
+        if (view_.intLoadFile() < 2 || view_.editsPending() || view_.intShowFile() == 0) return;
+        const std::int64_t focused = view_.focusedAddress();
+        const std::int64_t start = view_.screenStart(view_.intShowFile());
         // From the screen start a run that begins there is the next one.
-        const std::int64_t position = focused >= 0 ? start + focused : (forward ? start - 1 : start);
+        const std::int64_t position = focused >= 0 ? focused : (forward ? start - 1 : start);
         window_.statusBar()->clearMessage();
         index_.seek(position, forward);
     }
@@ -103,18 +92,19 @@ private:
     void found(std::int64_t address, bool forward) {
         showSearching(false);
         if (address >= 0) {
-            window_.showInBothFiles(address);
+            view_.showInBothFiles(address);
             return;
         }
         // Said where the user looks, with no box to close.
         QString text = forward ? QStringLiteral("Больше несовпадений нет") : QStringLiteral("Раньше несовпадений нет");
         const QString longer =
-            DifferenceText::longerFile(window_.FileAtributOne().Size(), window_.FileAtributTwo().Size());
+            DifferenceText::longerFile(view_.FileAtributOne().Size(), view_.FileAtributTwo().Size());
         if (!longer.isEmpty()) text += QStringLiteral(". ") + longer;
         window_.statusBar()->showMessage(text + QLatin1Char('.'), kNoticeMs);
     }
 
-    fCompBynF& window_;
+    QMainWindow& window_;
+    PairView& view_;
     DifferenceIndex& index_;
     QWidget* searching_ = nullptr;
     QProgressBar* bar_ = nullptr;
@@ -123,77 +113,68 @@ private:
 
 }  // namespace
 
-QString addressStatus(fCompBynF& window) {
-    const int focused = window.grid().focusedCell();
-    if (focused < 0 || window.intShowFile == 0) return {};
-    const std::int64_t address = window.inView().screenStart + focused;
-    const std::int64_t sizeA = window.FileAtributOne().Size(), sizeB = window.FileAtributTwo().Size();
+QString addressStatus(const PairView& view) {
+    const std::int64_t address = view.focusedAddress();
+    if (address < 0 || view.intShowFile() == 0) return {};
+    const std::int64_t sizeA = view.file(1).Size(), sizeB = view.file(2).Size();
     QString text = QStringLiteral("Адрес ") + DifferenceText::address(address, std::max(sizeA, sizeB)) +
-                   QStringLiteral("   A: ") + byteText(byteOnDisk(window.FileAtributOne().Path(), address));
-    if (window.loadedFileCount() == 2)
-        text += QStringLiteral("   B: ") + byteText(byteOnDisk(window.FileAtributTwo().Path(), address));
+                   QStringLiteral("   A: ") + byteText(view.shownByte(1, address));
+    if (view.intLoadFile() == 2) text += QStringLiteral("   B: ") + byteText(view.shownByte(2, address));
     return text;
 }
 
-MismatchDock* installDifferenceCommands(fCompBynF& window) {
-    auto* dock = new MismatchDock(window, window.differences());
+MismatchDock* installDifferenceCommands(WindowPort& port) {
+    QMainWindow& window = port.host();
+    PairView& view = port.view();
+    auto* dock = new MismatchDock(window, view.differences());
     window.addDockWidget(Qt::RightDockWidgetArea, dock);
     dock->hide();
-    dock->onGoTo = [&window](std::int64_t address) { window.showInBothFiles(address); };
-    auto* stepper = new RunStepper(window);
+    dock->onGoTo = [&view](std::int64_t address) { view.showInBothFiles(address); };
+    auto* stepper = new RunStepper(port);
 
     // The list's second mode, in the same place: the changes with inserted and deleted bytes.
-    auto* changes = new ChangesDock(window, window.changes());
+    auto* changes = new ChangesDock(window, view.changes());
     window.addDockWidget(Qt::RightDockWidgetArea, changes);
     window.tabifyDockWidget(dock, changes);
     changes->hide();
-    changes->onGoTo = [&window](std::int64_t addressA, std::int64_t addressB) {
-        window.showAtAddresses(addressA, addressB);
-        if (window.loadedFileCount() < 2 || window.changesPending()) return;
-        const std::int64_t widest = std::max(window.FileAtributOne().Size(), window.FileAtributTwo().Size());
+    changes->onGoTo = [&window, &view](std::int64_t addressA, std::int64_t addressB) {
+        view.showAtAddresses(addressA, addressB);
+        if (view.intLoadFile() < 2 || view.editsPending()) return;
+        const std::int64_t widest = std::max(view.FileAtributOne().Size(), view.FileAtributTwo().Size());
         window.statusBar()->showMessage(QStringLiteral("Синхронизация выключена: файл А показан с адреса %1, файл В — с адреса %2.")
                                             .arg(DifferenceText::address(addressA, widest), DifferenceText::address(addressB, widest)),
                                         kNoticeMs);
     };
 
-    // The focused cell's address, where there is one.
-    const auto focusedAddress = [&window]() -> std::int64_t {
-        const int focused = window.grid().focusedCell();
-        return focused >= 0 && window.intShowFile != 0 ? window.inView().screenStart + focused : -1;
-    };
     // The list keeps the row of the run under the focused cell selected, however it got there.
-    QObject::connect(&window, &fCompBynF::screenShown, dock, [&window, dock, changes, focusedAddress] {
-        const bool refresh = window.loadedFileCount() == 2 && !window.changesPending();
-        dock->showScreen(window.intShowFile != 0 ? window.inView().screenStart : -1, refresh);
+    QObject::connect(&view, &PairView::screenShown, dock, [&view, dock, changes] {
+        const bool refresh = view.intLoadFile() == 2 && !view.editsPending();
+        dock->showScreen(view.intShowFile() != 0 ? view.screenStart(view.intShowFile()) : -1, refresh);
         changes->allowRefresh(refresh);
-        if (const std::int64_t at = focusedAddress(); at >= 0) dock->followAddress(at);
+        if (const std::int64_t at = view.focusedAddress(); at >= 0) dock->followAddress(at);
     });
-    QObject::connect(qApp, &QApplication::focusChanged, dock, [dock, focusedAddress](QWidget*, QWidget* now) {
-        if (!qobject_cast<HexCell*>(now)) return;
-        if (const std::int64_t at = focusedAddress(); at >= 0) dock->followAddress(at);
+    QObject::connect(&view, &PairView::focusedAddressChanged, dock, [dock](std::int64_t at) {
+        if (at >= 0) dock->followAddress(at);
     });
-    const auto connect = [&window](fCompBynF::Command command, auto handler) {
-        QObject::connect(window.command(command), &QAction::triggered, &window, handler);
+    const auto connect = [&port](WindowPort::Command command, auto handler) {
+        QObject::connect(port.command(command), &QAction::triggered, &port.host(), handler);
     };
-    connect(fCompBynF::Command::MismatchList, [dock] { dock->showList(); });
-    connect(fCompBynF::Command::NextMismatch, [stepper] { stepper->step(true); });
-    connect(fCompBynF::Command::PreviousMismatch, [stepper] { stepper->step(false); });
-    connect(fCompBynF::Command::ChangeList, [changes] { changes->showList(); });
+    connect(WindowPort::Command::MismatchList, [dock] { dock->showList(); });
+    connect(WindowPort::Command::NextMismatch, [stepper] { stepper->step(true); });
+    connect(WindowPort::Command::PreviousMismatch, [stepper] { stepper->step(false); });
+    connect(WindowPort::Command::ChangeList, [changes] { changes->showList(); });
 
     // Where am I: the focused cell's address and both bytes, under the window. It changes with
     // every key, so it keeps its size: a new line lays nothing out.
     auto* status = new LineLabel(QString(), &window);
     status->setObjectName(QStringLiteral("lbAddressStatus"));
     window.statusBar()->addWidget(new LineRoom(status, &window), 1);
-    auto refresh = [&window, status] {
+    auto refresh = [&view, status] {
         // Leaving the grid keeps the last cell's line; a redraw or another cell renews it.
-        const QString text = addressStatus(window);
-        if (!text.isEmpty() || window.loadedFileCount() == 0) status->setText(text);
+        const QString text = addressStatus(view);
+        if (!text.isEmpty() || view.intLoadFile() == 0) status->setText(text);
     };
-    QObject::connect(&window, &fCompBynF::screenShown, status, refresh);
-    // Only a cell taking the focus: the window may be half torn down when the focus goes.
-    QObject::connect(qApp, &QApplication::focusChanged, status, [refresh](QWidget*, QWidget* now) {
-        if (qobject_cast<HexCell*>(now)) refresh();
-    });
+    QObject::connect(&view, &PairView::screenShown, status, refresh);
+    QObject::connect(&view, &PairView::focusedAddressChanged, status, refresh);
     return dock;
 }

@@ -4,11 +4,13 @@
 
 class MismatchDock;
 class QString;
-class fCompBynF;
+class PairView;
+class WindowPort;
 
 // Connects "Список несовпадений" (the panel at the right), F6 / Shift+F6 and the status
 // line under the window. Returns the panel, which the window owns.
-MismatchDock* installDifferenceCommands(fCompBynF& window);
+MismatchDock* installDifferenceCommands(WindowPort& window);
 
-// "Адрес 0001A35   A: 3C   B: 3D" for the focused cell; empty without one.
-QString addressStatus(fCompBynF& window);
+// "Адрес 0001A35   A: 3C   B: 3D" for the focused cell, the bytes as the screen shows
+// them; empty without one.
+QString addressStatus(const PairView& view);

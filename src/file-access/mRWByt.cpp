@@ -31,6 +31,38 @@ bool isExistingFile(const QString& path) {
 
 }  // namespace
 
+namespace {
+
+std::vector<std::pair<int, mRWByt::WriteObserver>>& writeObservers() {
+    static std::vector<std::pair<int, mRWByt::WriteObserver>> observers;
+    return observers;
+}
+
+}  // namespace
+
+int mRWByt::addWriteObserver(WriteObserver observer) {
+    static int next = 0;
+    writeObservers().emplace_back(++next, std::move(observer));
+    return next;
+}
+
+void mRWByt::removeWriteObserver(int id) {
+    auto& observers = writeObservers();
+    observers.erase(std::remove_if(observers.begin(), observers.end(), [id](const auto& o) { return o.first == id; }),
+                    observers.end());
+}
+
+void mRWByt::noteWrite(std::int64_t offset, std::int64_t count) {
+    if (count <= 0) return;
+    if (writtenTo_ <= writtenFrom_) {
+        writtenFrom_ = offset;
+        writtenTo_ = offset + count;
+        return;
+    }
+    writtenFrom_ = std::min(writtenFrom_, offset);
+    writtenTo_ = std::max(writtenTo_, offset + count);
+}
+
 mRWByt::mRWByt(UiServices& ui) : ui_(ui) {}
 
 mRWByt::~mRWByt() {
@@ -46,7 +78,6 @@ void mRWByt::Path(const QString& strPath) {
     // A new path while a file is open would leak the descriptor and lose cached writes.
     if (fd_ >= 0) CloseFile();
     path_ = strPath;
-    openedModified_ = stampModified_ = -1;  // what an open of the old path found is no stamp of the new one
     existedAtPath_ = !path_.isEmpty() && isExistingFile(path_);
     if (path_.isEmpty() || existedAtPath_) subFileInfo();
 }
@@ -151,7 +182,6 @@ void mRWByt::OpenFileRW() {
     mayWrite_ = (fileAttr_ & 1) == 0;
     openedIdentity_ = FileIdentity::ofDescriptor(fd);
     openedSize_ = info.st_size;
-    openedModified_ = modifiedNs(info);
     if (window_.empty()) {
         window_.resize(kWindowSize);
         dirtyBits_.assign(kWindowSize / 64, 0);
@@ -159,15 +189,15 @@ void mRWByt::OpenFileRW() {
     dropWindow();
 }
 
-bool mRWByt::RefreshStamp() {
-    if (path_.isEmpty() || openedModified_ < 0) return false;
-    if (openedModified_ == stampModified_ && openedSize_ == size_) return false;
-    size_ = openedSize_;
+bool mRWByt::RefreshStamp(std::int64_t size, std::int64_t modifiedNs) {
+    if (path_.isEmpty() || size < 0) return false;
+    if (modifiedNs == stampModified_ && size == size_) return false;
+    size_ = size;
     syncReadable();
-    const QDateTime modified = QDateTime::fromSecsSinceEpoch(openedModified_ / 1000000000);
+    const QDateTime modified = QDateTime::fromSecsSinceEpoch(modifiedNs / 1000000000);
     dateText_ = FileStamp::dateText(modified);
     timeText_ = FileStamp::timeText(modified);
-    stampModified_ = openedModified_;
+    stampModified_ = modifiedNs;
     return true;
 }
 
@@ -183,6 +213,13 @@ void mRWByt::CloseFile() {
     fd_ = -1;
     writable_ = false;
     mayWrite_ = false;
+    if (writtenTo_ > writtenFrom_) {
+        const std::int64_t from = writtenFrom_, to = writtenTo_;
+        writtenFrom_ = writtenTo_ = 0;
+        // A copy: an observer may add or remove observers.
+        const auto observers = writeObservers();
+        for (const auto& [id, observer] : observers) observer(openedIdentity_, from, to);
+    }
     if (!flushed) return;  // that failure has been reported and stays in Error
     if (r < 0) {
         reportLayerError(-r);
@@ -250,6 +287,7 @@ int mRWByt::writeByte(std::uint8_t value, std::int64_t offset) {
     if (!writable_) {
         // A read-only file refuses the write now, once per call; cached it would only
         // fail later, and at another call.
+        noteWrite(offset, 1);
         const std::int64_t r = FileLayer::pwrite(fd_, &value, 1, offset);
         if (r < 0) {
             reportLayerError(int(-r));
@@ -330,6 +368,7 @@ std::int64_t mRWByt::CopyTo(mRWByt& target, std::int64_t to, std::int64_t item, 
         return 0;
     count = std::min(count, std::min(size_, openedSize_) - item + 1);
     if (count <= 0) return 0;
+    target.noteWrite(to - 1, count);
     const std::int64_t n = FileLayer::copyRange(fd_, item - 1, target.fd_, to - 1, count);
     if (n <= 0) return 0;
     // A window over the bytes just copied holds what was there before.
@@ -413,6 +452,7 @@ bool mRWByt::writeCached(std::int64_t offset, std::int64_t count, const std::uin
 bool mRWByt::writeDirect(std::int64_t offset, const std::uint8_t* data, std::int64_t count) {
     if (!flushWindow()) return false;
     dropWindowOver(offset, count);
+    noteWrite(offset, count);
     if (const std::int64_t r = FileLayer::pwrite(fd_, data, count, offset); r < 0) {
         reportLayerError(int(-r));
         return false;
@@ -505,6 +545,7 @@ bool mRWByt::flushWindow() {
     };
     for (std::int64_t begin = nextWith(dirtyFirstWord_ * 64, true); begin < limit;) {
         const std::int64_t end = nextWith(begin, false);
+        noteWrite(windowOffset_ + begin, end - begin);
         const std::int64_t r =
             FileLayer::pwrite(fd_, window_.data() + begin, end - begin, windowOffset_ + begin);
         if (r < 0) {

@@ -5,6 +5,7 @@
 #include <QTime>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,14 @@ public:
     ~mRWByt();
     mRWByt(const mRWByt&) = delete;
     mRWByt& operator=(const mRWByt&) = delete;
+
+    // Whoever keeps something about a file's bytes hears of every write: an object tells,
+    // when it closes the file, the stretch [from, to) of it that it wrote or may have written
+    // (a write that failed half way included). Observers are called on the thread that
+    // closes; the program writes on one.
+    using WriteObserver = std::function<void(const FileIdentity& file, std::int64_t from, std::int64_t to)>;
+    static int addWriteObserver(WriteObserver observer);
+    static void removeWriteObserver(int id);
 
     void MsgView(bool messageView);
     void MsgTitle(const QString& title);
@@ -72,10 +81,10 @@ public:
     // then (which another program may have changed since Size was read).
     FileIdentity OpenedIdentity() const { return openedIdentity_; }
     std::int64_t OpenedSize() const { return openedSize_; }
-    // Takes size, date and time from the file as the last OpenFileRW found it, when it has
-    // been written since they were read (by us or by another program); true when they
-    // changed. Quiet, and the attributes and name stay.
-    bool RefreshStamp();
+    // Takes size, date and time from a look at the file (its size, and its modification
+    // time in ns since the epoch) when it has been written since they were read (by us or by
+    // another program); true when they changed. Quiet, and the attributes and name stay.
+    bool RefreshStamp(std::int64_t size, std::int64_t modifiedNs);
     int Error() const { return error_; }
     std::uint8_t FileAttr() const { return fileAttr_; }
     bool IsOpen() const { return fd_ >= 0; }
@@ -136,6 +145,8 @@ private:
     void dropWindowOver(std::int64_t offset, std::int64_t count);
     void markDirty(std::int64_t begin, std::int64_t end);
     void syncReadable();
+    // A write of [offset, offset + count) was attempted: told at CloseFile.
+    void noteWrite(std::int64_t offset, std::int64_t count);
 
     UiServices& ui_;
     bool msgView_ = true;
@@ -150,8 +161,7 @@ private:
     bool mayWrite_ = false;   // the file is not read-only: a write may reopen it for writing
     FileIdentity openedIdentity_;
     std::int64_t openedSize_ = 0;
-    std::int64_t openedModified_ = -1;  // ns since the epoch, as OpenFileRW found it
-    std::int64_t stampModified_ = -1;   // the same, of the date and time the object holds
+    std::int64_t stampModified_ = -1;   // ns since the epoch, of the date and time the object holds
     bool existedAtPath_ = false;  // the path named a regular file when it was assigned
     int error_ = 0;
     int lastErrno_ = 0;  // of the last file-layer failure, for its description
@@ -168,4 +178,5 @@ private:
     std::int64_t windowFirstItem_ = 0;  // the position of window_[0] (syncReadable)
     std::int64_t dirtyFirstWord_ = 0;  // words of dirtyBits_ that may hold set bits,
     std::int64_t dirtyLastWord_ = -1;  // [first, last]; none when last < first
+    std::int64_t writtenFrom_ = 0, writtenTo_ = 0;  // what the open file was written, [from, to)
 };

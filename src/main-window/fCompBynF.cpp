@@ -21,12 +21,11 @@
 
 #include <algorithm>
 
-#include "ChangeIndex.h"
-#include "ComparedFiles.h"
-#include "DifferenceIndex.h"
 #include "ByteGrid.h"
+#include "ComparedFiles.h"
 #include "GridColors.h"
 #include "LineLabel.h"
+#include "PairView.h"
 #include "PathLabel.h"
 #include "ProgressBarAdapter.h"
 #include "UiServices.h"
@@ -59,11 +58,7 @@ CommandSet CommandSet::without(const CommandSet& other) const {
 }
 
 fCompBynF::fCompBynF(UiServices& ui, QWidget* parent)
-    : QMainWindow(parent),
-      ui_(ui),
-      comparedFiles_(std::make_unique<ComparedFiles>()),
-      differences_(std::make_unique<DifferenceIndex>(*comparedFiles_)),
-      changes_(std::make_unique<ChangeIndex>(*comparedFiles_)) {
+    : QMainWindow(parent), ui_(ui), view_(std::make_unique<PairView>(ui)) {
     setObjectName(QStringLiteral("fCompBynF"));
     setAcceptDrops(true);
     WindowLook::install();
@@ -71,6 +66,7 @@ fCompBynF::fCompBynF(UiServices& ui, QWidget* parent)
     buildMenus();
     buildLayout();
     buildCommandSets();
+    followView();
     Form_Load();
     // The window sees PageUp/PageDown and its own shortcuts before the focused control.
     qApp->installEventFilter(this);
@@ -393,34 +389,61 @@ bool fCompBynF::event(QEvent* event) {
 }
 
 void fCompBynF::buildCommandSets() {
-    fileCommands_ = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
-    twoFileCommands_ = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo};
+    CommandSets& c = sets_;
+    c.file = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
+    c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo};
     // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
     const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList};
-    twoFileCommands_ = twoFileCommands_.with(differenceCommands);
-    writeCommands_ = {mnuLoad, mnuReplace, mnuFill};
-    loadedCommands_ = fileCommands_.with(twoFileCommands_).with(writeCommands_).with({mnuEdit, knUp, knDown});
-    recordCommands_ = {knRecord, mnuRec, mnuCanscel};
-    editLocks_ = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuSaveList,
-                  knNextScreen, mnuNext, mnuSearch, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuDOS};
-    editLocks_ = editLocks_.with(differenceCommands);
+    c.twoFiles = c.twoFiles.with(differenceCommands);
+    c.write = {mnuLoad, mnuReplace, mnuFill};
+    c.loaded = c.file.with(c.twoFiles).with(c.write).with({mnuEdit, knUp, knDown});
+    c.record = {knRecord, mnuRec, mnuCanscel};
+    c.editLocks = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuSaveList,
+                   knNextScreen, mnuNext, mnuSearch, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuDOS};
+    c.editLocks = c.editLocks.with(differenceCommands);
     // Given back by recording or cancelling, except:
     //  - "Заменить" and "Заполнить", which return only when write permission is switched on again;
     //  - paging, which the redraw enables by the file's size;
     //  - the commands of two files, which come back only while two are loaded.
-    editUnlocks_ = editLocks_.without(writeCommands_).without({knUp, knDown}).without(twoFileCommands_);
-    loadedCommands_.with(recordCommands_).setEnabled(false);
+    c.editUnlocks = c.editLocks.without(c.write).without({knUp, knDown}).without(c.twoFiles);
+    c.loaded.with(c.record).setEnabled(false);
+}
+
+// The window follows the view: its public operations draw here, and the check marks and
+// marks of the information line show the modes.
+void fCompBynF::followView() {
+    view_->setScreen(&grid_->model());
+    connect(view_.get(), &PairView::drawWanted, this, &fCompBynF::subShowDate);
+    connect(view_.get(), &PairView::focusWanted, this, [this](int cell) { grid_->focusCell(cell); });
+    connect(view_.get(), &PairView::modesChanged, this, &fCompBynF::showModes);
+    // A look at the disk outside a drawing (a list about to be made looks) found a slot's
+    // file written or replaced: the screen shows it as it now is, unless edits wait on it.
+    connect(&view_->files(), &ComparedFiles::lookedAgain, this, [this] {
+        if (!drawing_ && !view_->editsPending() && view_->intShowFile() != 0) subShowDate(view_->intShowFile());
+    });
+}
+
+void fCompBynF::showModes() {
+    mnuSynchro->setChecked(view_->synchronised());
+    mnuEdit->setChecked(view_->writePermission());
+    mnuDOS->setChecked(view_->dosView());
+    lbInfo2->setText(view_->synchronised() ? QStringLiteral("Синхро.") : QString());
+    lbInvers->setText(view_->writePermission() ? QStringLiteral("Редакт.") : QString());
 }
 
 fCompBynF::FileSlot fCompBynF::slot(int number) {
-    if (number == 1)
-        return {1, *fileOne_, curAdresOne, lbFile1, lbFileOne, lbSizeOne, lbDateTime1, knViweOne};
-    return {2, *fileTwo_, curAdresTwo, lbFile2, lbFileTwo, lbSizeTwo, lbDateTime2, knViweTwo};
+    if (number == 1) return {1, view_->FileAtributOne(), lbFile1, lbFileOne, lbSizeOne, lbDateTime1, knViweOne};
+    return {2, view_->FileAtributTwo(), lbFile2, lbFileTwo, lbSizeTwo, lbDateTime2, knViweTwo};
 }
 
-fCompBynF::FileSlot fCompBynF::shorter() {
-    return slot(fileOne_->Size() < fileTwo_->Size() ? 1 : 2);
-}
+QString fCompBynF::shownCellText(int cell) const { return grid_->cellText(cell); }
+
+mRWByt& fCompBynF::FileAtributOne() { return view_->FileAtributOne(); }
+mRWByt& fCompBynF::FileAtributTwo() { return view_->FileAtributTwo(); }
+int fCompBynF::loadedFileCount() const { return view_->intLoadFile(); }
+std::int64_t fCompBynF::screenStartOne() const { return view_->curAdresOne(); }
+std::int64_t fCompBynF::screenStartTwo() const { return view_->curAdresTwo(); }
+bool fCompBynF::changesPending() const { return view_->editsPending(); }
 
 QAction* fCompBynF::command(Command command) const {
     switch (command) {
@@ -442,18 +465,7 @@ QAction* fCompBynF::command(Command command) const {
     return nullptr;
 }
 
-bool fCompBynF::dosView() const { return mnuDOS->isChecked(); }
-
-void fCompBynF::noteLoadedFiles() {
-    comparedFiles_->setPath(ComparedFiles::A, fileOne_->Path());
-    comparedFiles_->setPath(ComparedFiles::B, fileTwo_->Path());
-}
-
 void fCompBynF::Form_Load() {
-    fileOne_ = std::make_unique<mRWByt>(ui_);
-    fileOne_->MsgTitle(QStringLiteral("Bivex"));
-    fileTwo_ = std::make_unique<mRWByt>(ui_);
-    fileTwo_->MsgTitle(QStringLiteral("Bivex"));
     mnuLoadFileA->setEnabled(true);
     subInitScreen();
 }
@@ -463,10 +475,6 @@ void fCompBynF::subInitScreen() {
     empty.shown.fill(-1);
     empty.other.fill(-1);
     grid_->showScreen(empty);
-    intShowFile = 0;
-    intLoadFile = 0;
-    curAdresOne = 0;
-    curAdresTwo = 0;
     clearFileLabels(slot(1));
     clearFileLabels(slot(2));
     subShowAdres(0);

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "WindowPort.h"
 #include "mRWByt.h"
-#include "mRWFile.h"
 
 class QAction;
 class QLabel;
@@ -23,9 +23,7 @@ class QFrame;
 class QKeyEvent;
 class QButtonGroup;
 class ByteGrid;
-class ChangeIndex;
-class ComparedFiles;
-class DifferenceIndex;
+class PairView;
 class ProgressBarAdapter;
 class UiServices;
 class frpAdress;
@@ -44,8 +42,9 @@ private:
     std::vector<QObject*> commands_;
 };
 
-// The main window: owner of the two file slots, the screen of 256 bytes and every menu
-// command. Member functions are spread over files by concern:
+// The main window: it shows the view of the pair (PairView) — the two file slots, the
+// screen of 256 bytes, the modes — and turns menu commands, buttons, keys and focus changes
+// into calls on it. Member functions are spread over files by concern:
 //   fCompBynF.cpp          construction, layout, menus, start-up state, shortcut routing
 //   fCompBynFOpen.cpp      opening files (menu and command line)
 //   fCompBynFClose.cpp     closing files
@@ -55,23 +54,30 @@ private:
 //   fCompBynFRecord.cpp    recording and cancelling edits
 //   fCompBynFHelp.cpp      help and about
 //   fCompBynFKeyboard.cpp  the keyboard's ways between the menu bar, the grid, the buttons and panels
-class fCompBynF : public QMainWindow {
+class fCompBynF : public QMainWindow, public WindowPort {
     Q_OBJECT
 
 public:
     explicit fCompBynF(UiServices& ui, QWidget* parent = nullptr);
     ~fCompBynF() override;
 
-    // ---- Public state read by the dialogs ----
-    mRWByt& FileAtributOne() { return *fileOne_; }
-    mRWByt& FileAtributTwo() { return *fileTwo_; }
+    using Command = WindowPort::Command;
 
-    // One file slot as the window sees it: its file, its screen start and the controls
+    // ---- What the features use (WindowPort) ----
+    QMainWindow& host() override { return *this; }
+    PairView& view() override { return *view_; }
+    QAction* command(Command command) const override;
+    ProgressBarAdapter& positionBar() override { return *progress; }
+    QLabel* progressCaption() const override { return lbProgressBar; }
+    void rereadFileInView() override;
+    QString shownCellText(int cell) const override;
+
+    UiServices& ui() { return ui_; }
+    // One file slot as the window shows it: its file, its screen start and the controls
     // that show it. A view over the window's own members, cheap to make.
     struct FileSlot {
         int number;  // 1 file A, 2 file B
         mRWByt& file;
-        std::int64_t& screenStart;
         QLabel* caption;  // "Файл А:" / "Файл В:", dark red while the file is in view
         QLabel* path;
         QLabel* size;
@@ -79,39 +85,11 @@ public:
         QRadioButton* viewButton;
     };
     FileSlot slot(int number);  // 1 file A, any other value file B
-    FileSlot inView() { return slot(intShowFile); }
-    FileSlot other() { return slot(intShowFile == 1 ? 2 : 1); }
-    // The slot of the shorter file (file B when both are as long): paging together and
-    // comparing end with it.
-    FileSlot shorter();
-    std::unique_ptr<mRWFile> FileTextRW;
-    int intShowFile = 0;  // 0 none, 1 file A, 2 file B
-    UiServices& ui() { return ui_; }
-    // The two files as compared: whoever writes into a file tells it, and results about
-    // their bytes (the list of differences) listen to it.
-    ComparedFiles& comparedFiles() { return *comparedFiles_; }
-    DifferenceIndex& differences() { return *differences_; }
-    ChangeIndex& changes() { return *changes_; }
-    // File A from `addressA` and file B from `addressB`, each paged on its own (synchronised
-    // paging off), file A in view with the focus on its byte. Nothing while edits wait.
-    void showAtAddresses(std::int64_t addressA, std::int64_t addressB);
 
-    // ---- Public operations ----
-    // Puts file A (1) or file B (any other value) in view and redraws everything.
+    // ---- Public operations (the view's, where the window draws) ----
     void subShowDate(int NumberFile);
-    // Shows the screen holding an address (TypeSearch 0) or the start of a block (other),
-    // focusing its cell; may lower AdresSearch under synchronised paging.
     void subSearchAddr(std::int64_t& AdresSearch, int TypeSearch);
     static std::int64_t funScreenAdres(std::int64_t address);
-    // Reads the size, date and attributes of the file in view again and redraws, as
-    // "Обновить" does: another program, or a block written into it, may have changed it.
-    void rereadFileInView();
-    // Synchronised paging on and the screen holding `address` in both files, its cell
-    // focused; an address beyond the shorter file is shown in the longer one. Nothing while
-    // edits wait to be recorded.
-    void showInBothFiles(std::int64_t address);
-    // "Указанный Вами адрес/блок не существует." (block when TypeSearch is not 0).
-    void reportMissingAddress(int TypeSearch);
 
     // Opens FILE_A [FILE_B] given on the command line as the open commands would.
     void openFromCommandLine(const QStringList& paths);
@@ -124,39 +102,13 @@ public:
     // else the binary's own folder (the build tree).
     static QString helpFolder(const QString& binaryFolder);
 
-    // Dialogs that keep a continued search; the go-to dialog and "Закрыть Всё" discard them.
-    void discardSearchDialogs();
-
-    // The menu commands that other parts of the program carry out: they connect to the
-    // action's trigger; the window keeps its caption, shortcut and enabled state.
-    enum class Command {
-        Search,            // Найти байт
-        MismatchSearch,    // Найти несовпадения
-        Replace,           // Заменить
-        Fill,              // Заполнить
-        SaveBlock,         // Сохранить блок
-        LoadBlock,         // Загрузить из ...
-        NewFile,           // Создать файл
-        DumpScreen,        // Сохранить как ... → Блок
-        DumpFile,          // Сохранить как ... → Файл
-        DumpMismatch,      // Сохранить как ... → Несовпадения
-        MismatchList,      // Список несовпадений
-        NextMismatch,      // F6
-        PreviousMismatch,  // Shift+F6
-        ChangeList,        // Список изменений
-    };
-    QAction* command(Command command) const;
-    bool dosView() const;
-    // The caption beside the window's progress bar ("Позиция:" while nothing runs).
-    QLabel* progressCaption() const { return lbProgressBar; }
-
-    // ---- Read-only view of the private state, for tests and dialogs ----
-    int loadedFileCount() const { return intLoadFile; }
-    std::int64_t screenStartOne() const { return curAdresOne; }
-    std::int64_t screenStartTwo() const { return curAdresTwo; }
-    std::int64_t currentBlock() const { return curBlock; }
-    std::int64_t blockCount() const { return lngBlockMax; }
-    bool changesPending() const { return bolChange; }
+    // ---- Read-only view of the state, for tests ----
+    mRWByt& FileAtributOne();
+    mRWByt& FileAtributTwo();
+    int loadedFileCount() const;
+    std::int64_t screenStartOne() const;
+    std::int64_t screenStartTwo() const;
+    bool changesPending() const;
     QString enteredCellText() const { return strOldByt; }
     ByteGrid& grid() { return *grid_; }
 
@@ -192,11 +144,6 @@ public:
 signals:
     // "Выход" or closing the window: the application ends.
     void exitRequested();
-    // The go-to dialog or "Закрыть Всё" drops the kept state of both search dialogs;
-    // whoever owns those dialogs discards them.
-    void searchDialogsDiscarded();
-    // A screen has been drawn: bytes, files or position may have changed.
-    void screenShown();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -217,12 +164,14 @@ private:
     // construction
     void buildMenus();
     void buildLayout();
+    void followView();
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         const QKeySequence& shortcut, void (fCompBynF::*handler)());
     void Form_Load();
     void subInitScreen();
     bool Form_KeyDown(int key);
     bool isOurShortcut(const QKeySequence& sequence) const;
+    void showModes();
 
     // opening
     void subOpenFile();
@@ -238,8 +187,7 @@ private:
 
     // rendering
     void subCompare(int NumberFile);
-    int readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes,
-                   FileIdentity& drawn);
+    int readScreen(int number, std::array<int, 256>& bytes);
     void subShowAdres(std::int64_t screenStart);
     void subProgressBarMoment();
     void refreshFocusedCellEntry();
@@ -254,54 +202,36 @@ private:
     void endEditing();
     bool writePermission() const;
 
-
-    // Tells the compared files which files the slots hold now (a redraw looks at the disk).
-    void noteLoadedFiles();
-
     UiServices& ui_;
-    std::unique_ptr<mRWByt> fileOne_;
-    std::unique_ptr<mRWByt> fileTwo_;
-    std::unique_ptr<ComparedFiles> comparedFiles_;
-    std::unique_ptr<DifferenceIndex> differences_;
-    std::unique_ptr<ChangeIndex> changes_;
+    std::unique_ptr<PairView> view_;
     QString programFolder_;
-
-    // private state
-    std::int64_t curAdresOne = 0;
-    std::int64_t curAdresTwo = 0;
-    int intLoadFile = 0;
-    QString strOldByt;
-    std::int64_t lngBlockMax = 0;
-    std::int64_t curBlock = 0;
-    bool bolChange = false;
-    QString strFileText;
-
-    // Recording writes only into the file the screen was read from.
-    std::array<FileIdentity, 2> drawnIdentity_{};  // per slot: the file of its last drawing
+    QString strOldByt;  // the focused cell's text as it was entered
+    bool drawing_ = false;  // a screen is being drawn
 
     std::vector<QAction*> shortcutActions_;  // the commands that have a shortcut
 
-    // the go-to dialog is created on first use and then only hidden
-    frpAdress* goToDialog_ = nullptr;
-
     // What each state of the window enables (see buildCommandSets).
-    CommandSet fileCommands_;      // a loaded file A
-    CommandSet twoFileCommands_;   // file B loaded beside it
-    CommandSet writeCommands_;     // write permission on a writable file
-    CommandSet loadedCommands_;    // everything off again with no file
-    CommandSet recordCommands_;    // edits wait to be recorded or cancelled
-    CommandSet editLocks_;         // what the first edit switches off
-    CommandSet editUnlocks_;       // what recording or cancelling gives back
+    struct CommandSets {
+        CommandSet file;        // a loaded file A
+        CommandSet twoFiles;    // file B loaded beside it
+        CommandSet write;       // write permission on a writable file
+        CommandSet loaded;      // everything off again with no file
+        CommandSet record;      // edits wait to be recorded or cancelled
+        CommandSet editLocks;   // what the first edit switches off
+        CommandSet editUnlocks; // what recording or cancelling gives back
+    } sets_;
 
 public:
     // The window's progress bar, for the dialogs' long loops.
     std::unique_ptr<ProgressBarAdapter> progress;
 
 private:
+    bool shownBefore_ = false;  // the first showing gives the window its designed size
     // ---- Controls, named as their objectName ----
     ByteGrid* grid_ = nullptr;
     QWidget* buttonRow_ = nullptr;  // Запись, Перейти, Файл А/В, Вверх/Вниз: one Ctrl+Tab area
-    bool shownBefore_ = false;  // the first showing gives the window its designed size
+    // the go-to dialog is created on first use and then only hidden
+    frpAdress* goToDialog_ = nullptr;
     QMenu* mnuFile = nullptr;
     QAction* mnuNew = nullptr;
     QAction* mnuLoadFileA = nullptr;

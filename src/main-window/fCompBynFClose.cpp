@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "ByteGrid.h"
+#include "PairView.h"
 #include "LineLabel.h"
 #include "GridColors.h"
 #include "ProgressBarAdapter.h"
@@ -15,16 +16,11 @@
 void fCompBynF::mnuDelFileB_Click() {
     const FileSlot b = slot(2);
     GridColors::setTextColor(b.caption, GridColors::black());
-    intShowFile = 1;
-    intLoadFile = 1;
-    b.screenStart = 0;
-    lbInfo2->clear();
+    view_->closedB();
     clearFileLabels(b);
     selectViewButton(knViweOne);
     knViweTwo->setChecked(false);
-    b.file.Path(QString());
-    mnuSynchro->setChecked(false);
-    twoFileCommands_.setEnabled(false);
+    sets_.twoFiles.setEnabled(false);
     mnuLoadFileB->setEnabled(true);
     mnuDelAll->setEnabled(true);
     subLockByt();
@@ -32,19 +28,10 @@ void fCompBynF::mnuDelFileB_Click() {
 }
 
 void fCompBynF::mnuDelAll_Click() {
-    curAdresOne = 0;
-    curAdresTwo = 0;
-    intLoadFile = 0;
-    intShowFile = 0;
     strOldByt.clear();
-    lngBlockMax = 0;
-    curBlock = 0;
-    bolChange = false;
     grid_->focusRowAddress(0);
     GridColors::setTextColor(lbFile1, GridColors::black());
     GridColors::setTextColor(lbFile2, GridColors::black());
-    lbInfo2->clear();
-    lbInvers->clear();
     lbStatusBarText->setText(QStringLiteral("1 из 1"));
     lbInfo1->clear();
     // With no file there is nothing read-only: the mark of the last file goes with it.
@@ -52,18 +39,14 @@ void fCompBynF::mnuDelAll_Click() {
     lnOnlyRead->setVisible(false);
     deselectViewButtons();
     subChangeMenu(false);
-    fileOne_->Path(QString());
-    fileTwo_->Path(QString());
-    noteLoadedFiles();
+    view_->closedAll();
     progress->setValue(0);
-    mnuSynchro->setChecked(false);
-    mnuEdit->setChecked(false);
-    loadedCommands_.setEnabled(false);
+    sets_.loaded.setEnabled(false);
     mnuLoadFileA->setEnabled(true);
     mnuDOS->setEnabled(true);
-    discardSearchDialogs();
+    view_->discardSearchDialogs();
     subLockByt();
     subInitScreen();
     // The empty screen is shown: whatever described the files goes with them.
-    emit screenShown();
+    view_->noteShown();
 }

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "ByteGrid.h"
+#include "PairView.h"
 #include "LineLabel.h"
 #include "HexCell.h"
 #include "WindowRules.h"
@@ -22,13 +23,12 @@ QString infoText(const QString& hex, int value) {
 
 }  // namespace
 
-bool fCompBynF::writePermission() const { return mnuEdit->isChecked(); }
+bool fCompBynF::writePermission() const { return view_->writePermission(); }
 
 void fCompBynF::mnuEdit_Click() {
-    mnuEdit->setChecked(!mnuEdit->isChecked());
-    const bool on = mnuEdit->isChecked();
-    lbInvers->setText(on ? QStringLiteral("Редакт.") : QString());
-    writeCommands_.setEnabled(on);
+    const bool on = !view_->writePermission();
+    view_->setWritePermission(on);
+    sets_.write.setEnabled(on);
     subLockByt();
     if (const int focused = grid_->focusedCell(); focused >= 0) {
         // A value typed but not yet accepted is dropped with the permission; kept, it
@@ -50,13 +50,13 @@ void fCompBynF::subLockByt() {
 
 void fCompBynF::subChangeMenu(bool on) {
     if (!writePermission()) {
-        recordCommands_.setEnabled(false);
+        sets_.record.setEnabled(false);
         return;
     }
-    mnuSaveNoByt->setEnabled(!on && intLoadFile == 2);
-    mnuSynchro->setEnabled(!on && intLoadFile == 2);
-    recordCommands_.setEnabled(on);
-    if (!on) bolChange = false;
+    mnuSaveNoByt->setEnabled(!on && view_->intLoadFile() == 2);
+    mnuSynchro->setEnabled(!on && view_->intLoadFile() == 2);
+    sets_.record.setEnabled(on);
+    if (!on) view_->setEditsPending(false);
 }
 
 void fCompBynF::plByt0_GotFocus(int index) {
@@ -65,6 +65,7 @@ void fCompBynF::plByt0_GotFocus(int index) {
     cell->selectOnEntry(writePermission() ? 2 : 0);
     // Highlighted, in button shadow where it is drawn dark red; a cell without a byte is not.
     grid_->setFocusedCell(index);
+    view_->setFocusedAddress(view_->intShowFile() == 0 ? -1 : view_->screenStart(view_->intShowFile()) + index);
     if (!strOldByt.isEmpty()) {
         // The cell may have been locked while it was empty.
         cell->setReadOnly(!writePermission());
@@ -96,6 +97,7 @@ bool fCompBynF::plByt0_KeyPress(int index, int KeyAscii) {
 
 void fCompBynF::plByt0_LostFocus(int index) {
     grid_->setFocusedCell(-1);
+    view_->setFocusedAddress(-1);
     subCheckByt(index);
 }
 
@@ -110,10 +112,10 @@ void fCompBynF::subCheckByt(int index) {
     // Its two digits in blue, and its character, until it is recorded or dropped.
     grid_->acceptEdit(index, value);
     strOldByt = infoText(hex, value);
-    if (!bolChange) {
+    if (!view_->editsPending()) {
         subChangeMenu(true);
-        editLocks_.setEnabled(false);
-        bolChange = true;
+        sets_.editLocks.setEnabled(false);
+        view_->setEditsPending(true);
     }
     lbInfo1->setText(strOldByt);
 }

@@ -18,6 +18,7 @@
 #include "FileErrors.h"
 #include "FileLayer.h"
 #include "ByteGrid.h"
+#include "PairView.h"
 #include "UiServices.h"
 
 namespace {
@@ -27,7 +28,7 @@ QString sizeText(std::int64_t size) { return QString::number(size) + QStringLite
 }  // namespace
 
 void fCompBynF::mnuLoadFileA_Click() {
-    if (intLoadFile < 1) {
+    if (view_->intLoadFile() < 1) {
         subOpenFile();
     } else {
         ui_.message(QStringLiteral("Сообщение"), QStringLiteral("Файл А уже открыт."),
@@ -36,9 +37,9 @@ void fCompBynF::mnuLoadFileA_Click() {
 }
 
 void fCompBynF::mnuLoadFileB_Click() {
-    if (intLoadFile < 2) {
+    if (view_->intLoadFile() < 2) {
         subOpenFile();
-        if (fileTwo_->Error() != FileErrors::EmptyFile) {
+        if (view_->FileAtributTwo().Error() != FileErrors::EmptyFile) {
             subShowDate(1);
             subRefreshCells();
         }
@@ -82,7 +83,7 @@ bool fCompBynF::openPath(const QString& path) {
         FileLayer::close(fd);
     }
     BusyCursor busy;
-    const FileSlot target = slot(intLoadFile == 0 ? 1 : 2);
+    const FileSlot target = slot(view_->intLoadFile() == 0 ? 1 : 2);
     target.file.Path(path);
     if (target.file.Error() == FileErrors::EmptyFile) {
         // An empty file A leaves the window as "Закрыть Всё" does in the no-file state;
@@ -95,15 +96,14 @@ bool fCompBynF::openPath(const QString& path) {
     }
     showReadOnlyIndicator(target.file);
     showFileLabels(target);
-    target.screenStart = 0;
-    intLoadFile = target.number;
+    view_->loaded(target.number);
     if (target.number == 1) {
         subShowDate(1);
         selectViewButton(knViweOne);
-        fileCommands_.setEnabled(true);
+        sets_.file.setEnabled(true);
         knViweOne->setEnabled(false);  // the only file is in view: nothing to switch to
     } else {
-        twoFileCommands_.setEnabled(true);
+        sets_.twoFiles.setEnabled(true);
     }
     return true;
 }
@@ -130,9 +130,9 @@ void fCompBynF::openFromCommandLine(const QStringList& paths) { openInFreeSlots(
 void fCompBynF::openInFreeSlots(const QStringList& paths) {
     for (const QString& path : paths) {
         const QString full = FileLayer::absolutePath(path);
-        if (intLoadFile == 0) {
+        if (view_->intLoadFile() == 0) {
             openPath(full);
-        } else if (intLoadFile == 1) {
+        } else if (view_->intLoadFile() == 1) {
             if (openPath(full)) {
                 subShowDate(1);
                 subRefreshCells();
@@ -174,19 +174,19 @@ bool takeAsCopy(QDropEvent* event) {
 // Files dropped on the window open as the open commands would, and only when those can
 // be chosen: not while edits wait.
 void fCompBynF::dragEnterEvent(QDragEnterEvent* event) {
-    if (!bolChange && !droppedFiles(event->mimeData()).isEmpty()) takeAsCopy(event);
+    if (!view_->editsPending() && !droppedFiles(event->mimeData()).isEmpty()) takeAsCopy(event);
 }
 
 void fCompBynF::dragMoveEvent(QDragMoveEvent* event) {
-    if (!bolChange && !droppedFiles(event->mimeData()).isEmpty()) takeAsCopy(event);
+    if (!view_->editsPending() && !droppedFiles(event->mimeData()).isEmpty()) takeAsCopy(event);
 }
 
 void fCompBynF::dropEvent(QDropEvent* event) {
     const QStringList paths = droppedFiles(event->mimeData());
-    if (bolChange || paths.isEmpty() || !takeAsCopy(event)) return;
+    if (view_->editsPending() || paths.isEmpty() || !takeAsCopy(event)) return;
     // Opened once the drop has been answered: a message box shown here would keep the
     // source waiting for the answer.
     QTimer::singleShot(0, this, [this, paths] {
-        if (!bolChange) openInFreeSlots(paths);
+        if (!view_->editsPending()) openInFreeSlots(paths);
     });
 }

@@ -7,7 +7,7 @@
 
 #include "AddressText.h"
 #include "ByteGrid.h"
-#include "ComparedFiles.h"
+#include "PairView.h"
 #include "UiServices.h"
 #include "WindowRules.h"
 
@@ -17,20 +17,19 @@ void fCompBynF::knRecord_Click() {
     const RecordResult result = subRwcordByt();
     if (result == RecordResult::Refused) return;  // the edits stay, to be cancelled
     // Written, or written in part before a failure.
-    comparedFiles_->noteWritten(inView().file.Path());
     endEditing();
     // After a reported failure the redraw would only say the same again.
-    mRWByt& file = inView().file;
+    mRWByt& file = view_->fileInView();
     file.MsgView(result == RecordResult::Written);
-    subShowDate(intShowFile);
+    subShowDate(view_->intShowFile());
     file.MsgView(true);
 }
 
 // Writes the edited cells, and only those: a byte another program changed on the screen
 // since it was drawn is not put back.
 fCompBynF::RecordResult fCompBynF::subRwcordByt() {
-    mRWByt& file = inView().file;
-    const std::int64_t base = inView().screenStart + 1;
+    mRWByt& file = view_->fileInView();
+    const std::int64_t base = view_->screenStart(view_->intShowFile()) + 1;
     file.OpenFileRW();
     if (file.Error() != 0) return RecordResult::Failed;  // reported by the file object
     if (refuseRecording(file)) {
@@ -53,13 +52,12 @@ fCompBynF::RecordResult fCompBynF::subRwcordByt() {
 // Whether the open file is no longer the one the screen was read from (another file put
 // under its name), or has become too short to hold an edited byte. Says so once.
 bool fCompBynF::refuseRecording(const mRWByt& file) {
-    const int slot = intShowFile == 1 ? 0 : 1;
     QString why;
-    if (file.OpenedIdentity() != drawnIdentity_[slot]) {
+    if (file.OpenedIdentity() != view_->drawnIdentity(view_->intShowFile())) {
         why = QStringLiteral("» заменён другим файлом после того, как экран был прочитан.");
     } else {
         for (int i = 0; i < kCells; ++i) {
-            const std::int64_t address = inView().screenStart + i;
+            const std::int64_t address = view_->screenStart(view_->intShowFile()) + i;
             if (grid_->model().isEdited(i) && address >= file.OpenedSize()) {
                 why = QStringLiteral("» стал короче после того, как экран был прочитан: изменённый байт по адресу ") +
                       AddressText::funHexAdres(address) + QStringLiteral(" лежит за его концом.");
@@ -76,14 +74,14 @@ bool fCompBynF::refuseRecording(const mRWByt& file) {
 }
 
 void fCompBynF::mnuCanscel_Click() {
-    bolChange = false;
+    view_->setEditsPending(false);
     endEditing();
-    subShowDate(intShowFile);
+    subShowDate(view_->intShowFile());
 }
 
 // Recording or cancelling gives back what the first edit locked.
 void fCompBynF::endEditing() {
-    editUnlocks_.setEnabled(true);
-    if (intLoadFile == 2) twoFileCommands_.setEnabled(true);
+    sets_.editUnlocks.setEnabled(true);
+    if (view_->intLoadFile() == 2) sets_.twoFiles.setEnabled(true);
     subChangeMenu(false);
 }

@@ -12,6 +12,8 @@
 
 #include "AddressText.h"
 #include "ByteGrid.h"
+#include "ComparedFiles.h"
+#include "PairView.h"
 #include "LineLabel.h"
 #include "FileErrors.h"
 #include "GridColors.h"
@@ -24,10 +26,9 @@ void fCompBynF::showReadOnlyIndicator(const mRWByt& file) {
     if (file.FileAttr() & 1) {
         // Write permission goes with everything that depends on it, as if the user had
         // switched it off: no command or cell may still write into a read-only file.
-        mnuEdit->setChecked(false);
+        view_->setWritePermission(false);
         mnuEdit->setEnabled(false);
-        lbInvers->setText(QString());
-        writeCommands_.setEnabled(false);
+        sets_.write.setEnabled(false);
         subLockByt();
         lbOnlyRead->setVisible(true);
         lnOnlyRead->setVisible(true);
@@ -39,24 +40,23 @@ void fCompBynF::showReadOnlyIndicator(const mRWByt& file) {
 }
 
 void fCompBynF::subShowDate(int NumberFile) {
-    noteLoadedFiles();
     const FileSlot shown = slot(NumberFile);
     // The read-only mark follows file A before the drawing and file B after it.
     if (shown.number == 1) showReadOnlyIndicator(shown.file);
-    subShowAdres(shown.screenStart);
+    subShowAdres(view_->screenStart(shown.number));
     subCompare(NumberFile);
     setWindowTitle(shown.file.Name().isEmpty() ? QString()
                                                : QStringLiteral("   «") + shown.file.Name() + QStringLiteral("»"));
     if (shown.number != 1) showReadOnlyIndicator(shown.file);
     GridColors::setTextColor(shown.caption, GridColors::darkRed());
     GridColors::setTextColor(slot(shown.number == 1 ? 2 : 1).caption, GridColors::black());
-    intShowFile = shown.number;
+    view_->setInView(shown.number);
     const bool pages = shown.file.Size() > kScreenBytes;
     knUp->setEnabled(pages);
     knDown->setEnabled(pages);
     subProgressBarMoment();
     refreshFocusedCellEntry();
-    emit screenShown();
+    view_->noteShown();
 }
 
 void fCompBynF::refreshFocusedCellEntry() {
@@ -70,21 +70,29 @@ void fCompBynF::refreshFocusedCellEntry() {
 void fCompBynF::subCompare(int NumberFile) {
     std::array<int, kCells> a{};
     std::array<int, kCells> b{};
-    const bool two = intLoadFile != 1;
-    const int errorA = readScreen(*fileOne_, curAdresOne, a, drawnIdentity_[0]);
-    const int errorB = two ? readScreen(*fileTwo_, curAdresTwo, b, drawnIdentity_[1]) : 0;
+    const bool two = view_->intLoadFile() != 1;
+    // What the disk holds now: a file written since the last drawing shows its new bytes, a
+    // file put under a slot's name is the one read.
+    drawing_ = true;
+    view_->files().checkDisk();
+    drawing_ = false;
     // A file written since its labels were set (a recording, a dialog's write, another
     // program) shows its size and date as it now is.
-    for (int n = 1; n <= (two ? 2 : 1); ++n)
-        if (const FileSlot s = slot(n); s.file.RefreshStamp()) showFileLabels(s);
+    for (int n = 1; n <= (two ? 2 : 1); ++n) {
+        const SlotReader& reader = view_->files().reader(n - 1);
+        if (const FileSlot s = slot(n); reader.isOpen() && s.file.RefreshStamp(reader.size(), reader.stamp().modifiedNs))
+            showFileLabels(s);
+    }
+    const int errorA = readScreen(1, a);
+    const int errorB = two ? readScreen(2, b) : 0;
     const bool showA = NumberFile == 1 || !two;
     ScreenModel::Screen screen;
     screen.shown = showA ? a : b;
     screen.other.fill(-1);
     if (two) screen.other = showA ? b : a;
     screen.fileInView = showA ? 1 : 2;
-    screen.marked = mnuSynchro->isChecked();
-    screen.dos = mnuDOS->isChecked();
+    screen.marked = view_->synchronised();
+    screen.dos = view_->dosView();
     // A read refused by the file layer stops the drawing at the first byte it did not give;
     // the object has said why, and the rest of the screen keeps what it showed.
     if ((showA ? errorA : errorB) == FileErrors::BadHandle)
@@ -96,59 +104,62 @@ void fCompBynF::subCompare(int NumberFile) {
     if (screen.cells > 0 && grid_->focusedCell() < 0) lbInfo1->clear();
 }
 
-int fCompBynF::readScreen(mRWByt& file, std::int64_t screenStart, std::array<int, 256>& bytes,
-                          FileIdentity& drawn) {
-    // One span per screen, of just the screen's bytes (the read-ahead window is for
-    // loops); positions past the end read as no byte (-1). A file that cannot
-    // be opened has been reported by its object and shows no bytes. The file is always
-    // closed again, so a failure never leaves it open for the next drawing.
+int fCompBynF::readScreen(int number, std::array<int, 256>& bytes) {
+    // One read of just the screen's bytes, through the slot's reader; positions past the
+    // end read as no byte (-1). A file gone from under its name is opened as the file
+    // object opens it, which reports why it cannot be, and shows no bytes.
     bytes.fill(-1);
-    drawn = FileIdentity();
-    file.OpenFileRW();
-    if (file.Error() != 0) return file.Error();
-    drawn = file.OpenedIdentity();
+    const SlotReader& reader = view_->files().reader(number - 1);
+    mRWByt& file = view_->file(number);
+    const std::int64_t start = view_->screenStart(number);
+    if (!reader.isOpen()) {
+        view_->setDrawnIdentity(number, FileIdentity());
+        file.OpenFileRW();
+        const int error = file.Error();
+        if (error == 0) file.CloseFile();
+        return error != 0 ? error : FileErrors::BadHandle;
+    }
+    view_->setDrawnIdentity(number, reader.identity());
     std::array<std::uint8_t, kCells> buffer{};
-    const std::int64_t got = file.ReadSpan(screenStart + 1, buffer.data(), kCells, mRWByt::ReadAhead::None);
-    const int error = file.Error();
+    // Only what lies below the size the object knows, as the object would read it.
+    const std::int64_t wanted = std::clamp<std::int64_t>(file.Size() - start, 0, kCells);
+    const std::int64_t got = reader.read(start, buffer.data(), wanted);
+    if (got < 0) return FileErrors::BadHandle;
     for (int i = 0; i < got; ++i) bytes[i] = buffer[i];
-    file.CloseFile();
-    return error;
+    return 0;
 }
 
 void fCompBynF::subShowAdres(std::int64_t screenStart) { grid_->setScreenStart(screenStart); }
 
 void fCompBynF::subProgressBarMoment() {
-    if (intLoadFile == 0) return;
+    if (view_->intLoadFile() == 0) return;
     lbProgressBar->setText(QStringLiteral("Позиция:"));
-    const FileSlot shown = inView();
-    const std::int64_t size = shown.file.Size();
-    lngBlockMax = GridGeometry::blockCount(size);
-    curBlock = GridGeometry::blockOf(shown.screenStart);
-    progress->setMaximum(double(lngBlockMax));
-    progress->setValue(double(curBlock));
+    const std::int64_t size = view_->fileInView().Size();
+    const std::int64_t blocks = view_->blockCount(), block = view_->currentBlock();
+    progress->setMaximum(double(blocks));
+    progress->setValue(double(block));
     lbSynchro->setText(QStringLiteral("Адрес Max. ") + AddressText::funHexAdres(size - 1));
-    lbStatusBarText->setText(QString::number(curBlock) + QStringLiteral(" из ") +
-                             QString::number(lngBlockMax));
+    lbStatusBarText->setText(QString::number(block) + QStringLiteral(" из ") + QString::number(blocks));
 }
 
 void fCompBynF::mnuDOS_Click() {
-    mnuDOS->setChecked(!mnuDOS->isChecked());
-    if (intLoadFile != 0) subShowDate(intShowFile);
+    view_->setDosView(!view_->dosView());
+    if (view_->intLoadFile() != 0) subShowDate(view_->intShowFile());
 }
 
 void fCompBynF::mnuRefresh_Click() { rereadFileInView(); }
 
 void fCompBynF::rereadFileInView() {
-    if (intShowFile < 1) return;
+    if (view_->intShowFile() < 1) return;
     // The file may have been changed by another program: its size, date and attributes
     // are read again, as when it was opened, so a new end can be reached.
-    const FileSlot shown = inView();
+    const FileSlot shown = slot(view_->intShowFile());
     shown.file.Path(shown.file.Path());
     showFileLabels(shown);
     const std::int64_t lastScreen = funScreenAdres(std::max<std::int64_t>(shown.file.Size() - 1, 0));
-    if (shown.screenStart > lastScreen) {
-        shown.screenStart = lastScreen;
-        if (mnuSynchro->isChecked()) curAdresOne = curAdresTwo = lastScreen;
+    if (view_->screenStart(shown.number) > lastScreen) {
+        view_->setScreenStart(shown.number, lastScreen);
+        if (view_->synchronised()) view_->setScreenStart(PairView::otherOf(shown.number), lastScreen);
     }
     subShowDate(shown.number);
 }

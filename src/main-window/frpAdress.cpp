@@ -12,7 +12,8 @@
 #include <QShowEvent>
 
 #include "AddressText.h"
-#include "fCompBynF.h"
+#include "PairView.h"
+#include "mRWByt.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ bool isEnter(const QKeyEvent* key) {
 
 }  // namespace
 
-frpAdress::frpAdress(fCompBynF& main, QWidget* parent) : QDialog(parent), main_(main) {
+frpAdress::frpAdress(PairView& main, QWidget* parent) : QDialog(parent), main_(main) {
     setObjectName(QStringLiteral("frpAdress"));
     setWindowTitle(QStringLiteral("Перейти ..."));
     buildLayout();
@@ -114,7 +115,7 @@ void frpAdress::buildLayout() {
 void frpAdress::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;  // restored from the task bar: keep where the user was
-    const std::int64_t size = main_.intShowFile == 0 ? 0 : main_.inView().file.Size();
+    const std::int64_t size = main_.intShowFile() == 0 ? 0 : main_.fileInView().Size();
     plEnter->setMaxLength(AddressText::addressFieldDigits(size));
     plEnter->setFocus();
 }

@@ -6,7 +6,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class fCompBynF;
+class PairView;
 
 // The go-to dialog "Перейти ...": jumps the main window to a typed address or block.
 //
@@ -21,7 +21,7 @@ class frpAdress : public QDialog {
 
 public:
     // Creating the dialog drops the remembered state of the two search dialogs.
-    frpAdress(fCompBynF& main, QWidget* parent);
+    frpAdress(PairView& main, QWidget* parent);
 
     bool discarded() const { return discarded_; }
 
@@ -55,6 +55,6 @@ private:
     bool filterButton(QPushButton* button, QEvent* event);
     bool filterLabel(QLabel* label, QEvent* event);
 
-    fCompBynF& main_;
+    PairView& main_;
     bool discarded_ = false;
 };

@@ -3,7 +3,10 @@
 #include <QAction>
 
 #include "RangeState.h"
-#include "fCompBynF.h"
+#include <QMainWindow>
+
+#include "PairView.h"
+#include "WindowPort.h"
 #include "frpChSearch.h"
 #include "frpFill.h"
 #include "frpReplace.h"
@@ -16,19 +19,19 @@ namespace {
 // afresh. The state each dialog remembers lives here, outside the dialogs.
 class RangeCommands : public QObject {
 public:
-    explicit RangeCommands(fCompBynF& window) : QObject(&window), window_(window) {
-        connectAction(fCompBynF::Command::Search, &RangeCommands::mnuSearch_Click);
-        connectAction(fCompBynF::Command::MismatchSearch, &RangeCommands::mnuChSearch_Click);
-        connectAction(fCompBynF::Command::Replace, &RangeCommands::mnuReplace_Click);
-        connectAction(fCompBynF::Command::Fill, &RangeCommands::mnuFill_Click);
-        connect(&window_, &fCompBynF::searchDialogsDiscarded, this, [this] {
+    explicit RangeCommands(WindowPort& window) : QObject(&window.host()), window_(window), view_(window.view()) {
+        connectAction(WindowPort::Command::Search, &RangeCommands::mnuSearch_Click);
+        connectAction(WindowPort::Command::MismatchSearch, &RangeCommands::mnuChSearch_Click);
+        connectAction(WindowPort::Command::Replace, &RangeCommands::mnuReplace_Click);
+        connectAction(WindowPort::Command::Fill, &RangeCommands::mnuFill_Click);
+        connect(&view_, &PairView::searchDialogsDiscarded, this, [this] {
             discard(chSearch_);
             discard(search_);
         });
     }
 
 private:
-    void connectAction(fCompBynF::Command command, void (RangeCommands::*handler)()) {
+    void connectAction(WindowPort::Command command, void (RangeCommands::*handler)()) {
         connect(window_.command(command), &QAction::triggered, this, handler);
     }
 
@@ -45,39 +48,40 @@ private:
     }
 
     void mnuSearch_Click() {
-        if (window_.intShowFile < 1) return;
+        if (view_.intShowFile() < 1) return;
         if (!search_) {
             discard(chSearch_);
-            search_ = new frpSearch(window_, searchState_, &window_);
+            search_ = new frpSearch(view_, searchState_, &window_.host());
         }
         run(search_);
     }
     void mnuChSearch_Click() {
-        if (window_.loadedFileCount() != 2) return;
+        if (view_.intLoadFile() != 2) return;
         if (!chSearch_) {
             discard(search_);
-            chSearch_ = new frpChSearch(window_, chSearchState_, &window_);
+            chSearch_ = new frpChSearch(view_, chSearchState_, &window_.host());
         }
         run(chSearch_);
     }
     void mnuReplace_Click() {
-        if (window_.intShowFile < 1) return;
+        if (view_.intShowFile() < 1) return;
         discard(chSearch_);
         discard(search_);
-        frpReplace* dialog = new frpReplace(window_, replaceState_, &window_);
+        frpReplace* dialog = new frpReplace(view_, replaceState_, &window_.host());
         run(dialog);
         delete dialog;
     }
     void mnuFill_Click() {
-        if (window_.intShowFile < 1) return;
+        if (view_.intShowFile() < 1) return;
         discard(chSearch_);
         discard(search_);
-        frpFill* dialog = new frpFill(window_, fillState_, &window_);
+        frpFill* dialog = new frpFill(view_, fillState_, &window_.host());
         run(dialog);
         delete dialog;
     }
 
-    fCompBynF& window_;
+    WindowPort& window_;
+    PairView& view_;
     SearchState searchState_;
     SearchState chSearchState_;
     ByteState replaceState_;
@@ -88,4 +92,4 @@ private:
 
 }  // namespace
 
-void installRangeCommands(fCompBynF& window) { new RangeCommands(window); }
+void installRangeCommands(WindowPort& window) { new RangeCommands(window); }

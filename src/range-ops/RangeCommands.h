@@ -1,7 +1,7 @@
 #pragma once
 
-class fCompBynF;
+class WindowPort;
 
 // Connects "Найти байт", "Найти несовпадения", "Заменить" and "Заполнить" of the window to
 // their dialogs. The dialogs and what they remember belong to the window from then on.
-void installRangeCommands(fCompBynF& window);
+void installRangeCommands(WindowPort& window);

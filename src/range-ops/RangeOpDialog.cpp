@@ -4,10 +4,10 @@
 
 #include "AddressText.h"
 #include "ProgressBarAdapter.h"
-#include "ComparedFiles.h"
-#include "fCompBynF.h"
+#include "PairView.h"
+#include "mRWByt.h"
 
-RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& caption, QWidget* parent)
+RangeOpDialog::RangeOpDialog(PairView& main, RangeState& state, const QString& caption, QWidget* parent)
     : RangeDialog(parent), main_(main), range_(state) {
     setWindowTitle(caption);
     const std::int64_t size = fileInView().Size();
@@ -33,12 +33,10 @@ RangeOpDialog::RangeOpDialog(fCompBynF& main, RangeState& state, const QString& 
 
 RangeOpDialog::~RangeOpDialog() = default;
 
-mRWByt& RangeOpDialog::fileInView() { return main_.inView().file; }
+mRWByt& RangeOpDialog::fileInView() { return main_.fileInView(); }
 mRWByt& RangeOpDialog::fileA() { return main_.FileAtributOne(); }
 mRWByt& RangeOpDialog::fileB() { return main_.FileAtributTwo(); }
 UiServices& RangeOpDialog::ui() { return main_.ui(); }
-
-void RangeOpDialog::noteWritten() { main_.comparedFiles().noteWritten(fileInView().Path()); }
 
 QLabel* RangeOpDialog::addLabel(const char* name, const QString& caption, int left, int top, int width) {
     auto* label = new QLabel(caption, this);

@@ -10,7 +10,7 @@
 
 class ProgressBarAdapter;
 class QProgressBar;
-class fCompBynF;
+class PairView;
 class mRWByt;
 class UiServices;
 
@@ -21,7 +21,7 @@ class RangeOpDialog : public RangeDialog {
     Q_OBJECT
 
 public:
-    RangeOpDialog(fCompBynF& main, RangeState& state, const QString& caption, QWidget* parent);
+    RangeOpDialog(PairView& main, RangeState& state, const QString& caption, QWidget* parent);
     ~RangeOpDialog() override;
 
     void knCancel_Click() { discard(); }
@@ -40,8 +40,6 @@ protected:
     mRWByt& fileA();
     mRWByt& fileB();
     UiServices& ui();
-    // After a loop that wrote, or may have written, into the file in view.
-    void noteWritten();
     // The label of a field, right of `left` twips, on the row whose field's top is `top`.
     QLabel* addLabel(const char* name, const QString& caption, int left, int top, int width);
     // The address fields at `left`, on the first two rows.
@@ -57,7 +55,7 @@ protected:
     // window shows the hit.
     void showHit(std::int64_t address);
 
-    fCompBynF& main_;
+    PairView& main_;
     RangeState& range_;
     std::unique_ptr<ProgressBarAdapter> progress_;
 };

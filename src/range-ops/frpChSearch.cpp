@@ -6,7 +6,7 @@
 #include "UiServices.h"
 #include "mRWByt.h"
 
-frpChSearch::frpChSearch(fCompBynF& main, SearchState& state, QWidget* parent)
+frpChSearch::frpChSearch(PairView& main, SearchState& state, QWidget* parent)
     : RangeOpDialog(main, state, QStringLiteral("Найти несовпадения"), parent), state_(state) {
     setObjectName(QStringLiteral("frpChSearch"));
     state_.curProgress = 0;

@@ -8,7 +8,7 @@ class frpChSearch : public RangeOpDialog {
     Q_OBJECT
 
 public:
-    frpChSearch(fCompBynF& main, SearchState& state, QWidget* parent);
+    frpChSearch(PairView& main, SearchState& state, QWidget* parent);
 
     void knOk_Click();
 

@@ -4,7 +4,7 @@
 #include "RangeScanners.h"
 #include "mRWByt.h"
 
-frpFill::frpFill(fCompBynF& main, ByteState& state, QWidget* parent)
+frpFill::frpFill(PairView& main, ByteState& state, QWidget* parent)
     : RangeOpDialog(main, state, QStringLiteral("Заполнить"), parent), state_(state) {
     setObjectName(QStringLiteral("frpFill"));
     lb3 = addLabel("lb3", QStringLiteral("Байт:"), 45, 705, 800);
@@ -34,7 +34,6 @@ void frpFill::knOk_Click() {
     if (check == RangeCheck::Ok) {
         BusyCursor busy;
         RangeScanners::fillBytes(fileInView(), state_.curAdresStart, state_.curAdresEnd, state_.bytValue);
-        noteWritten();
     }
     discard();
     handBack(state_.curAdresStart);

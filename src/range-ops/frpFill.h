@@ -8,7 +8,7 @@ class frpFill : public RangeOpDialog {
     Q_OBJECT
 
 public:
-    frpFill(fCompBynF& main, ByteState& state, QWidget* parent);
+    frpFill(PairView& main, ByteState& state, QWidget* parent);
 
     void knOk_Click();
 

@@ -4,7 +4,7 @@
 #include "RangeScanners.h"
 #include "mRWByt.h"
 
-frpReplace::frpReplace(fCompBynF& main, ByteState& state, QWidget* parent)
+frpReplace::frpReplace(PairView& main, ByteState& state, QWidget* parent)
     : RangeOpDialog(main, state, QStringLiteral("Заменить"), parent), state_(state) {
     setObjectName(QStringLiteral("frpReplace"));
     lb3 = addLabel("lb3", QStringLiteral("Байт:"), 45, 705, 800);
@@ -45,7 +45,6 @@ void frpReplace::knOk_Click() {
         BusyCursor busy;
         RangeScanners::replaceBytes(fileInView(), state_.curAdresStart, state_.curAdresEnd, state_.bytValue,
                                     state_.bytNew);
-        noteWritten();
     }
     discard();
     handBack(state_.curAdresStart);

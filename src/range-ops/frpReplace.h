@@ -8,7 +8,7 @@ class frpReplace : public RangeOpDialog {
     Q_OBJECT
 
 public:
-    frpReplace(fCompBynF& main, ByteState& state, QWidget* parent);
+    frpReplace(PairView& main, ByteState& state, QWidget* parent);
 
     void knOk_Click();
 

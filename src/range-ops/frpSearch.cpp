@@ -22,7 +22,7 @@ SearchPattern parseSearchPattern(const QString& text) {
     return pattern;
 }
 
-frpSearch::frpSearch(fCompBynF& main, SearchState& state, QWidget* parent)
+frpSearch::frpSearch(PairView& main, SearchState& state, QWidget* parent)
     : RangeOpDialog(main, state, QStringLiteral("Найти"), parent), state_(state) {
     setObjectName(QStringLiteral("frpSearch"));
     state_.curProgress = 0;

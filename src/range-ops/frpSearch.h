@@ -21,7 +21,7 @@ class frpSearch : public RangeOpDialog {
     Q_OBJECT
 
 public:
-    frpSearch(fCompBynF& main, SearchState& state, QWidget* parent);
+    frpSearch(PairView& main, SearchState& state, QWidget* parent);
 
     void knOk_Click();
 

@@ -37,7 +37,7 @@ protected:
         view(1);
         ui.clear();
     }
-    DifferenceIndex& index() const { return window->differences(); }
+    DifferenceIndex& index() const { return window->view().differences(); }
     void makeList() {
         trigger("mnuMismatchList");
         for (int i = 0; i < 500 && index().state() == DifferenceIndex::State::Scanning; ++i) QTest::qWait(10);
@@ -62,7 +62,7 @@ protected:
         for (int c = 0; c < table()->model()->columnCount(); ++c) cells << table()->model()->index(r, c).data().toString();
         return cells.join(QLatin1Char('|'));
     }
-    std::int64_t focusedAddress() const { return window->inView().screenStart + focusedCell(); }
+    std::int64_t focusedAddress() const { return window->view().screenStart(window->view().intShowFile()) + focusedCell(); }
 
     MismatchDock* dock = nullptr;
     QByteArray a, b;

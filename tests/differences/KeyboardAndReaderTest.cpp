@@ -57,7 +57,7 @@ TEST_F(Keyboard, EveryCommandIsReachedByKeysAlone) {
          [this] { return TempDir::read(pathA).at(5) == char(0xAA); }},
         // The buttons give the focus back to "Файл А", where the user left it.
         {"Перейти", {}, {ctrlTab, backTab, key(Qt::Key_Return)}, [&] { return dialogShown == "frpAdress"; }},
-        {"Файл В", {}, {ctrlTab, key(Qt::Key_Down)}, [this] { return window->intShowFile == 2; }},
+        {"Файл В", {}, {ctrlTab, key(Qt::Key_Down)}, [this] { return window->view().intShowFile() == 2; }},
         {"Вниз", {}, {ctrlTab, key(Qt::Key_Tab), key(Qt::Key_Tab), key(Qt::Key_Return)},
          [this] { return window->screenStartOne() == 256; }},
         {"Вверх", [this] { pressKey(Qt::Key_PageDown); }, {ctrlTab, key(Qt::Key_Tab), key(Qt::Key_Return)},
@@ -78,7 +78,7 @@ TEST_F(Keyboard, EveryCommandIsReachedByKeysAlone) {
           key(Qt::Key_Right), key(Qt::Key_Down), key(Qt::Key_Return)},
          [this] { return ui.saveRequests.size() == 1; }},
         // The list, out of date, passed the focus on to the map.
-        {"Обновить список", [this] { makeList(); window->comparedFiles().noteWritten(pathB); },
+        {"Обновить список", [this] { makeList(); window->view().files().noteWritten(pathB); },
          {ctrlTab, ctrlTab, backTab, key(Qt::Key_Return)}, [this] { return index().state() != DifferenceIndex::State::OutOfDate; }},
         {"the map, a run after the screen", [this] { makeList(); },
          {ctrlTab, ctrlTab, key(Qt::Key_Tab), key(Qt::Key_Down), key(Qt::Key_Down), key(Qt::Key_Return)},

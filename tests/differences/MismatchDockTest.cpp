@@ -214,7 +214,7 @@ TEST_F(DifferencesWindow, F6FromTheScreenStartAndTheTailRowOfTheLongerFile) {
     table()->setFocus();
     table()->setCurrentIndex(table()->model()->index(2, 0));
     QTest::keyClick(table(), Qt::Key_Return);
-    EXPECT_EQ(window->intShowFile, 2);
+    EXPECT_EQ(window->view().intShowFile(), 2);
     EXPECT_EQ(focusedAddress(), 4096);
 }
 
@@ -271,7 +271,7 @@ TEST_F(DifferencesWindow, TheListOfChangesShowsEachChangeInBothFilesAndSideBySid
     trigger("mnuSynchro");
     QTableView* list = child<QTableView>("changesTable");
     pressKey(Qt::Key_K, Qt::ControlModifier);
-    for (int i = 0; i < 500 && window->changes().state() == ChangeIndex::State::Working; ++i) QTest::qWait(10);
+    for (int i = 0; i < 500 && window->view().changes().state() == ChangeIndex::State::Working; ++i) QTest::qWait(10);
     ASSERT_EQ(list->model()->rowCount(), 2);
     const auto rowText = [&](int r) {
         QStringList cells;
@@ -295,10 +295,10 @@ TEST_F(DifferencesWindow, TheListOfChangesShowsEachChangeInBothFilesAndSideBySid
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("AlignedView")) view = w;
     ASSERT_TRUE(view && view->objectName() == QLatin1String("AlignedView") && view->isVisible());
-    window->comparedFiles().noteWritten(pathA);
+    window->view().files().noteWritten(pathA);
     QApplication::processEvents();
     EXPECT_TRUE(!view || !view->isVisible());
-    EXPECT_EQ(window->changes().state(), ChangeIndex::State::OutOfDate);
+    EXPECT_EQ(window->view().changes().state(), ChangeIndex::State::OutOfDate);
 }
 
 }  // namespace

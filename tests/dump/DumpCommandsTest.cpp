@@ -44,8 +44,8 @@ protected:
     }
     void expectPositionGivenBack() {
         EXPECT_EQ(label("lbProgressBar"), QStringLiteral("Позиция"));
-        EXPECT_EQ(window->progress->maximum(), double(window->blockCount()));
-        EXPECT_EQ(window->progress->value(), double(window->currentBlock()));
+        EXPECT_EQ(window->progress->maximum(), double(window->view().blockCount()));
+        EXPECT_EQ(window->progress->value(), double(window->view().currentBlock()));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 

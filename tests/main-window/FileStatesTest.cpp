@@ -225,7 +225,7 @@ TEST_F(FileStates, LabelsTitleAndPositionFollowTheFileInView) {
         openA(dir.pattern(QStringLiteral("a%1.bin").arg(size), size));
         openB(dir.pattern(QStringLiteral("b.bin"), 256));
         for (int file : {1, 2, 1}) {
-            if (file != window->intShowFile) view(file);
+            if (file != window->view().intShowFile()) view(file);
             const bool paging = file == 1 && size > 256;
             EXPECT_TRUE(button("knUp")->isEnabled() == paging && button("knDown")->isEnabled() == paging) << size << file;
         }

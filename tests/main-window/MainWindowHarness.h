@@ -24,6 +24,7 @@
 #include "HexCell.h"
 #include "RecordingUiServices.h"
 #include "TempDir.h"
+#include "PairView.h"
 #include "fCompBynF.h"
 
 // Space-separated names, sorted, so that lists of controls compare in any order.

@@ -86,7 +86,7 @@ protected:
 
     Offered offered() {
         Offered o;
-        const int slot = window->intShowFile;
+        const int slot = window->view().intShowFile();
         if (slot == 0) return o;
         o.path = slotPath(slot);
         const qint64 start = slot == 1 ? window->screenStartOne() : window->screenStartTwo();
@@ -206,7 +206,7 @@ protected:
             // screen drawn before is then no longer of that file, and a Record refuses.
             std::size_t f = std::size_t(pick(2));
             int at = pick(int(current[f].size()) - 4);
-            const int slot = window->intShowFile;
+            const int slot = window->view().intShowFile();
             if (slot != 0 && chance(0.8)) {
                 f = slotPath(slot) == paths[0] ? 0 : 1;
                 const qint64 start = slot == 1 ? window->screenStartOne() : window->screenStartTwo();

@@ -58,7 +58,7 @@ protected:
     // The window shows the screen of `address` with the focus on its cell.
     ::testing::AssertionResult shows(qint64 address) const {
         const qint64 start = address & ~qint64(255);
-        const qint64 screen = window->intShowFile == 1 ? window->screenStartOne() : window->screenStartTwo();
+        const qint64 screen = window->view().intShowFile() == 1 ? window->screenStartOne() : window->screenStartTwo();
         if (screen == start && focusedCell() == int(address - start)) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "screen " << screen << ", focused cell " << focusedCell();
     }

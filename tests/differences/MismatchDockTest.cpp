@@ -164,6 +164,15 @@ TEST_F(DifferencesWindow, PagingLaysNothingOutAndTheStatusLineFollows) {
     // Its context menu copies the line.
     window->findChild<QLabel*>(QStringLiteral("lbAddressStatus"))->actions().value(0)->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), label("lbAddressStatus"));
+    // Another program puts other bytes under A's name: the line tells what the grid shows,
+    // as the grid does, until a redraw shows the new file.
+    const QString other = dir.write(QStringLiteral("other.bin"), QByteArray(8192, '\x5A'));
+    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(pathA).constData()), 0);
+    focusCell(9);
+    EXPECT_EQ(label("lbAddressStatus"), QStringLiteral("Адрес 0000409   A: %1   B: %2").arg(cellText(9), byteText(quint8(b[0x409]))));
+    trigger("mnuRefresh");
+    EXPECT_EQ(cellText(9), QStringLiteral("5A"));
+    EXPECT_EQ(label("lbAddressStatus"), QStringLiteral("Адрес 0000409   A: 5A   B: %1").arg(byteText(quint8(b[0x409]))));
 }
 
 TEST_F(DifferencesWindow, F6AndShiftF6WalkTheRunsWithAndWithoutTheList) {

@@ -84,6 +84,18 @@ TEST_F(Session, TheListGoesOutOfDateWhenBytesMayHaveChangedAndOnlyThen) {
          }, true},
         {"another file in slot B", [&] { files.setPath(ComparedFiles::B, dir.write(QStringLiteral("c.bin"), "c")); }, true},
         {"B closed", [&] { files.setPath(ComparedFiles::B, QString()); }, true},
+        // Heard from the file system while the window waits, with no redraw.
+        {"another program rewrote B in place", [&] {
+             const int fd = ::open(encoded(pathB).constData(), O_WRONLY);
+             ASSERT_EQ(::pwrite(fd, "\x22", 1, 500), 1);
+             ::close(fd);
+             for (int i = 0; i < 200 && index.state() != State::OutOfDate; ++i) QTest::qWait(5);
+         }, true},
+        {"another program put a file in A's place", [&] {
+             const QString other = dir.write(QStringLiteral("new-a"), QByteArray(64 * 1024, '\x11'));
+             ASSERT_EQ(::rename(encoded(other).constData(), encoded(pathA).constData()), 0);
+             for (int i = 0; i < 200 && index.state() != State::OutOfDate; ++i) QTest::qWait(5);
+         }, true},
         {"a write into a file not compared", [&] { files.noteWritten(dir.write(QStringLiteral("other"), "x")); }, false},
         {"a redraw with nothing changed", [&] { files.checkDisk(); }, false},
         {"the same files named again", [&] {

@@ -65,7 +65,7 @@ void fCompBynF::plByt0_GotFocus(int index) {
     cell->selectOnEntry(writePermission() ? 2 : 0);
     // Highlighted, in button shadow where it is drawn dark red; a cell without a byte is not.
     grid_->setFocusedCell(index);
-    view_->setFocusedAddress(view_->intShowFile() == 0 ? -1 : view_->screenStart(view_->intShowFile()) + index);
+    view_->setFocusedAddress(view_->intShowFile() == 0 ? -1 : view_->screenStart(view_->intShowFile()) + index, drawing_);
     if (!strOldByt.isEmpty()) {
         // The cell may have been locked while it was empty.
         cell->setReadOnly(!writePermission());

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <array>
@@ -40,6 +41,8 @@ void fCompBynF::showReadOnlyIndicator(const mRWByt& file) {
 }
 
 void fCompBynF::subShowDate(int NumberFile) {
+    // Whoever follows the view hears once, when the screen is shown, not at each step.
+    const QScopedValueRollback drawing(drawing_, true);
     const FileSlot shown = slot(NumberFile);
     // The read-only mark follows file A before the drawing and file B after it.
     if (shown.number == 1) showReadOnlyIndicator(shown.file);
@@ -73,9 +76,7 @@ void fCompBynF::subCompare(int NumberFile) {
     const bool two = view_->intLoadFile() != 1;
     // What the disk holds now: a file written since the last drawing shows its new bytes, a
     // file put under a slot's name is the one read.
-    drawing_ = true;
     view_->files().checkDisk();
-    drawing_ = false;
     // A file written since its labels were set (a recording, a dialog's write, another
     // program) shows its size and date as it now is.
     for (int n = 1; n <= (two ? 2 : 1); ++n) {

@@ -93,10 +93,10 @@ void PairView::setScreenStart(int number, std::int64_t start) {
     (number == 1 ? curAdresOne_ : curAdresTwo_) = start;
 }
 
-void PairView::setFocusedAddress(std::int64_t address) {
+void PairView::setFocusedAddress(std::int64_t address, bool quiet) {
     if (address == focusedAddress_) return;
     focusedAddress_ = address;
-    emit focusedAddressChanged(address);
+    if (!quiet) emit focusedAddressChanged(address);
 }
 
 void PairView::setSynchronised(bool on) {

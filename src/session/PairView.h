@@ -87,7 +87,8 @@ public:
     void closedAll();
     void setInView(int number) { intShowFile_ = number; }
     void setScreenStart(int number, std::int64_t start);
-    void setFocusedAddress(std::int64_t address);
+    // `quiet` while a drawing is under way: the screen, once shown, tells of it.
+    void setFocusedAddress(std::int64_t address, bool quiet = false);
     void setEditsPending(bool pending) { bolChange_ = pending; }
     void setDrawnIdentity(int number, const FileIdentity& file) { drawn_[std::size_t(number == 1 ? 0 : 1)] = file; }
     // Synchronised paging switched on starts both files at 0.

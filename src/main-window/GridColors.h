@@ -6,7 +6,7 @@
 #include <QWidget>
 
 // The colours of the grid. Button face and button shadow come from the window's palette,
-// as the user's style has them.
+// as the user's style has them, as far as the texts drawn on them stay readable.
 namespace GridColors {
 
 // The palette the window is drawn in: the application's, unless that is dark. The fixed
@@ -22,7 +22,9 @@ inline QColor blue() { return QColor(0, 0, 255); }
 inline QColor lightCyan() { return QColor(192, 255, 255); }
 inline QColor maroon() { return QColor(128, 0, 0); }
 inline QColor buttonFace() { return windowPalette().color(QPalette::Button); }
-inline QColor buttonShadow() { return windowPalette().color(QPalette::Dark); }
+// The ground of a focused cell that differs: the palette's button shadow, unless dark red
+// would read on it at less than 4.5 : 1; then a lighter grey of the program's own.
+QColor buttonShadow();
 inline QColor highlight() { return windowPalette().color(QPalette::Highlight); }
 
 // The text colour of a label or line; the palette is only touched when it changes.

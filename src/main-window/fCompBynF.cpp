@@ -103,7 +103,7 @@ void fCompBynF::buildMenus() {
         return m;
     };
 
-    mnuFile = menu("mnuFile", QStringLiteral("Файл"));
+    mnuFile = menu("mnuFile", QStringLiteral("&Файл"));
     mnuNew = addCommand(mnuFile, "mnuNew", QStringLiteral("Создать файл"), {}, nullptr);
     mnuLoadFileA = addCommand(mnuFile, "mnuLoadFileA", QStringLiteral("Открыть файла А"),
                               QKeySequence(Qt::CTRL | Qt::Key_A), &fCompBynF::mnuLoadFileA_Click);
@@ -127,7 +127,7 @@ void fCompBynF::buildMenus() {
     mnuExit = addCommand(mnuFile, "mnuExit", QStringLiteral("Выход"),
                          QKeySequence(Qt::CTRL | Qt::Key_E), &fCompBynF::mnuExit_Click);
 
-    mnuEditHost = menu("mnuEditHost", QStringLiteral("Правка"));
+    mnuEditHost = menu("mnuEditHost", QStringLiteral("&Правка"));
     mnuRec = addCommand(mnuEditHost, "mnuRec", QStringLiteral("Запись"), {}, &fCompBynF::mnuRec_Click);
     mnuCanscel = addCommand(mnuEditHost, "mnuCanscel", QStringLiteral("Отмена"), {},
                             &fCompBynF::mnuCanscel_Click);
@@ -136,9 +136,12 @@ void fCompBynF::buildMenus() {
     mnuRefresh = addCommand(mnuEditHost, "mnuRefresh", QStringLiteral("Обновить"),
                             QKeySequence(Qt::CTRL | Qt::Key_R), &fCompBynF::mnuRefresh_Click);
 
-    mnuService = menu("mnuService", QStringLiteral("Сервис"));
+    mnuService = menu("mnuService", QStringLiteral("&Сервис"));
     mnuNext = addCommand(mnuService, "mnuNext", QStringLiteral("Перейти..."),
                          QKeySequence(Qt::CTRL | Qt::Key_G), &fCompBynF::mnuNext_Click);
+    // "Файл А" / "Файл В" from anywhere in the window.
+    mnuOtherFile = addCommand(mnuService, "mnuOtherFile", QStringLiteral("Другой файл"), QKeySequence(Qt::Key_F4),
+                              &fCompBynF::mnuOtherFile_Click);
     mnuSearch = addCommand(mnuService, "mnuSearch", QStringLiteral("Найти байт"),
                            QKeySequence(Qt::CTRL | Qt::Key_S), nullptr);
     mnuChSearch = addCommand(mnuService, "mnuChSearch", QStringLiteral("Найти несовпадения"),
@@ -155,7 +158,7 @@ void fCompBynF::buildMenus() {
     mnuChangeList = addCommand(mnuService, "mnuChangeList", QStringLiteral("Список изменений"),
                                QKeySequence(Qt::CTRL | Qt::Key_K), nullptr);
 
-    mduSetup = menu("mduSetup", QStringLiteral("Параметры"));
+    mduSetup = menu("mduSetup", QStringLiteral("П&араметры"));
     mnuSynchro = addCommand(mduSetup, "mnuSynchro", QStringLiteral("Синхронизировать файлы"), {}, nullptr);
     mnuEdit = addCommand(mduSetup, "mnuEdit", QStringLiteral("Разрешить запись в файл"), {}, nullptr);
     mnuDOS = addCommand(mduSetup, "mnuDOS", QStringLiteral("Формат файла - DOS"), {}, nullptr);
@@ -173,7 +176,7 @@ void fCompBynF::buildMenus() {
         });
     }
 
-    mnuHelpMenu = menu("mnuHelpMenu", QStringLiteral("Справка"));
+    mnuHelpMenu = menu("mnuHelpMenu", QStringLiteral("Сп&равка"));
     mnuHelp = addCommand(mnuHelpMenu, "mnuHelp", QStringLiteral("Помощь"), QKeySequence(Qt::Key_F1),
                          &fCompBynF::mnuHelp_Click);
     mnuAbout = addCommand(mnuHelpMenu, "mnuAbout", QStringLiteral("О программе..."),
@@ -391,14 +394,14 @@ bool fCompBynF::event(QEvent* event) {
 void fCompBynF::buildCommandSets() {
     CommandSets& c = sets_;
     c.file = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
-    c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo};
+    c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo, mnuOtherFile};
     // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
     const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList};
     c.twoFiles = c.twoFiles.with(differenceCommands);
     c.write = {mnuLoad, mnuReplace, mnuFill};
     c.loaded = c.file.with(c.twoFiles).with(c.write).with({mnuEdit, knUp, knDown});
     c.record = {knRecord, mnuRec, mnuCanscel};
-    c.editLocks = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuSaveList,
+    c.editLocks = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuOtherFile, mnuSaveList,
                    knNextScreen, mnuNext, mnuSearch, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuDOS};
     c.editLocks = c.editLocks.with(differenceCommands);
     // Given back by recording or cancelling, except:

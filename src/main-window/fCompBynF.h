@@ -127,6 +127,8 @@ public:
     void mnuAbout_Click();
     void knViweOne_Click();
     void knViweTwo_Click();
+    // The file not in view, as its option button would show it.
+    void mnuOtherFile_Click();
     void knRecord_Click();
     void mnuRec_Click() { knRecord_Click(); }
     void mnuCanscel_Click();
@@ -253,6 +255,7 @@ private:
     QAction* mnuRefresh = nullptr;
     QMenu* mnuService = nullptr;
     QAction* mnuNext = nullptr;
+    QAction* mnuOtherFile = nullptr;
     QAction* mnuSearch = nullptr;
     QAction* mnuChSearch = nullptr;
     QAction* mnuMismatchList = nullptr;

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "ByteGrid.h"
 
@@ -90,6 +91,17 @@ bool fCompBynF::keyboardPath(QWidget* focus, const QKeyEvent* key) {
         setAttribute(Qt::WA_KeyboardFocusChange);
         grid_->focusCell((cell + (forward ? 1 : GridGeometry::kCells - 1)) % GridGeometry::kCells,
                          forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    // The two option buttons take the arrow keys in a ring, as options do: any arrow
+    // selects the other one and shows its file.
+    if ((focus == knViweOne || focus == knViweTwo) && mods == Qt::NoModifier &&
+        (code == Qt::Key_Down || code == Qt::Key_Right || code == Qt::Key_Up || code == Qt::Key_Left)) {
+        QRadioButton* next = focus == knViweOne ? knViweTwo : knViweOne;
+        if (next->isEnabled()) {
+            next->setFocus(Qt::TabFocusReason);
+            selectViewButton(next);
+        }
         return true;
     }
     // A focused button is pressed by Enter as by Space; none of the window's is a default button.

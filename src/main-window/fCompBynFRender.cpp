@@ -168,3 +168,8 @@ void fCompBynF::rereadFileInView() {
 void fCompBynF::knViweOne_Click() { subShowDate(1); }
 
 void fCompBynF::knViweTwo_Click() { subShowDate(2); }
+
+void fCompBynF::mnuOtherFile_Click() {
+    if (view_->intLoadFile() == 2 && !view_->editsPending())
+        selectViewButton(view_->intShowFile() == 1 ? knViweTwo : knViweOne);
+}

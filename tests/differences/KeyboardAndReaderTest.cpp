@@ -33,7 +33,11 @@ void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QWidget* target = QApplication::activePopupWidget();
     if (!target) target = QApplication::focusWidget();
     ASSERT_NE(target, nullptr) << "no widget takes the key";
-    QTest::keyClick(target, key, mods);
+    // A Cyrillic letter comes with its text, as a keyboard layout sends it.
+    if (key > 0xFF && key <= 0xFFFF)
+        QTest::sendKeyEvent(QTest::Click, target, key, QString(QChar(key)).toLower(), mods);
+    else
+        QTest::keyClick(target, key, mods);
 }
 
 QString focusName() {
@@ -58,6 +62,12 @@ TEST_F(Keyboard, EveryCommandIsReachedByKeysAlone) {
         // The buttons give the focus back to "Файл А", where the user left it.
         {"Перейти", {}, {ctrlTab, backTab, key(Qt::Key_Return)}, [&] { return dialogShown == "frpAdress"; }},
         {"Файл В", {}, {ctrlTab, key(Qt::Key_Down)}, [this] { return window->view().intShowFile() == 2; }},
+        {"Файл В by the right arrow", {}, {ctrlTab, key(Qt::Key_Right)}, [this] { return window->view().intShowFile() == 2; }},
+        {"Файл А again by the left arrow", {}, {ctrlTab, key(Qt::Key_Down), key(Qt::Key_Left)},
+         [this] { return window->view().intShowFile() == 1 && focusName() == "knViweOne"; }},
+        {"the other file (F4)", {}, {key(Qt::Key_F4)}, [this] { return window->view().intShowFile() == 2; }},
+        {"Параметры by its letter (Alt+А)", {}, {std::make_pair(Qt::Key(0x0410), Qt::KeyboardModifiers(Qt::AltModifier))},
+         [this] { return QApplication::activePopupWidget() == child("mduSetup"); }},
         {"Вниз", {}, {ctrlTab, key(Qt::Key_Tab), key(Qt::Key_Tab), key(Qt::Key_Return)},
          [this] { return window->screenStartOne() == 256; }},
         {"Вверх", [this] { pressKey(Qt::Key_PageDown); }, {ctrlTab, key(Qt::Key_Tab), key(Qt::Key_Return)},

@@ -21,7 +21,7 @@ const std::string kFileA = names(
     "mnuRefresh mnuNext mnuSearch mnuEdit mnuDOS mnuHelp mnuAbout knUp knDown knNextScreen");
 const std::string kFilesAB = names(QString::fromStdString(kFileA) +
                                    " mnuSaveNoByt mnuDelFileB mnuChSearch mnuSynchro knViweOne knViweTwo"
-                                   " mnuMismatchList mnuChangeList mnuNextMismatch mnuPreviousMismatch");
+                                   " mnuMismatchList mnuChangeList mnuNextMismatch mnuPreviousMismatch mnuOtherFile");
 std::string plus(const std::string& base, const char* more) { return names(QString::fromStdString(base) + ' ' + more); }
 
 using FileStates = MainWindowTest;
@@ -94,7 +94,7 @@ TEST_F(FileStates, ShortcutsWinOverTheFocusedCellAndOpenSlotsAreRefused) {
     EXPECT_EQ(shortcuts.join(' ').toStdString(),
               "mnuAbout=F2 mnuChSearch=Ctrl+C mnuChangeList=Ctrl+K mnuDelAll=Ctrl+D mnuDelFileB=Shift+Del mnuExit=Ctrl+E mnuHelp=F1 "
               "mnuLoadFileA=Ctrl+A mnuLoadFileB=Ctrl+B mnuMismatchList=Ctrl+L mnuNext=Ctrl+G mnuNextMismatch=F6 "
-              "mnuPreviousMismatch=Shift+F6 mnuRefresh=Ctrl+R mnuSearch=Ctrl+S");
+              "mnuOtherFile=F4 mnuPreviousMismatch=Shift+F6 mnuRefresh=Ctrl+R mnuSearch=Ctrl+S");
 
     const QString a = dir.pattern(QStringLiteral("a.bin"), 300);
     const QString b = dir.pattern(QStringLiteral("b.bin"), 300);

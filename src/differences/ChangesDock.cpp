@@ -68,6 +68,8 @@ void ChangesDock::indexChanged() {
         if (view_) view_->close();
     }
     model_->changesAdded();
+    // The first change is current as soon as there is one: Enter shows it at once.
+    if (model_->rowCount() > 0 && !table_->currentIndex().isValid()) table_->setCurrentIndex(model_->index(0, 0));
     showSummary();
 }
 

@@ -290,6 +290,10 @@ TEST_F(DifferencesWindow, TheListOfChangesShowsEachChangeInBothFilesAndSideBySid
     EXPECT_EQ(rowText(0), QStringLiteral("Вставка|0001000|0|0001000|16"));
     EXPECT_EQ(rowText(1), QStringLiteral("Удаление|0001800|4|0001810|0"));
     EXPECT_TRUE(label("changesSummary").startsWith(QStringLiteral("Всего изменений: 2 (вставлено байтов: 16, удалено: 4")));
+    // The first change is current once found: Enter at once shows it.
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(focusedAddress(), 0x1000);
     // Enter: A from its address, B from its own; paging together is off, and said so.
     list->setFocus();
     list->setCurrentIndex(list->model()->index(1, 0));

@@ -1,5 +1,7 @@
 #include "RunList.h"
 
+#include "CodePage.h"
+
 #include "AddressText.h"
 
 #include <algorithm>
@@ -105,6 +107,16 @@ QString longerFile(std::int64_t sizeA, std::int64_t sizeB) {
 
 QString address(std::int64_t address, std::int64_t fileSize) {
     return AddressText::funHexAdres(address).rightJustified(AddressText::addressFieldDigits(fileSize), QLatin1Char('0'));
+}
+
+QString characters(const std::uint8_t* bytes, int count, bool dos) {
+    QString text;
+    text.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QChar c = dos ? CodePage::oemChar(bytes[i]) : CodePage::ansiChar(bytes[i]);
+        text += c.unicode() < 0x20 || c.unicode() == 0x7F ? QChar(0x00B7) : c;
+    }
+    return text;
 }
 
 QString hexBytes(const std::uint8_t* bytes, int count) {

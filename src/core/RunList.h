@@ -93,4 +93,7 @@ QString longerFile(std::int64_t sizeA, std::int64_t sizeB);
 QString address(std::int64_t address, std::int64_t fileSize);
 // Bytes in hexadecimal, separated by spaces.
 QString hexBytes(const std::uint8_t* bytes, int count);
+// Bytes as the characters of the code page the screen shows (CP866 when `dos`, else
+// CP1251), a control character as a middle dot, as the character view draws it.
+QString characters(const std::uint8_t* bytes, int count, bool dos);
 }  // namespace DifferenceText

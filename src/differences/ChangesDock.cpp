@@ -13,6 +13,7 @@
 #include "DockRoom.h"
 #include "FilePair.h"
 #include "PanelHead.h"
+#include "RowExport.h"
 #include "MismatchTable.h"
 
 ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
@@ -27,7 +28,8 @@ ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
     model_ = new ChangesModel(index_.changes(), this);
     table_ = new MismatchTable(model_, QStringLiteral("changesTable"), QStringLiteral("Список изменений"),
                                {QStringLiteral("Удаление"), QStringLiteral("000000000"), QStringLiteral("Длина А"),
-                                QStringLiteral("000000000"), QStringLiteral("Длина В"), QStringLiteral("DD DD DD DD DD DD DD DD")},
+                                QStringLiteral("000000000"), QStringLiteral("Длина В"), QStringLiteral("DD DD DD DD DD DD DD DD"),
+                                QStringLiteral("DD DD DD DD DD DD DD DD"), MismatchTable::textSample()},
                                body);
     head_->column->addWidget(table_, 1);
 
@@ -53,6 +55,12 @@ void ChangesDock::showList() {
     raise();
     if (index_.state() != ChangeIndex::State::Working && index_.state() != ChangeIndex::State::Complete) index_.start();
     table_->setFocus(Qt::OtherFocusReason);
+}
+
+void ChangesDock::selectChange(std::size_t index) {
+    if (index >= std::size_t(model_->rowCount())) return;
+    table_->setCurrentIndex(model_->index(int(index), 0));
+    table_->scrollTo(table_->currentIndex());
 }
 
 void ChangesDock::allowRefresh(bool allowed) {
@@ -101,7 +109,7 @@ void ChangesDock::showSummary() {
         text = QStringLiteral("Список ещё не составлен.");
         break;
     case State::Working:
-        text = QStringLiteral("Поиск изменений… %1 %").arg(int(index_.done() * 100));
+        text = QStringLiteral("Поиск изменений… %1\u00A0%").arg(int(index_.done() * 100));
         break;
     case State::Stopped:
         text = QStringLiteral("Остановлено: ") + counts + QLatin1Char('.');
@@ -120,7 +128,7 @@ void ChangesDock::showSummary() {
         const std::int64_t sizeA = index_.sizeA(), matching = totals.matching(sizeA);
         // Never "100" while one byte differs.
         const double share = sizeA == 0 ? 0.0 : std::min(99.99, std::floor(double(matching) * 10000.0 / double(sizeA)) / 100.0);
-        text = QStringLiteral("Всего ") + counts + QStringLiteral(". Совпадает %1 % байтов файла А.").arg(russian.toString(share, 'f', 2));
+        text = QStringLiteral("Всего ") + counts + QStringLiteral(". Совпадает %1\u00A0% байтов файла А.").arg(russian.toString(share, 'f', 2));
         if (index_.changes().size() < std::size_t(totals.changes))
             text += QStringLiteral(" Список показывает первые %1 изменений.").arg(number(std::int64_t(index_.changes().size())));
         break;
@@ -129,4 +137,10 @@ void ChangesDock::showSummary() {
     head_->show(text, state == State::Working, index_.done(), refreshAllowed_);
     aligned_->setEnabled(state == State::Complete && totals.changes > 0);
     table_->setEnabled(state != State::OutOfDate);
+}
+
+void ChangesDock::setDos(bool dos) { model_->setDos(dos); }
+
+void ChangesDock::addExport(UiServices& ui, std::function<QStringList()> loaded) {
+    addRowExport(*table_, ui, [this](int row) { return model_->rowLine(row); }, std::move(loaded), QStringLiteral("changes.txt"));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDockWidget>
+#include <QStringList>
 #include <QPointer>
 
 #include <cstdint>
@@ -11,6 +12,7 @@ class AlignedView;
 class ChangeIndex;
 class ChangesModel;
 class QMainWindow;
+class UiServices;
 class QPushButton;
 class QTableView;
 struct PanelHead;
@@ -29,6 +31,14 @@ public:
     void showList();
     // Whether a new list may be asked for (two files, no edits waiting).
     void allowRefresh(bool allowed);
+    // Makes change `index` the current row.
+    void selectChange(std::size_t index);
+
+    // The text columns show the DOS code page.
+    void setDos(bool dos);
+    // "Копировать" and "Сохранить список…" of the table; `loaded` names the files the
+    // window has open, which are never written.
+    void addExport(UiServices& ui, std::function<QStringList()> loaded);
 
     // Where Enter on a row sends the two files: A from its address, B from its own.
     std::function<void(std::int64_t addressA, std::int64_t addressB)> onGoTo;

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-#include "FileLayer.h"
 #include "FilePair.h"
+#include "RowBytes.h"
 #include "RunList.h"
-#include "RunScanner.h"
 
 void ChangesModel::restart(std::int64_t sizeA, std::int64_t sizeB, std::shared_ptr<const FilePair> files) {
     beginResetModel();
@@ -58,23 +57,43 @@ QVariant ChangesModel::data(const QModelIndex& index, int role) const {
     case LengthBColumn:
         return QString::number(change.lengthB);
     case BytesAColumn:
-    case BytesBColumn: {
-        const bool sideA = index.column() == BytesAColumn;
+    case BytesBColumn:
+    case TextAColumn:
+    case TextBColumn: {
+        const bool sideA = index.column() == BytesAColumn || index.column() == TextAColumn;
         const std::int64_t length = sideA ? change.lengthA : change.lengthB;
-        if (!files_ || files_->error() != 0 || length == 0) return QString();
-        std::uint8_t bytes[RunScanner::kShownBytes];
-        const std::int64_t got = FileLayer::pread(sideA ? files_->fdA() : files_->fdB(), bytes,
-                                                  std::min<std::int64_t>(length, RunScanner::kShownBytes),
-                                                  sideA ? change.addressA : change.addressB);
-        return got > 0 ? DifferenceText::hexBytes(bytes, int(got)) : QString();
+        const std::int64_t address = sideA ? change.addressA : change.addressB;
+        const int fd = !files_ || files_->error() != 0 ? -1 : sideA ? files_->fdA() : files_->fdB();
+        if (index.column() == BytesAColumn || index.column() == BytesBColumn) return RowBytes::hex(fd, address, length);
+        return RowBytes::text(fd, address, length, dos_);
     }
     default:
         return {};
     }
 }
 
+void ChangesModel::setDos(bool dos) {
+    if (dos == dos_) return;
+    dos_ = dos;
+    if (shown_ > 0) {
+        emit dataChanged(index(0, TextAColumn), index(shown_ - 1, TextAColumn));
+        emit dataChanged(index(0, TextBColumn), index(shown_ - 1, TextBColumn));
+    }
+}
+
+QString ChangesModel::rowLine(int row) const {
+    QStringList fields;
+    for (int column : {AddressAColumn, LengthAColumn, AddressBColumn, LengthBColumn})
+        fields << index(row, column).data().toString();
+    QString line = fields.join(QLatin1Char(' '));
+    for (int column : {BytesAColumn, BytesBColumn, TextAColumn, TextBColumn})
+        line += QLatin1Char('\t') + index(row, column).data().toString();
+    return line;
+}
+
 QVariant ChangesModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const kHeaders[ColumnCount] = {"Изменение", "Адрес А", "Длина А", "Адрес В", "Длина В", "A", "B"};
+    static const char* const kHeaders[ColumnCount] = {"Изменение", "Адрес А", "Длина А", "Адрес В", "Длина В",
+                                                      "A", "B", "Текст А", "Текст В"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }

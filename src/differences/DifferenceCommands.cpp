@@ -1,5 +1,7 @@
 #include "DifferenceCommands.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -10,6 +12,7 @@
 
 #include <QMainWindow>
 
+#include "ChangeIndex.h"
 #include "ChangesDock.h"
 #include "DifferenceIndex.h"
 #include "LineLabel.h"
@@ -53,14 +56,22 @@ public:
         row->addWidget(stop);
         window_.statusBar()->addPermanentWidget(searching_);
         searching_->hide();
-        // Esc stops the search; the action is live only while one runs.
+        // Esc stops the search, or else the change list being made; the action is live only
+        // while one of them runs.
         escape_ = new QAction(&window_);
+        escape_->setObjectName(QStringLiteral("stopByEscape"));
         escape_->setShortcut(Qt::Key_Escape);
         escape_->setEnabled(false);
         window_.addAction(escape_);
 
         connect(stop, &QPushButton::clicked, &index_, &DifferenceIndex::cancelSeek);
-        connect(escape_, &QAction::triggered, &index_, &DifferenceIndex::cancelSeek);
+        connect(escape_, &QAction::triggered, this, [this] {
+            if (index_.seeking())
+                index_.cancelSeek();
+            else
+                view_.changes().stop();
+        });
+        connect(&view_.changes(), &ChangeIndex::changed, this, &RunStepper::followWork);
         connect(&index_, &DifferenceIndex::seekProgress, this, [this](double done) {
             showSearching(true);
             bar_->setValue(int(done * 1000));
@@ -85,8 +96,11 @@ public:
 private:
     void showSearching(bool on) {
         searching_->setVisible(on);
-        escape_->setEnabled(on);
         if (!on) bar_->setValue(0);
+        followWork();
+    }
+    void followWork() {
+        escape_->setEnabled(searching_->isVisibleTo(&window_) || view_.changes().state() == ChangeIndex::State::Working);
     }
 
     void found(std::int64_t address, bool forward) {
@@ -110,6 +124,37 @@ private:
     QProgressBar* bar_ = nullptr;
     QAction* escape_ = nullptr;
 };
+
+// Ctrl+F6 and Ctrl+Shift+F6: the next or previous change of the list of changes from where
+// the user is in the file in view (the focused cell, else the screen), both files shown at
+// it. Without a list the list is made first, and the step waits for the user to ask again.
+void stepChange(QMainWindow& window, PairView& view, ChangesDock& dock, bool forward) {
+    if (view.intLoadFile() < 2 || view.editsPending() || view.intShowFile() == 0) return;
+    const ChangeIndex& index = view.changes();
+    using State = ChangeIndex::State;
+    if (index.state() != State::Complete && index.state() != State::Stopped) {
+        dock.showList();
+        window.statusBar()->showMessage(QStringLiteral("Список изменений составляется: шаг по изменениям — когда он будет готов."), kNoticeMs);
+        return;
+    }
+    const bool inA = view.intShowFile() == 1;
+    const std::int64_t focused = view.focusedAddress(), start = view.screenStart(view.intShowFile());
+    const std::int64_t position = focused >= 0 ? focused : (forward ? start - 1 : start);
+    const std::vector<Change>& changes = index.changes();
+    const auto at = [inA](const Change& c) { return inA ? c.addressA : c.addressB; };
+    const auto after = std::upper_bound(changes.begin(), changes.end(), position,
+                                        [&](std::int64_t p, const Change& c) { return p < at(c); });
+    const auto before = std::lower_bound(changes.begin(), changes.end(), position,
+                                         [&](const Change& c, std::int64_t p) { return at(c) < p; });
+    if (forward ? after == changes.end() : before == changes.begin()) {
+        window.statusBar()->showMessage(forward ? QStringLiteral("Больше изменений нет.") : QStringLiteral("Раньше изменений нет."),
+                                        kNoticeMs);
+        return;
+    }
+    const auto found = forward ? after : before - 1;
+    dock.selectChange(std::size_t(found - changes.begin()));
+    view.showAtAddresses(found->addressA, found->addressB);
+}
 
 }  // namespace
 
@@ -163,6 +208,18 @@ MismatchDock* installDifferenceCommands(WindowPort& port) {
     connect(WindowPort::Command::NextMismatch, [stepper] { stepper->step(true); });
     connect(WindowPort::Command::PreviousMismatch, [stepper] { stepper->step(false); });
     connect(WindowPort::Command::ChangeList, [changes] { changes->showList(); });
+    connect(WindowPort::Command::NextChange, [&window, &view, changes] { stepChange(window, view, *changes, true); });
+    connect(WindowPort::Command::PreviousChange, [&window, &view, changes] { stepChange(window, view, *changes, false); });
+    dock->onShowChanges = [changes] { changes->showList(); };
+    // The lists take the bytes' text in the code page the screen shows, and go out of the
+    // window by copy and by file.
+    QObject::connect(&view, &PairView::modesChanged, dock, [&view, dock, changes] {
+        dock->setDos(view.dosView());
+        changes->setDos(view.dosView());
+    });
+    const auto loaded = [&view] { return QStringList{view.FileAtributOne().Path(), view.FileAtributTwo().Path()}; };
+    dock->addExport(view.ui(), loaded);
+    changes->addExport(view.ui(), loaded);
 
     // Where am I: the focused cell's address and both bytes, under the window. It changes with
     // every key, so it keeps its size: a new line lays nothing out.

@@ -14,6 +14,7 @@
 #include "DifferenceIndex.h"
 #include "DockRoom.h"
 #include "PanelHead.h"
+#include "RowExport.h"
 #include "MismatchMap.h"
 #include "MismatchModel.h"
 #include "MismatchTable.h"
@@ -39,6 +40,14 @@ MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
     lists->addWidget(mapStrip_);
     head_->column->addLayout(lists, 1);
 
+    toChanges_ = new QPushButton(QStringLiteral("Список изменений (Ctrl+K)"), body);
+    toChanges_->setObjectName(QStringLiteral("mismatchToChanges"));
+    toChanges_->setAutoDefault(false);
+    toChanges_->hide();
+    head_->controls->addWidget(toChanges_);
+    connect(toChanges_, &QPushButton::clicked, this, [this] {
+        if (onShowChanges) onShowChanges();
+    });
     connect(head_->stop, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
     connect(head_->refresh, &QPushButton::clicked, &index_, &DifferenceIndex::start);
     connect(table_, &QTableView::activated, this, [this](const QModelIndex& index) { activateRow(index.row()); });
@@ -106,6 +115,16 @@ void MismatchDock::followAddress(std::int64_t address) {
     table_->scrollTo(wanted);
 }
 
+bool MismatchDock::looksShifted() const {
+    // Bytes put in or taken out move everything after them: from the first run on most bytes
+    // differ, or the lengths differ and the runs are many.
+    const RunList& runs = index_.runs();
+    if (index_.state() != DifferenceIndex::State::Complete || runs.runCount() == 0 || runs.kept() == 0) return false;
+    const std::int64_t common = std::min(index_.sizeA(), index_.sizeB());
+    const std::int64_t after = common - runs.at(0).address;
+    return (index_.sizeA() != index_.sizeB() && runs.runCount() >= 64) || (after > 0 && 2 * runs.differingBytes() >= after && runs.differingBytes() >= 64);
+}
+
 void MismatchDock::showSummary() {
     const QLocale russian(QLocale::Russian, QLocale::Russia);
     using State = DifferenceIndex::State;
@@ -145,13 +164,22 @@ void MismatchDock::showSummary() {
         }
         text = runs.runCount() == 0 ? QStringLiteral("Общие байты совпадают.")
                                      : QStringLiteral("Всего ") + counts + QLatin1Char('.');
-        text += QStringLiteral(" Совпадает %1 % байтов.").arg(share);
+        text += QStringLiteral(" Совпадает %1\u00A0% байтов.").arg(share);
         if (runs.stoppedKeeping())
             text += QStringLiteral(" Список показывает первые %1 участков.").arg(number(runs.kept()));
+        if (looksShifted())
+            text += QStringLiteral(" Похоже, байты вставлены или удалены: их покажет список изменений.");
         break;
     }
     }
+    toChanges_->setVisible(state == State::Complete && looksShifted());
     const std::int64_t total = std::min(sizeA, sizeB);
     head_->show(text, state == State::Scanning, total > 0 ? double(reached) / double(total) : 0.0, refreshAllowed_);
     table_->setEnabled(state != State::OutOfDate);
+}
+
+void MismatchDock::setDos(bool dos) { model_->setDos(dos); }
+
+void MismatchDock::addExport(UiServices& ui, std::function<QStringList()> loaded) {
+    addRowExport(*table_, ui, [this](int row) { return model_->rowLine(row); }, std::move(loaded), QStringLiteral("runs.txt"));
 }

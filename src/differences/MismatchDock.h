@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QDockWidget>
+#include <QStringList>
 
 #include <functional>
 #include <cstdint>
 #include <memory>
 
 struct PanelHead;
+class QPushButton;
 class QTableView;
 class DifferenceIndex;
 class MismatchMap;
 class MismatchModel;
 class QMainWindow;
+class UiServices;
 
 // "Список несовпадений": the list of runs the window's index of differences makes on a
 // worker, shown as it comes, with the map of the whole file beside it. The index decides
@@ -31,12 +34,22 @@ public:
     // Selects the row of the run that holds `address`, if one does.
     void followAddress(std::int64_t address);
 
+    // The text columns show the DOS code page.
+    void setDos(bool dos);
+    // "Копировать" and "Сохранить список…" of the table; `loaded` names the files the
+    // window has open, which are never written.
+    void addExport(UiServices& ui, std::function<QStringList()> loaded);
+
     // Where a row, or a click on the map, sends both files.
     std::function<void(std::int64_t address)> onGoTo;
+    // "Список изменений (Ctrl+K)": offered when the runs look like bytes inserted or deleted.
+    std::function<void()> onShowChanges;
 
 private:
     void indexChanged();
     void showSummary();
+    // The runs look like bytes inserted or deleted rather than changed in place.
+    bool looksShifted() const;
     void activateRow(int row);
 
     QMainWindow& window_;
@@ -47,5 +60,6 @@ private:
     MismatchModel* model_ = nullptr;
     QTableView* table_ = nullptr;
     MismatchMap* mapStrip_ = nullptr;
+    QPushButton* toChanges_ = nullptr;
     std::unique_ptr<PanelHead> head_;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "FileLayer.h"
+#include "RowBytes.h"
 
 void MismatchModel::restart(std::int64_t sizeA, std::int64_t sizeB, std::shared_ptr<const RunScanner::FilePair> files) {
     beginResetModel();
@@ -52,17 +52,34 @@ QVariant MismatchModel::data(const QModelIndex& index, int role) const {
     case LengthColumn:
         return QString::number(run.length);
     case BytesAColumn:
-    case BytesBColumn: {
-        if (!files_ || files_->error() != 0) return {};
-        std::uint8_t bytes[RunScanner::kShownBytes];
-        const int fd = index.column() == BytesAColumn ? files_->fdA() : files_->fdB();
-        const std::int64_t got =
-            FileLayer::pread(fd, bytes, std::min<std::int64_t>(run.length, RunScanner::kShownBytes), run.address);
-        return got > 0 ? DifferenceText::hexBytes(bytes, int(got)) : QString();
+    case BytesBColumn:
+    case TextAColumn:
+    case TextBColumn: {
+        const bool sideA = index.column() == BytesAColumn || index.column() == TextAColumn;
+        const int fd = !files_ || files_->error() != 0 ? -1 : sideA ? files_->fdA() : files_->fdB();
+        if (index.column() == BytesAColumn || index.column() == BytesBColumn) return RowBytes::hex(fd, run.address, run.length);
+        return RowBytes::text(fd, run.address, run.length, dos_);
     }
     default:
         return {};
     }
+}
+
+void MismatchModel::setDos(bool dos) {
+    if (dos == dos_) return;
+    dos_ = dos;
+    if (shownRuns_ > 0) {
+        emit dataChanged(index(0, TextAColumn), index(shownRuns_ - 1, TextAColumn));
+        emit dataChanged(index(0, TextBColumn), index(shownRuns_ - 1, TextBColumn));
+    }
+}
+
+QString MismatchModel::rowLine(int row) const {
+    if (row >= shownRuns_) return longer_;
+    QString line = index(row, AddressColumn).data().toString() + QLatin1Char(' ') + index(row, LengthColumn).data().toString();
+    for (int column : {BytesAColumn, BytesBColumn, TextAColumn, TextBColumn})
+        line += QLatin1Char('\t') + index(row, column).data().toString();
+    return line;
 }
 
 QVariant MismatchModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -76,6 +93,10 @@ QVariant MismatchModel::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("A");
     case BytesBColumn:
         return QStringLiteral("B");
+    case TextAColumn:
+        return QStringLiteral("Текст А");
+    case TextBColumn:
+        return QStringLiteral("Текст В");
     default:
         return {};
     }

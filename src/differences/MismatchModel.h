@@ -6,14 +6,14 @@
 
 #include "RunList.h"
 
-// The rows of the list of differences: one per kept run ("Адрес", "Длина", "A", "B"),
-// then, once the scan is over and the files differ in length, the row saying which is
-// longer.
+// The rows of the list of differences: one per kept run ("Адрес", "Длина", and the first
+// bytes of A and B in hexadecimal and as text), then, once the scan is over and the files
+// differ in length, the row saying which is longer.
 class MismatchModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum Column { AddressColumn, LengthColumn, BytesAColumn, BytesBColumn, ColumnCount };
+    enum Column { AddressColumn, LengthColumn, BytesAColumn, BytesBColumn, TextAColumn, TextBColumn, ColumnCount };
 
     explicit MismatchModel(const RunList& runs, QObject* parent = nullptr) : QAbstractTableModel(parent), runs_(runs) {}
 
@@ -24,6 +24,11 @@ public:
     void runsAdded();
     // The scan is over: the longer-file row appears.
     void finish();
+    // The text columns show the DOS code page.
+    void setDos(bool dos);
+    // The row as the command line writes the run, its bytes and text after it; the row of
+    // the longer file as it reads.
+    QString rowLine(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
@@ -36,4 +41,5 @@ private:
     std::int64_t sizeA_ = 0, sizeB_ = 0;
     QString longer_;  // the last row's text, once shown
     std::shared_ptr<const RunScanner::FilePair> files_;
+    bool dos_ = false;
 };

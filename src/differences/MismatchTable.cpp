@@ -6,7 +6,11 @@
 
 MismatchTable::MismatchTable(QAbstractItemModel* model, QWidget* parent)
     : MismatchTable(model, QStringLiteral("mismatchTable"), QStringLiteral("Список несовпадений"),
-                    {QStringLiteral("000000000"), QStringLiteral("Длина"), QStringLiteral("DD DD DD DD DD DD DD DD")}, parent) {}
+                    {QStringLiteral("000000000"), QStringLiteral("Длина"), QStringLiteral("DD DD DD DD DD DD DD DD"),
+                     QStringLiteral("DD DD DD DD DD DD DD DD"), textSample()},
+                    parent) {}
+
+QString MismatchTable::textSample() { return QStringLiteral("ОТКРЫТЬ ФАЙЛ...."); }
 
 MismatchTable::MismatchTable(QAbstractItemModel* model, const QString& objectName, const QString& name,
                              const QStringList& samples, QWidget* parent)

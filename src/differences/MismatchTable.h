@@ -19,6 +19,9 @@ public:
     MismatchTable(QAbstractItemModel* model, const QString& objectName, const QString& name, const QStringList& samples,
                   QWidget* parent);
 
+    // How wide a column of a row's text is made: as wide as this.
+    static QString textSample();
+
 protected:
     void changeEvent(QEvent* event) override;
 

@@ -30,6 +30,8 @@ public:
         NextMismatch,      // F6
         PreviousMismatch,  // Shift+F6
         ChangeList,        // Список изменений
+        NextChange,        // Ctrl+F6
+        PreviousChange,    // Ctrl+Shift+F6
     };
 
     virtual ~WindowPort() = default;

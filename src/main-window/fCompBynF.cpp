@@ -157,6 +157,10 @@ void fCompBynF::buildMenus() {
     // The changes with inserted and deleted bytes: the byte-by-byte list's second mode.
     mnuChangeList = addCommand(mnuService, "mnuChangeList", QStringLiteral("Список изменений"),
                                QKeySequence(Qt::CTRL | Qt::Key_K), nullptr);
+    mnuNextChange = addCommand(mnuService, "mnuNextChange", QStringLiteral("Следующее изменение"),
+                               QKeySequence(Qt::CTRL | Qt::Key_F6), nullptr);
+    mnuPreviousChange = addCommand(mnuService, "mnuPreviousChange", QStringLiteral("Предыдущее изменение"),
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), nullptr);
 
     mduSetup = menu("mduSetup", QStringLiteral("П&араметры"));
     mnuSynchro = addCommand(mduSetup, "mnuSynchro", QStringLiteral("Синхронизировать файлы"), {}, nullptr);
@@ -396,7 +400,8 @@ void fCompBynF::buildCommandSets() {
     c.file = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
     c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo, mnuOtherFile};
     // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
-    const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList};
+    const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList,
+                                        mnuNextChange, mnuPreviousChange};
     c.twoFiles = c.twoFiles.with(differenceCommands);
     c.write = {mnuLoad, mnuReplace, mnuFill};
     c.loaded = c.file.with(c.twoFiles).with(c.write).with({mnuEdit, knUp, knDown});
@@ -464,6 +469,8 @@ QAction* fCompBynF::command(Command command) const {
     case Command::NextMismatch: return mnuNextMismatch;
     case Command::ChangeList: return mnuChangeList;
     case Command::PreviousMismatch: return mnuPreviousMismatch;
+    case Command::NextChange: return mnuNextChange;
+    case Command::PreviousChange: return mnuPreviousChange;
     }
     return nullptr;
 }

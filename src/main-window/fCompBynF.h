@@ -262,6 +262,8 @@ private:
     QAction* mnuNextMismatch = nullptr;
     QAction* mnuPreviousMismatch = nullptr;
     QAction* mnuChangeList = nullptr;
+    QAction* mnuNextChange = nullptr;
+    QAction* mnuPreviousChange = nullptr;
     QMenu* mduSetup = nullptr;
     QAction* mnuSynchro = nullptr;
     QAction* mnuEdit = nullptr;

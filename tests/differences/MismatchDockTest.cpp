@@ -9,6 +9,8 @@
 #include <QStatusBar>
 
 #include "ChangeIndex.h"
+#include "ChangesModel.h"
+#include "CodePage.h"
 #include "ComparedFiles.h"
 #include "DifferenceIndex.h"
 #include "DifferencesHarness.h"
@@ -36,11 +38,16 @@ TEST_F(DifferencesWindow, TheListShowsEveryRunTheLongerFileAndASummary) {
         for (int i = 0; i < n; ++i) out << byteText(quint8(bytes[at + i]));
         return out.join(QLatin1Char(' '));
     };
-    EXPECT_EQ(row(0), QStringLiteral("0000000|3|") + hex(a, 0, 3) + QLatin1Char('|') + hex(b, 0, 3));
-    EXPECT_EQ(row(1), QStringLiteral("0001A35|20|") + hex(a, 0x1A35, 8) + QLatin1Char('|') + hex(b, 0x1A35, 8));
-    EXPECT_EQ(row(3), QStringLiteral("Файл В длиннее на 3 байта|||"));
+    // Beside the hex, the bytes as text in the code page of the screen.
+    const auto text = [&](const QByteArray& bytes, qsizetype at, int n) {
+        return DifferenceText::characters(reinterpret_cast<const std::uint8_t*>(bytes.constData()) + at, n, false);
+    };
+    EXPECT_EQ(row(0), QStringLiteral("0000000|3|") + hex(a, 0, 3) + '|' + hex(b, 0, 3) + '|' + text(a, 0, 3) + '|' + text(b, 0, 3));
+    EXPECT_EQ(row(1), QStringLiteral("0001A35|20|") + hex(a, 0x1A35, 8) + '|' + hex(b, 0x1A35, 8) + '|' + text(a, 0x1A35, 16) +
+                          '|' + text(b, 0x1A35, 16));
+    EXPECT_EQ(row(3), QStringLiteral("Файл В длиннее на 3 байта|||||"));
     EXPECT_EQ(label("mismatchSummary"),
-              QStringLiteral("Всего участков: 3, различающихся байтов: 24. Совпадает 99,70 % байтов."));
+              QStringLiteral("Всего участков: 3, различающихся байтов: 24. Совпадает 99,70\u00A0% байтов."));
     // What a screen reader is told: a row's cells, the summary and the strip beside the list.
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(table());
     ASSERT_TRUE(list && list->tableInterface());
@@ -257,7 +264,7 @@ TEST_F(DifferencesWindow, NeverAHundredPercentWhileAByteDiffersAndNoLineForAClos
     openPair(1024 * 1024, {{5, 1}});
     makeList();
     EXPECT_EQ(label("mismatchSummary"),
-              QStringLiteral("Всего участков: 1, различающихся байтов: 1. Совпадает 99,99 % байтов."));
+              QStringLiteral("Всего участков: 1, различающихся байтов: 1. Совпадает 99,99\u00A0% байтов."));
     focusCell(3);
     EXPECT_FALSE(label("lbAddressStatus").isEmpty());
     trigger("mnuDelAll");
@@ -312,6 +319,65 @@ TEST_F(DifferencesWindow, TheListOfChangesShowsEachChangeInBothFilesAndSideBySid
     QApplication::processEvents();
     EXPECT_TRUE(!view || !view->isVisible());
     EXPECT_EQ(window->view().changes().state(), ChangeIndex::State::OutOfDate);
+}
+
+// A translated string reads as text in the row, in the code page the screen shows; the list
+// goes out by copy and by file, and Ctrl+F6 steps to the change from the grid.
+TEST_F(DifferencesWindow, TheListOfChangesTellsTheTextAndGoesOut) {
+    const auto cp1251 = [](const QString& text) {
+        QByteArray bytes;
+        for (QChar c : text) bytes += char(CodePage::ansiCode(c));
+        return bytes;
+    };
+    a = screenBytes(4096);
+    b = a;
+    a.replace(0x300, 12, cp1251(QStringLiteral("ОТКРЫТЬ ФАЙЛ")));
+    b.replace(0x300, 12, cp1251(QStringLiteral("ЗАКРЫТЬ ФАЙЛ")));
+    pathA = dir.write(QStringLiteral("a.bin"), a);
+    pathB = dir.write(QStringLiteral("b.bin"), b);
+    openA(pathA);
+    openB(pathB);
+    pressKey(Qt::Key_F6, Qt::ControlModifier);  // no list yet: it is made
+    QTableView* list = child<QTableView>("changesTable");
+    for (int i = 0; i < 500 && window->view().changes().state() == ChangeIndex::State::Working; ++i) QTest::qWait(10);
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    const auto cell = [&](int column) { return list->model()->index(0, column).data().toString(); };
+    EXPECT_EQ(cell(ChangesModel::TextAColumn) + '|' + cell(ChangesModel::TextBColumn), QStringLiteral("ОТ|ЗА"));
+    trigger("mnuDOS");
+    EXPECT_EQ(cell(ChangesModel::TextAColumn), DifferenceText::characters(reinterpret_cast<const std::uint8_t*>(a.constData()) + 0x300, 2, true));
+    trigger("mnuDOS");
+
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("0000300 2 0000300 2\tCE D2\tC7 C0\tОТ\tЗА\n"));
+    const QString saved = dir.path(QStringLiteral("list.txt"));
+    ui.answerNextSave(saved);
+    QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(TempDir::read(saved), QStringLiteral("0000300 2 0000300 2\tCE D2\tC7 C0\tОТ\tЗА\n").toUtf8());
+    ui.answerNextSave(pathB);
+    QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(TempDir::read(pathB), b) << "a loaded file is never written";
+    EXPECT_EQ(ui.messages.size(), 1u);
+
+    focusCell(0);
+    pressKey(Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_EQ(focusedAddress(), 0x300);
+    pressKey(Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_EQ(window->statusBar()->currentMessage(), QStringLiteral("Больше изменений нет."));
+}
+
+// After bytes put in, the list of runs is all red from there on: it points to the list of
+// changes, which explains them.
+TEST_F(DifferencesWindow, RunsAfterAnInsertionPointToTheListOfChanges) {
+    openPair(8192, {});
+    b.insert(1000, QByteArray(300, '\x5A'));
+    pathB = dir.write(QStringLiteral("b.bin"), b);
+    trigger("mnuRefresh");
+    makeList();
+    EXPECT_TRUE(label("mismatchSummary").contains(QStringLiteral("Похоже, байты вставлены или удалены")));
+    QTest::mouseClick(button("mismatchToChanges"), Qt::LeftButton);
+    for (int i = 0; i < 500 && window->view().changes().state() == ChangeIndex::State::Working; ++i) QTest::qWait(10);
+    EXPECT_EQ(window->view().changes().changes(), (std::vector<Change>{{1000, 0, 1000, 300}}));
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ const std::string kFileA = names(
     "mnuRefresh mnuNext mnuSearch mnuEdit mnuDOS mnuHelp mnuAbout knUp knDown knNextScreen");
 const std::string kFilesAB = names(QString::fromStdString(kFileA) +
                                    " mnuSaveNoByt mnuDelFileB mnuChSearch mnuSynchro knViweOne knViweTwo"
-                                   " mnuMismatchList mnuChangeList mnuNextMismatch mnuPreviousMismatch mnuOtherFile");
+                                   " mnuMismatchList mnuChangeList mnuNextMismatch mnuPreviousMismatch mnuOtherFile"
+                                   " mnuNextChange mnuPreviousChange");
 std::string plus(const std::string& base, const char* more) { return names(QString::fromStdString(base) + ' ' + more); }
 
 using FileStates = MainWindowTest;
@@ -93,8 +94,9 @@ TEST_F(FileStates, ShortcutsWinOverTheFocusedCellAndOpenSlotsAreRefused) {
     shortcuts.sort();
     EXPECT_EQ(shortcuts.join(' ').toStdString(),
               "mnuAbout=F2 mnuChSearch=Ctrl+C mnuChangeList=Ctrl+K mnuDelAll=Ctrl+D mnuDelFileB=Shift+Del mnuExit=Ctrl+E mnuHelp=F1 "
-              "mnuLoadFileA=Ctrl+A mnuLoadFileB=Ctrl+B mnuMismatchList=Ctrl+L mnuNext=Ctrl+G mnuNextMismatch=F6 "
-              "mnuOtherFile=F4 mnuPreviousMismatch=Shift+F6 mnuRefresh=Ctrl+R mnuSearch=Ctrl+S");
+              "mnuLoadFileA=Ctrl+A mnuLoadFileB=Ctrl+B mnuMismatchList=Ctrl+L mnuNext=Ctrl+G mnuNextChange=Ctrl+F6 "
+              "mnuNextMismatch=F6 mnuOtherFile=F4 mnuPreviousChange=Ctrl+Shift+F6 mnuPreviousMismatch=Shift+F6 "
+              "mnuRefresh=Ctrl+R mnuSearch=Ctrl+S");
 
     const QString a = dir.pattern(QStringLiteral("a.bin"), 300);
     const QString b = dir.pattern(QStringLiteral("b.bin"), 300);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QTableView;
+class UiServices;
+
+// Takes a list out of the window: "Копировать" (Ctrl+Insert) puts the selected rows on the
+// clipboard, "Сохранить список…" (Ctrl+Shift+S) writes every row into a text file, one line
+// each as `line` gives it (UTF-8, lines ended by a new line). Both are in the table's
+// context menu and on its keys. A file the window has loaded (`loaded` tells their paths)
+// is never written: that is refused with a message, and a failure leaves no half-written
+// file under the name.
+void addRowExport(QTableView& table, UiServices& ui, std::function<QString(int row)> line,
+                  std::function<QStringList()> loaded, const QString& suggestedName);
+
+// Writes `text` into the file at `path` through a file beside it that takes the name once
+// all is written. An empty string, or the reason it failed.
+QString writeWhole(const QString& path, const QByteArray& text);

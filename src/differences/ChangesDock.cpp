@@ -33,6 +33,16 @@ ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
                                body);
     head_->column->addWidget(table_, 1);
 
+    addTakeOver(*table_, [this](int target) {
+        const int row = table_->currentIndex().row();
+        if (!onTakeOver || row < 0 || std::size_t(row) >= index_.changes().size()) return;
+        if (index_.state() != ChangeIndex::State::Complete && index_.state() != ChangeIndex::State::Stopped) return;
+        const Change& c = index_.changes()[std::size_t(row)];
+        if (target == 2)
+            onTakeOver(2, c.addressA, c.addressB, c.lengthA, c.lengthB);
+        else
+            onTakeOver(1, c.addressB, c.addressA, c.lengthB, c.lengthA);
+    });
     connect(head_->stop, &QPushButton::clicked, &index_, &ChangeIndex::stop);
     connect(head_->refresh, &QPushButton::clicked, &index_, &ChangeIndex::start);
     connect(aligned_, &QPushButton::clicked, this, &ChangesDock::openAlignedView);

@@ -40,6 +40,11 @@ public:
     // window has open, which are never written.
     void addExport(UiServices& ui, std::function<QStringList()> loaded);
 
+    // "Перенести в файл …" on the current row: the bytes `lengthFrom` long at `from` of the
+    // other file are to go into file `target` (1 A, 2 B) in place of the `lengthTo` at `to`.
+    std::function<void(int target, std::int64_t from, std::int64_t to, std::int64_t lengthFrom, std::int64_t lengthTo)>
+        onTakeOver;
+
     // Where Enter on a row sends the two files: A from its address, B from its own.
     std::function<void(std::int64_t addressA, std::int64_t addressB)> onGoTo;
 

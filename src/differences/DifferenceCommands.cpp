@@ -13,6 +13,9 @@
 #include <QMainWindow>
 
 #include "ChangeIndex.h"
+#include "ComparedFiles.h"
+#include "GridGeometry.h"
+#include "UiServices.h"
 #include "ChangesDock.h"
 #include "DifferenceIndex.h"
 #include "LineLabel.h"
@@ -156,6 +159,53 @@ void stepChange(QMainWindow& window, PairView& view, ChangesDock& dock, bool for
     view.showAtAddresses(found->addressA, found->addressB);
 }
 
+// "Перенести в файл …": a change of the same length on both sides becomes edits waiting in
+// `target`, the bytes of the other file at `from` put at `to` as if typed there, to be
+// recorded or cancelled as typed edits are. What would change a file's length cannot be
+// done in place.
+void takeOver(WindowPort& port, int target, std::int64_t from, std::int64_t to, std::int64_t lengthFrom,
+              std::int64_t lengthTo) {
+    PairView& view = port.view();
+    UiServices& ui = view.ui();
+    const QString title = QStringLiteral("Перенос");
+    const QString file = target == 1 ? QStringLiteral("А") : QStringLiteral("В");
+    const auto refuse = [&](const QString& text) { ui.message(title, text, MessageIcon::Warning, MessageButtons::Ok); };
+    if (view.intLoadFile() < 2) return;
+    if (lengthFrom != lengthTo) {
+        refuse(QStringLiteral("Это изменение меняет длину файла %1: перенести его на месте нельзя. "
+                              "Перенести все изменения можно патчем (Файл → Сохранить изменения как патч…).").arg(file));
+        return;
+    }
+    if (view.editsPending()) {
+        refuse(QStringLiteral("Сначала запишите или отмените правки, которые уже ждут записи."));
+        return;
+    }
+    if (view.file(target).FileAttr() & 1) {
+        refuse(QStringLiteral("Файл %1 только для чтения: перенести в него изменение нельзя.").arg(file));
+        return;
+    }
+    if (!view.writePermission()) {
+        refuse(QStringLiteral("Перенос меняет файл %1: сначала разрешите запись (Параметры → Разрешить запись в файл).").arg(file));
+        return;
+    }
+    // As far as the screen that shows its start: typed edits wait on one screen.
+    const std::int64_t count = std::min(lengthFrom, GridGeometry::screenStartOf(to) + GridGeometry::kScreenBytes - to);
+    QByteArray bytes(count, Qt::Uninitialized);
+    const int source = target == 1 ? 2 : 1;
+    if (view.files().reader(source - 1).read(from, reinterpret_cast<std::uint8_t*>(bytes.data()), count) != count) {
+        refuse(QStringLiteral("Байты файла %1 прочитать не удалось.").arg(source == 1 ? QStringLiteral("А") : QStringLiteral("В")));
+        return;
+    }
+    const int placed = port.placeEdits(target, to, bytes);
+    if (placed < 0) return;
+    QString told = QStringLiteral("Перенесено байтов: %1 — запишите их (Запись) или отмените (Правка → Отмена).").arg(placed);
+    if (placed < lengthFrom)
+        told = QStringLiteral("Перенесено %1 из %2 байтов, до конца экрана: запишите их, обновите список и перенесите остальное.")
+                   .arg(placed)
+                   .arg(lengthFrom);
+    port.host().statusBar()->showMessage(told, kNoticeMs);
+}
+
 }  // namespace
 
 QString addressStatus(const PairView& view) {
@@ -211,6 +261,11 @@ MismatchDock* installDifferenceCommands(WindowPort& port) {
     connect(WindowPort::Command::NextChange, [&window, &view, changes] { stepChange(window, view, *changes, true); });
     connect(WindowPort::Command::PreviousChange, [&window, &view, changes] { stepChange(window, view, *changes, false); });
     dock->onShowChanges = [changes] { changes->showList(); };
+    const auto take = [&port](int target, std::int64_t from, std::int64_t to, std::int64_t lengthFrom, std::int64_t lengthTo) {
+        takeOver(port, target, from, to, lengthFrom, lengthTo);
+    };
+    dock->onTakeOver = take;
+    changes->onTakeOver = take;
     // The lists take the bytes' text in the code page the screen shows, and go out of the
     // window by copy and by file.
     QObject::connect(&view, &PairView::modesChanged, dock, [&view, dock, changes] {

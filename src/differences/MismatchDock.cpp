@@ -48,6 +48,12 @@ MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
     connect(toChanges_, &QPushButton::clicked, this, [this] {
         if (onShowChanges) onShowChanges();
     });
+    addTakeOver(*table_, [this](int target) {
+        const int row = table_->currentIndex().row();
+        if (!onTakeOver || row < 0 || row >= index_.runs().kept() || !index_.upToDate()) return;
+        const RunList::KeptRun& run = index_.runs().at(row);
+        onTakeOver(target, run.address, run.address, run.length, run.length);
+    });
     connect(head_->stop, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
     connect(head_->refresh, &QPushButton::clicked, &index_, &DifferenceIndex::start);
     connect(table_, &QTableView::activated, this, [this](const QModelIndex& index) { activateRow(index.row()); });

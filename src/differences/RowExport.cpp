@@ -79,3 +79,23 @@ void addRowExport(QTableView& table, UiServices& ui, std::function<QString(int r
                        MessageIcon::Critical, MessageButtons::Ok);
     });
 }
+
+void addTakeOver(QTableView& table, std::function<void(int target)> take) {
+    const struct {
+        const char* name;
+        QString caption;
+        Qt::Key key;
+        int target;
+    } actions[] = {{"TakeToB", QStringLiteral("Перенести в файл В"), Qt::Key_B, 2},
+                   {"TakeToA", QStringLiteral("Перенести в файл А"), Qt::Key_A, 1}};
+    for (const auto& a : actions) {
+        auto* action = new QAction(a.caption, &table);
+        action->setObjectName(table.objectName() + QLatin1String(a.name));
+        action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | a.key));
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+        table.insertAction(table.actions().value(0), action);
+        QObject::connect(action, &QAction::triggered, &table, [take, target = a.target] { take(target); });
+    }
+    table.setContextMenuPolicy(Qt::ActionsContextMenu);
+}

@@ -17,6 +17,10 @@ class UiServices;
 void addRowExport(QTableView& table, UiServices& ui, std::function<QString(int row)> line,
                   std::function<QStringList()> loaded, const QString& suggestedName);
 
+// "Перенести в файл В" (Ctrl+Shift+B) and "Перенести в файл А" (Ctrl+Shift+A) of a list's
+// table, in its context menu and on its keys: `take` gets the file to change (1 A, 2 B).
+void addTakeOver(QTableView& table, std::function<void(int target)> take);
+
 // Writes `text` into the file at `path` through a file beside it that takes the name once
 // all is written. An empty string, or the reason it failed.
 QString writeWhole(const QString& path, const QByteArray& text);

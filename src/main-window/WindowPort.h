@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
+
 class PairView;
 class ProgressBarAdapter;
 class QAction;
 class QLabel;
 class QMainWindow;
+class QByteArray;
 class QString;
 
 // What the features (range dialogs, block transfers, dumps, the lists of differences) ask
@@ -50,4 +53,9 @@ public:
     // What hex cell `cell` of the screen shows, as the user sees it: an edit waiting, or a
     // text typed and left in it, included; empty past the end.
     virtual QString shownCellText(int cell) const = 0;
+    // Puts `bytes` into file `number` (1 A, 2 B) from `address` on as edits waiting to be
+    // recorded, as if typed into its cells: the file is shown at the screen that holds
+    // `address`, and the bytes that lie on that screen become its edits. Returns how many
+    // did, or -1 when nothing may be edited now (write permission off, edits waiting).
+    virtual int placeEdits(int number, std::int64_t address, const QByteArray& bytes) = 0;
 };

@@ -71,6 +71,7 @@ public:
     QLabel* progressCaption() const override { return lbProgressBar; }
     void rereadFileInView() override;
     QString shownCellText(int cell) const override;
+    int placeEdits(int number, std::int64_t address, const QByteArray& bytes) override;
 
     UiServices& ui() { return ui_; }
     // One file slot as the window shows it: its file, its screen start and the controls

@@ -121,3 +121,32 @@ void fCompBynF::subCheckByt(int index) {
 }
 
 void fCompBynF::lbSumbol_Click(int index) { grid_->focusCell(index, Qt::MouseFocusReason); }
+
+int fCompBynF::placeEdits(int number, std::int64_t address, const QByteArray& bytes) {
+    if (!writePermission() || view_->editsPending() || number > view_->intLoadFile() || address < 0) return -1;
+    if (view_->intShowFile() != number) subShowDate(number);
+    // A file that may only be read took the permission away as it was shown.
+    if (!writePermission()) return -1;
+    std::int64_t at = address;
+    view_->subSearchAddr(at, 0);
+    const std::int64_t start = view_->screenStart(number);
+    if (at != address || address < start || address >= start + kScreenBytes) return 0;
+    const ScreenModel& screen = grid_->model();
+    int placed = 0;
+    for (; placed < bytes.size(); ++placed) {
+        const std::int64_t cell = address + placed - start;
+        if (cell >= kCells || screen.byte(int(cell)) < 0) break;
+        const int value = quint8(bytes[placed]);
+        if (value != screen.byte(int(cell))) grid_->acceptEdit(int(cell), value);
+    }
+    bool edited = false;
+    for (int cell = 0; cell < kCells && !edited; ++cell) edited = screen.isEdited(cell);
+    if (edited) {
+        subChangeMenu(true);
+        sets_.editLocks.setEnabled(false);
+        view_->setEditsPending(true);
+    }
+    // The focused cell is entered again with the value it now shows.
+    refreshFocusedCellEntry();
+    return placed;
+}

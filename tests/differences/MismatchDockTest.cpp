@@ -380,4 +380,56 @@ TEST_F(DifferencesWindow, RunsAfterAnInsertionPointToTheListOfChanges) {
     EXPECT_EQ(window->view().changes().changes(), (std::vector<Change>{{1000, 0, 1000, 300}}));
 }
 
+// A change taken over to the other file waits there as typed edits: drawn blue, written by
+// Запись, dropped by Отмена; the list holds until they are written.
+TEST_F(DifferencesWindow, AChangeTakenOverWaitsAsTypedEdits) {
+    a = screenBytes(4096);
+    b = a;
+    b[0x305] = char(~b[0x305]);
+    b[0x306] = char(~b[0x306]);
+    b.insert(0x800, QByteArray(4, 'x'));
+    pathA = dir.write(QStringLiteral("a.bin"), a);
+    pathB = dir.write(QStringLiteral("b.bin"), b);
+    openA(pathA);
+    openB(pathB);
+    pressKey(Qt::Key_K, Qt::ControlModifier);
+    QTableView* list = child<QTableView>("changesTable");
+    for (int i = 0; i < 500 && window->view().changes().state() == ChangeIndex::State::Working; ++i) QTest::qWait(10);
+    ASSERT_EQ(window->view().changes().changes(), (std::vector<Change>{{0x305, 2, 0x305, 2}, {0x800, 0, 0x800, 4}}));
+    const auto take = [&](int row, Qt::Key key) {
+        ui.clear();
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(row, 0));
+        QTest::keyClick(list, key, Qt::ControlModifier | Qt::ShiftModifier);
+    };
+    take(0, Qt::Key_B);
+    ASSERT_EQ(ui.messages.size(), 1u) << "no write permission";
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("разрешите запись")));
+    trigger("mnuEdit");
+    take(1, Qt::Key_B);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("меняет длину")));
+    for (bool record : {false, true}) {
+        take(0, Qt::Key_B);
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_EQ(window->view().intShowFile(), 2);
+        EXPECT_EQ(cellsIn(GridColors::blue()), (std::vector<int>{5, 6}));
+        EXPECT_EQ(cellText(5) + cellText(6), byteText(quint8(a[0x305])) + byteText(quint8(a[0x306])));
+        EXPECT_TRUE(window->changesPending());
+        EXPECT_EQ(TempDir::read(pathB), b);
+        EXPECT_EQ(window->view().changes().state(), ChangeIndex::State::Complete);
+        if (record) {
+            button("knRecord")->click();
+        } else {
+            trigger("mnuCanscel");
+            EXPECT_EQ(TempDir::read(pathB), b);
+        }
+    }
+    QByteArray taken = b;
+    taken[0x305] = a[0x305];
+    taken[0x306] = a[0x306];
+    EXPECT_EQ(TempDir::read(pathB), taken);
+    EXPECT_EQ(window->view().changes().state(), ChangeIndex::State::OutOfDate);
+}
+
 }  // namespace

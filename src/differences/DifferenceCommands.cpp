@@ -210,11 +210,19 @@ void takeOver(WindowPort& port, int target, std::int64_t from, std::int64_t to, 
 
 QString addressStatus(const PairView& view) {
     const std::int64_t address = view.focusedAddress();
-    if (address < 0 || view.intShowFile() == 0) return {};
-    const std::int64_t sizeA = view.file(1).Size(), sizeB = view.file(2).Size();
-    QString text = QStringLiteral("Адрес ") + DifferenceText::address(address, std::max(sizeA, sizeB)) +
-                   QStringLiteral("   A: ") + byteText(view.shownByte(1, address));
-    if (view.intLoadFile() == 2) text += QStringLiteral("   B: ") + byteText(view.shownByte(2, address));
+    const int shown = view.intShowFile();
+    if (address < 0 || shown == 0) return {};
+    const std::int64_t widest = std::max(view.file(1).Size(), view.file(2).Size());
+    // The other file's byte is the one compared with it: at a shift, at its own address.
+    const bool shifted = view.synchronised() && view.shift() != 0;
+    const auto side = [&](int number) {
+        const std::int64_t at = number == shown || !shifted ? address : view.comparedAddress(shown, address);
+        QString label = number == 1 ? QStringLiteral("A") : QStringLiteral("B");
+        if (at != address) label += QStringLiteral(" (") + DifferenceText::address(at, widest) + QLatin1Char(')');
+        return QStringLiteral("   ") + label + QStringLiteral(": ") + byteText(view.shownByte(number, at));
+    };
+    QString text = QStringLiteral("Адрес ") + DifferenceText::address(address, widest) + side(1);
+    if (view.intLoadFile() == 2) text += side(2);
     return text;
 }
 

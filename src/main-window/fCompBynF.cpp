@@ -166,6 +166,9 @@ void fCompBynF::buildMenus() {
     mnuSynchro = addCommand(mduSetup, "mnuSynchro", QStringLiteral("Синхронизировать файлы"), {}, nullptr);
     mnuEdit = addCommand(mduSetup, "mnuEdit", QStringLiteral("Разрешить запись в файл"), {}, nullptr);
     mnuDOS = addCommand(mduSetup, "mnuDOS", QStringLiteral("Формат файла - DOS"), {}, nullptr);
+    mduSetup->addSeparator();
+    mnuSynchroShift = addCommand(mduSetup, "mnuSynchroShift", QStringLiteral("Синхронизировать со сдвигом…"), {},
+                                 &fCompBynF::mnuSynchroShift_Click);
     // Qt toggles a check item before it reports the click; the commands toggle the mark
     // themselves, so the automatic toggle is undone first.
     const std::pair<QAction*, void (fCompBynF::*)()> checkItems[] = {
@@ -398,7 +401,7 @@ bool fCompBynF::event(QEvent* event) {
 void fCompBynF::buildCommandSets() {
     CommandSets& c = sets_;
     c.file = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
-    c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo, mnuOtherFile};
+    c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuSynchroShift, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo, mnuOtherFile};
     // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
     const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList,
                                         mnuNextChange, mnuPreviousChange};
@@ -406,7 +409,7 @@ void fCompBynF::buildCommandSets() {
     c.write = {mnuLoad, mnuReplace, mnuFill};
     c.loaded = c.file.with(c.twoFiles).with(c.write).with({mnuEdit, knUp, knDown});
     c.record = {knRecord, mnuRec, mnuCanscel};
-    c.editLocks = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuOtherFile, mnuSaveList,
+    c.editLocks = {mnuLoadFileA, mnuLoadFileB, mnuEdit, knDown, knUp, knViweOne, knViweTwo, mnuOtherFile, mnuSynchroShift, mnuSaveList,
                    knNextScreen, mnuNext, mnuSearch, mnuFill, mnuRefresh, mnuReplace, mnuChSearch, mnuDOS};
     c.editLocks = c.editLocks.with(differenceCommands);
     // Given back by recording or cancelling, except:
@@ -435,7 +438,15 @@ void fCompBynF::showModes() {
     mnuSynchro->setChecked(view_->synchronised());
     mnuEdit->setChecked(view_->writePermission());
     mnuDOS->setChecked(view_->dosView());
-    lbInfo2->setText(view_->synchronised() ? QStringLiteral("Синхро.") : QString());
+    QString synchronised;
+    if (view_->synchronised()) {
+        synchronised = QStringLiteral("Синхро.");
+        // At a shift, the shift B is read at, in hexadecimal with its sign.
+        if (const std::int64_t shift = view_->shift(); shift != 0)
+            synchronised += (shift > 0 ? QStringLiteral(" +") : QStringLiteral(" -")) +
+                            QString::number(qulonglong(shift > 0 ? shift : -shift), 16).toUpper();
+    }
+    lbInfo2->setText(synchronised);
     lbInvers->setText(view_->writePermission() ? QStringLiteral("Редакт.") : QString());
 }
 

@@ -122,6 +122,8 @@ public:
     void mnuRefresh_Click();
     void mnuDOS_Click();
     void mnuSynchro_Click();
+    // Synchronised paging at a shift: asks for it, then pages both files together at it.
+    void mnuSynchroShift_Click();
     void mnuEdit_Click();
     void mnuNext_Click();
     void mnuHelp_Click();
@@ -190,7 +192,7 @@ private:
 
     // rendering
     void subCompare(int NumberFile);
-    int readScreen(int number, std::array<int, 256>& bytes);
+    int readScreen(int number, std::int64_t start, std::array<int, 256>& bytes);
     void subShowAdres(std::int64_t screenStart);
     void subProgressBarMoment();
     void refreshFocusedCellEntry();
@@ -269,6 +271,7 @@ private:
     QAction* mnuSynchro = nullptr;
     QAction* mnuEdit = nullptr;
     QAction* mnuDOS = nullptr;
+    QAction* mnuSynchroShift = nullptr;
     QMenu* mnuHelpMenu = nullptr;
     QAction* mnuHelp = nullptr;
     QAction* mnuAbout = nullptr;

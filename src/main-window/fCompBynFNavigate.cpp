@@ -3,12 +3,14 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <algorithm>
 
 #include "ByteGrid.h"
 #include "PairView.h"
+#include "ShiftDialog.h"
 #include "LineLabel.h"
 #include "UiServices.h"
 #include "WindowRules.h"
@@ -34,6 +36,25 @@ void fCompBynF::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) { view_
 
 void fCompBynF::mnuSynchro_Click() {
     view_->setSynchronised(!view_->synchronised());
+    subShowDate(view_->intShowFile());
+}
+
+void fCompBynF::mnuSynchroShift_Click() {
+    if (view_->intLoadFile() < 2 || view_->editsPending()) return;
+    // The address of file A the user is at: the focused byte, else its screen.
+    const std::int64_t focused = view_->focusedAddress();
+    const std::int64_t addressA = view_->intShowFile() == 1 && focused >= 0 ? focused : view_->curAdresOne();
+    ShiftDialog dialog(addressA, view_->synchronised() ? view_->shift() : 0, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const std::optional<std::int64_t> shift = ShiftDialog::shiftOf(dialog.field->text(), addressA);
+    if (!shift) {
+        ui_.message(QStringLiteral("Ошибка"),
+                    QStringLiteral("«") + dialog.field->text() +
+                        QStringLiteral("» — не адрес и не сдвиг: нужны шестнадцатеричные цифры, у сдвига со знаком (+200, -1F0)."),
+                    MessageIcon::Warning, MessageButtons::Ok);
+        return;
+    }
+    view_->setShift(*shift);
     subShowDate(view_->intShowFile());
 }
 

@@ -84,8 +84,15 @@ void fCompBynF::subCompare(int NumberFile) {
         if (const FileSlot s = slot(n); reader.isOpen() && s.file.RefreshStamp(reader.size(), reader.stamp().modifiedNs))
             showFileLabels(s);
     }
-    const int errorA = readScreen(1, a);
-    const int errorB = two ? readScreen(2, b) : 0;
+    // The file in view from its screen start; the other one where its bytes are compared,
+    // or from its own screen start when the files page on their own.
+    const int shownNumber = NumberFile == 1 || !two ? 1 : 2;
+    const auto from = [&](int n) {
+        if (n == shownNumber || !view_->synchronised()) return view_->screenStart(n);
+        return view_->comparedAddress(shownNumber, view_->screenStart(shownNumber));
+    };
+    const int errorA = readScreen(1, from(1), a);
+    const int errorB = two ? readScreen(2, from(2), b) : 0;
     const bool showA = NumberFile == 1 || !two;
     ScreenModel::Screen screen;
     screen.shown = showA ? a : b;
@@ -105,14 +112,13 @@ void fCompBynF::subCompare(int NumberFile) {
     if (screen.cells > 0 && grid_->focusedCell() < 0) lbInfo1->clear();
 }
 
-int fCompBynF::readScreen(int number, std::array<int, 256>& bytes) {
+int fCompBynF::readScreen(int number, std::int64_t start, std::array<int, 256>& bytes) {
     // One read of just the screen's bytes, through the slot's reader; positions past the
     // end read as no byte (-1). A file gone from under its name is opened as the file
     // object opens it, which reports why it cannot be, and shows no bytes.
     bytes.fill(-1);
     const SlotReader& reader = view_->files().reader(number - 1);
     mRWByt& file = view_->file(number);
-    const std::int64_t start = view_->screenStart(number);
     if (!reader.isOpen()) {
         view_->setDrawnIdentity(number, FileIdentity());
         file.OpenFileRW();
@@ -122,11 +128,13 @@ int fCompBynF::readScreen(int number, std::array<int, 256>& bytes) {
     }
     view_->setDrawnIdentity(number, reader.identity());
     std::array<std::uint8_t, kCells> buffer{};
-    // Only what lies below the size the object knows, as the object would read it.
-    const std::int64_t wanted = std::clamp<std::int64_t>(file.Size() - start, 0, kCells);
-    const std::int64_t got = reader.read(start, buffer.data(), wanted);
+    // Only what lies below the size the object knows, as the object would read it; a
+    // shifted comparison may begin before the file does.
+    const std::int64_t skip = std::clamp<std::int64_t>(-start, 0, kCells);
+    const std::int64_t wanted = std::clamp<std::int64_t>(file.Size() - start - skip, 0, kCells - skip);
+    const std::int64_t got = reader.read(start + skip, buffer.data(), wanted);
     if (got < 0) return FileErrors::BadHandle;
-    for (int i = 0; i < got; ++i) bytes[i] = buffer[i];
+    for (int i = 0; i < got; ++i) bytes[std::size_t(skip + i)] = buffer[std::size_t(i)];
     return 0;
 }
 

@@ -33,8 +33,8 @@ int PairView::shownBytes(int number, std::int64_t address, int count, std::uint8
                          std::uint32_t* edited) const {
     if (edited) *edited = 0;
     if (number < 1 || number > intLoadFile_ || address < 0 || count <= 0) return 0;
-    const std::int64_t start = screenStart(number);
-    // The screen holds the file in view at its start, and the other file at its own.
+    const std::int64_t start = number == intShowFile_ ? screenStart(number) : otherDrawnStart();
+    // The screen holds the file in view at its start, and the other file where drawn.
     const bool drawn = screen_ && intShowFile_ != 0;
     int got = 0;
     for (; got < count; ++got) {
@@ -99,9 +99,21 @@ void PairView::setFocusedAddress(std::int64_t address, bool quiet) {
     if (!quiet) emit focusedAddressChanged(address);
 }
 
+std::int64_t PairView::otherDrawnStart() const {
+    return synchronised_ ? comparedAddress(intShowFile_, screenStart(intShowFile_)) : screenStart(other());
+}
+
 void PairView::setSynchronised(bool on) {
     synchronised_ = on;
+    shift_ = 0;
     if (on) curAdresOne_ = curAdresTwo_ = 0;
+    emit modesChanged();
+}
+
+void PairView::setShift(std::int64_t shift) {
+    synchronised_ = true;
+    shift_ = shift;
+    curAdresTwo_ = GridGeometry::screenStartOf(std::max<std::int64_t>(0, curAdresOne_ + shift));
     emit modesChanged();
 }
 
@@ -119,28 +131,27 @@ void PairView::setDosView(bool on) {
 
 bool PairView::pageDown() {
     if (intLoadFile_ == 0) return false;
+    const int shown = intShowFile_;
+    const std::int64_t next = screenStart(shown) + kScreenBytes;
+    if (next >= fileInView().Size()) return false;
     if (synchronised_) {
-        const int limit = shorter();
-        if (!WindowRules::hasNextScreen(file(limit).Size(), screenStart(limit))) return false;
-        curAdresOne_ += kScreenBytes;
-        curAdresTwo_ += kScreenBytes;
-        return true;
+        // Together, as far as both files have bytes to compare.
+        const std::int64_t compared = comparedAddress(shown, next);
+        if (compared >= file(other()).Size()) return false;
+        setScreenStart(other(), GridGeometry::screenStartOf(std::max<std::int64_t>(0, compared)));
     }
-    if (!WindowRules::hasNextScreen(fileInView().Size(), screenStart(intShowFile_))) return false;
-    setScreenStart(intShowFile_, screenStart(intShowFile_) + kScreenBytes);
+    setScreenStart(shown, next);
     return true;
 }
 
 bool PairView::pageUp() {
     if (intLoadFile_ == 0) return false;
-    if (synchronised_) {
-        if (screenStart(shorter()) <= 0) return false;
-        curAdresOne_ -= kScreenBytes;
-        curAdresTwo_ -= kScreenBytes;
-        return true;
-    }
-    if (screenStart(intShowFile_) <= 0) return false;
-    setScreenStart(intShowFile_, screenStart(intShowFile_) - kScreenBytes);
+    const int shown = intShowFile_;
+    if (screenStart(shown) <= 0) return false;
+    const std::int64_t previous = screenStart(shown) - kScreenBytes;
+    if (synchronised_)
+        setScreenStart(other(), GridGeometry::screenStartOf(std::max<std::int64_t>(0, comparedAddress(shown, previous))));
+    setScreenStart(shown, previous);
     return true;
 }
 
@@ -155,7 +166,7 @@ std::int64_t PairView::currentBlock() const {
 void PairView::subShowDate(int NumberFile) { emit drawWanted(NumberFile); }
 
 void PairView::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
-    if (synchronised_) AdresSearch = std::min(AdresSearch, file(shorter()).Size());
+    if (synchronised_ && shift_ == 0) AdresSearch = std::min(AdresSearch, file(shorter()).Size());
     const std::int64_t start = GridGeometry::screenStartOf(AdresSearch);
     const int cell = int(AdresSearch - start);
     // A negative address has no screen (it would show the one before address 0).
@@ -166,7 +177,8 @@ void PairView::subSearchAddr(std::int64_t& AdresSearch, int TypeSearch) {
     // The cell takes the focus before the redraw, which then gives it the new byte.
     emit focusWanted(TypeSearch != 0 ? 0 : cell);
     setScreenStart(intShowFile_, start);
-    if (synchronised_) setScreenStart(other(), start);
+    if (synchronised_)
+        setScreenStart(other(), GridGeometry::screenStartOf(std::max<std::int64_t>(0, comparedAddress(intShowFile_, start))));
     subShowDate(intShowFile_);
 }
 

@@ -74,6 +74,15 @@ public:
 
     // ---- Modes ----
     bool synchronised() const { return synchronised_; }
+    // While synchronised: byte x of file A is compared with byte x + shift of file B.
+    std::int64_t shift() const { return shift_; }
+    // The address of the other file's byte compared with byte `address` of file `number`.
+    std::int64_t comparedAddress(int number, std::int64_t address) const {
+        return number == 1 ? address + shift_ : address - shift_;
+    }
+    // Where the screen drawn for the file not in view starts: while synchronised, at the
+    // bytes compared with the screen in view; otherwise at its own screen.
+    std::int64_t otherDrawnStart() const;
     bool writePermission() const { return writePermission_; }
     bool dosView() const { return dos_; }
 
@@ -91,8 +100,10 @@ public:
     void setFocusedAddress(std::int64_t address, bool quiet = false);
     void setEditsPending(bool pending) { bolChange_ = pending; }
     void setDrawnIdentity(int number, const FileIdentity& file) { drawn_[std::size_t(number == 1 ? 0 : 1)] = file; }
-    // Synchronised paging switched on starts both files at 0.
+    // Synchronised paging switched on starts both files at 0, unshifted.
     void setSynchronised(bool on);
+    // Synchronised paging at a shift: file A stays where it is, file B follows it.
+    void setShift(std::int64_t shift);
     void setWritePermission(bool on);
     void setDosView(bool on);
 
@@ -154,6 +165,7 @@ private:
     std::array<FileIdentity, 2> drawn_{};
     const ScreenModel* screen_ = nullptr;
     bool synchronised_ = false;
+    std::int64_t shift_ = 0;
     bool writePermission_ = false;
     bool dos_ = false;
 };

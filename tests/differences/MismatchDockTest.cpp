@@ -11,6 +11,7 @@
 #include "ChangeIndex.h"
 #include "ChangesModel.h"
 #include "CodePage.h"
+#include "ShiftDialog.h"
 #include "ComparedFiles.h"
 #include "DifferenceIndex.h"
 #include "DifferencesHarness.h"
@@ -430,6 +431,46 @@ TEST_F(DifferencesWindow, AChangeTakenOverWaitsAsTypedEdits) {
     taken[0x306] = a[0x306];
     EXPECT_EQ(TempDir::read(pathB), taken);
     EXPECT_EQ(window->view().changes().state(), ChangeIndex::State::OutOfDate);
+}
+
+// B is A with 512 bytes put in front: at a shift of +200 nothing differs, the information
+// line tells the shift, and the status line the compared byte of B at its own address.
+TEST_F(DifferencesWindow, AShiftedComparisonMarksWhatDiffersAtTheShift) {
+    a = screenBytes(4096);
+    b = QByteArray(512, '\x77') + a;
+    b[512 + 0x310] = char(~b[512 + 0x310]);
+    pathA = dir.write(QStringLiteral("a.bin"), a);
+    pathB = dir.write(QStringLiteral("b.bin"), b);
+    openA(pathA);
+    openB(pathB);
+    const auto shift = [&](const QString& typed) {
+        play<ShiftDialog>("mnuSynchroShift", [&](ShiftDialog& d) {
+            d.field->setText(typed);
+            d.ok->click();
+        });
+    };
+    shift(QStringLiteral("+200"));
+    EXPECT_TRUE(isChecked("mnuSynchro"));
+    EXPECT_EQ(label("lbInfo2"), QStringLiteral("Синхро. +200"));
+    EXPECT_TRUE(cellsIn(GridColors::darkRed()).empty());
+    pressKey(Qt::Key_PageDown);
+    pressKey(Qt::Key_PageDown);
+    pressKey(Qt::Key_PageDown);
+    EXPECT_EQ(window->screenStartOne(), 0x300);
+    EXPECT_EQ(cellsIn(GridColors::darkRed()), std::vector<int>{0x10});
+    focusCell(0x10);
+    EXPECT_EQ(label("lbAddressStatus"), QStringLiteral("Адрес 0000310   A: %1   B (0000510): %2")
+                                            .arg(byteText(quint8(a[0x310])), byteText(quint8(b[0x510]))));
+    view(2);  // B in view, A read 512 bytes before it
+    EXPECT_EQ(window->screenStartTwo(), 0x500);
+    EXPECT_EQ(cellsIn(GridColors::darkRed()), std::vector<int>{0x10});
+    // As an address of B, the same shift; without digits, nothing changes.
+    ui.clear();
+    shift(QStringLiteral("zz"));
+    EXPECT_EQ(ui.messages.size(), 1u);
+    trigger("mnuSynchro");
+    trigger("mnuSynchro");  // synchronised again: from 0, unshifted
+    EXPECT_EQ(label("lbInfo2"), QStringLiteral("Синхро."));
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ bool encode(const Byte* a, std::int64_t sizeA, const Byte* b, std::int64_t sizeB
     VcdiffMatcher matcher(a, sizeA, b, sizeB);
     std::int64_t changed = 0;
     for (const Change& change : changes) changed += change.lengthB;
-    matcher.indexSource(checkEqual ? sizeB : changed);
+    matcher.indexSource(changed);
 
     std::size_t next = 0;     // the first change that does not end before the place coded
     std::int64_t delta = 0;   // A's address less B's in the equal stretch coded
@@ -137,7 +137,7 @@ bool encode(const Byte* a, std::int64_t sizeA, const Byte* b, std::int64_t sizeB
         }
         const std::int64_t end = std::min(sizeB, begin + kWindow);
         coder.begin(sizeA);
-        matcher.beginWindow(begin, checkEqual ? end - begin : changedIn(changes, next, begin, end));
+        matcher.beginWindow(begin, changedIn(changes, next, begin, end));
         std::int64_t at = begin;
         while (at < end) {
             // Past the changes that end here, deletions included: the stretch after them is
@@ -171,41 +171,39 @@ Result writePatch(const FilePair& files, const QString& path, const ProgressHand
                   const std::vector<Change>* given) {
     if (files.error() != 0) return {Outcome::Unreadable};
     if (files.holds(FileIdentity::ofPath(path))) return {Outcome::OutputIsInput};
-
-    const bool checked = given && wellPlaced(*given, files.sizeA(), files.sizeB());
-    std::vector<Change> found;
-    if (!checked) {
-        // The finder's share of the progress: half of it.
-        const ChangeFinder::ProgressHandler finding = [&](std::int64_t done, std::int64_t total) {
-            return !onProgress || onProgress(total > 0 ? done * (kProgressParts / 2) / total : 0, kProgressParts);
-        };
-        const ChangeFinder::Outcome outcome = ChangeFinder::findChanges(
-            files,
-            [&](const Change& change) {
-                if (found.size() == kMostChanges) thin(found);
-                found.push_back(change);
-                return true;
-            },
-            finding);
-        if (outcome == ChangeFinder::Outcome::ReadFailed) return {Outcome::ReadFailed};
-        if (outcome == ChangeFinder::Outcome::Stopped) return {Outcome::Stopped};
-    }
-    const std::vector<Change>& changes = checked ? *given : found;
-
+    // Opened first: a name that cannot be written is told before the long work.
     ReplacingOutput output;
     if (const int error = output.open(path); error < 0) return {Outcome::WriteFailed, error};
     Bytes a, b;
     if (!a.read(files.fdA(), files.sizeA()) || !b.read(files.fdB(), files.sizeB())) return {Outcome::ReadFailed};
-    BufferedSink sink(output.fd());
+
+    const bool checked = given && wellPlaced(*given, files.sizeA(), files.sizeB());
+    // Without a list, the change finder's share of the progress is the first half.
     const std::int64_t first = checked ? 0 : kProgressParts / 2;
+    const ChangeFinder::ProgressHandler finding = [&](std::int64_t done, std::int64_t total) {
+        return !onProgress || onProgress(total > 0 ? done * first / total : 0, kProgressParts);
+    };
     const ProgressHandler coding = [&](std::int64_t done, std::int64_t total) {
         return !onProgress || onProgress(first + done * (kProgressParts - first) / std::max<std::int64_t>(total, 1), kProgressParts);
     };
-    // Everything the coding owns lives out here: a page that vanishes under it leaves it
-    // without unwinding.
+    std::vector<Change> found;
+    BufferedSink sink(output.fd());
+    // Everything the work owns lives out here: a page that vanishes under it leaves it
+    // without unwinding. The finder and the coding look at the same mapped pages.
     bool coded = false, stopped = false;
     auto work = [&] {
-        coded = encode(a.data, files.sizeA(), b.data, files.sizeB(), changes, checked,
+        if (!checked && !ChangeFinder::findChanges(
+                            a.data, files.sizeA(), b.data, files.sizeB(),
+                            [&](const Change& change) {
+                                if (found.size() == kMostChanges) thin(found);
+                                found.push_back(change);
+                                return true;
+                            },
+                            finding)) {
+            stopped = true;
+            return;
+        }
+        coded = encode(a.data, files.sizeA(), b.data, files.sizeB(), checked ? *given : found, checked,
                        [&](const Byte* bytes, std::int64_t n) { return sink.put(bytes, n); }, coding, &stopped);
     };
     if (!MappedBytes::read({&a.map, &b.map}, work)) return {Outcome::ReadFailed};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "Adler32.h"
@@ -143,21 +144,23 @@ public:
     void begin(std::int64_t fileOffset, std::int64_t length) {
         fileOffset_ = fileOffset;
         length_ = length;
-        held_.clear();
-        held_.reserve(std::size_t(std::min(length, kMostHeld + kStep)));
-        heldFrom_ = 0;
+        // Room as the window needs, never more than it can hold at once.
+        if (const std::int64_t room = std::min(length, kMostHeld + kStep); room > capacity_) {
+            held_ = std::make_unique_for_overwrite<Byte[]>(std::size_t(room));
+            capacity_ = room;
+        }
+        size_ = heldFrom_ = 0;
         sum_ = Adler32::kStart;
     }
-    std::int64_t made() const { return heldFrom_ + std::int64_t(held_.size()); }
+    std::int64_t made() const { return heldFrom_ + size_; }
     std::int64_t length() const { return length_; }
     std::uint32_t sum() const { return sum_; }
 
-    // Room for the next n <= kStep bytes, to be filled by the caller.
+    // Room for the next n <= kStep bytes of the window, to be filled by the caller.
     Byte* room(std::int64_t n, Failure& failure) {
-        if (std::int64_t(held_.size()) + n > kMostHeld && !write(std::int64_t(held_.size()) - kKeptHeld, failure))
-            return nullptr;
-        held_.resize(held_.size() + std::size_t(n));
-        return held_.data() + held_.size() - n;
+        if (size_ + n > kMostHeld && !write(size_ - kKeptHeld, failure)) return nullptr;
+        size_ += n;
+        return held_.get() + size_ - n;
     }
     // Copies n bytes of the window's output from `from` (before made()) to its end, byte by
     // byte as it were: a copy that overlaps its own output repeats it.
@@ -167,7 +170,7 @@ public:
             Byte* into = room(k, failure);
             if (!into) return false;
             if (from >= heldFrom_) {
-                const Byte* source = held_.data() + (from - heldFrom_);
+                const Byte* source = held_.get() + (from - heldFrom_);
                 if (source + k <= into)
                     std::memcpy(into, source, std::size_t(k));
                 else
@@ -175,7 +178,7 @@ public:
             } else {
                 // Written already: read back, no further than what was written.
                 const std::int64_t written = std::min(k, heldFrom_ - from);
-                held_.resize(held_.size() - std::size_t(k - written));
+                size_ -= k - written;
                 k = written;
                 if (FileLayer::pread(fd_, into, k, fileOffset_ + from) != k) {
                     failure = {Outcome::ReadFailed};
@@ -188,25 +191,28 @@ public:
         return true;
     }
     // Writes what is held.
-    bool finish(Failure& failure) { return write(std::int64_t(held_.size()), failure); }
+    bool finish(Failure& failure) { return write(size_, failure); }
 
 private:
     bool write(std::int64_t n, Failure& failure) {
-        const std::int64_t written = FileLayer::pwrite(fd_, held_.data(), n, fileOffset_ + heldFrom_);
+        if (n == 0) return true;
+        const std::int64_t written = FileLayer::pwrite(fd_, held_.get(), n, fileOffset_ + heldFrom_);
         if (written < 0) {
             failure = {Outcome::WriteFailed, int(written)};
             return false;
         }
-        sum_ = Adler32::update(sum_, held_.data(), n);
-        held_.erase(held_.begin(), held_.begin() + n);
+        sum_ = Adler32::update(sum_, held_.get(), n);
+        std::memmove(held_.get(), held_.get() + n, std::size_t(size_ - n));
+        size_ -= n;
         heldFrom_ += n;
         return true;
     }
 
     int fd_;
     std::int64_t fileOffset_ = 0, length_ = 0;
-    std::vector<Byte> held_;
-    std::int64_t heldFrom_ = 0;  // the window's offset of held_'s first byte
+    std::unique_ptr<Byte[]> held_;
+    std::int64_t capacity_ = 0, size_ = 0;
+    std::int64_t heldFrom_ = 0;  // the window's offset of the first byte held
     std::uint32_t sum_ = Adler32::kStart;
 };
 

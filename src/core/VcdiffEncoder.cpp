@@ -189,7 +189,8 @@ Result writePatch(const FilePair& files, const QString& path, const ProgressHand
     std::vector<Change> found;
     BufferedSink sink(output.fd());
     // Everything the work owns lives out here: a page that vanishes under it leaves it
-    // without unwinding. The finder and the coding look at the same mapped pages.
+    // without unwinding (what the finder holds then is lost, once, to a file cut short
+    // under us). The finder and the coding look at the same mapped pages.
     bool coded = false, stopped = false;
     auto work = [&] {
         if (!checked && !ChangeFinder::findChanges(

@@ -219,6 +219,13 @@ TEST(Vcdiff, AHostileOrDamagedDeltaIsRefusedWithItsReasonAndNoOutput) {
         return kHeader + w.bytes();
     };
     const HandWindow overlapping = overlappingWindow(), fromEarlierOutput = earlierOutputWindow();
+    HandWindow large;  // more than a window's output held at once: its start is read back
+    const QByteArray head = randomBytes(MiB, random);
+    large.target = head + QByteArray(20 * MiB, '\0') + head;
+    large.data = head + '\0';
+    large.instructions = char(Vcdiff::addCode(0)) + integer(MiB) + char(Vcdiff::kRunCode) + integer(20 * MiB) +
+                         copyCode(Vcdiff::kSelfMode, MiB);
+    large.addresses = integer(0);
     QByteArray withHeader = good;
     withHeader[4] = char(Vcdiff::kAppHeader);
     withHeader.insert(5, integer(9) + "b//a/name");
@@ -235,6 +242,7 @@ TEST(Vcdiff, AHostileOrDamagedDeltaIsRefusedWithItsReasonAndNoOutput) {
         {"a copy overlapping its output", kHeader + overlapping.bytes(), Outcome::Applied, "abababab"},
         {"a window copying an earlier one's output", kHeader + overlapping.bytes() + fromEarlierOutput.bytes(),
          Outcome::Applied, QByteArray("abababab").repeated(2)},
+        {"a window too large to hold at once", kHeader + large.bytes(), Outcome::Applied, large.target},
         {"no delta", "not a delta at all", Outcome::NotVcdiff},
         {"an empty file", {}, Outcome::NotVcdiff},
         {"secondary compression", QByteArray(good).replace(4, 1, "\x01\x02"), Outcome::Compressed},

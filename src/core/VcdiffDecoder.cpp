@@ -443,11 +443,11 @@ QString failureText(const Result& result, const FilePair& files, const QString& 
     case Outcome::NotVcdiff:
         return QStringLiteral("%1 не является дельтой VCDIFF").arg(patch);
     case Outcome::Compressed:
-        return QStringLiteral("%1 сжата вторичным сжатием, такие дельты не применяются "
+        return QStringLiteral("дельта %1 сжата вторичным сжатием, такие дельты не применяются "
                               "(xdelta3 пишет дельту без него с параметром -S none)")
             .arg(patch);
     case Outcome::OwnCodeTable:
-        return QStringLiteral("%1 пользуется своей таблицей кодов, такие дельты не применяются").arg(patch);
+        return QStringLiteral("дельта %1 пользуется своей таблицей кодов, такие дельты не применяются").arg(patch);
     case Outcome::Damaged:
         return QStringLiteral("дельта %1 повреждена%2").arg(patch, window);
     case Outcome::Truncated:

@@ -123,7 +123,7 @@ bool encode(const Byte* a, std::int64_t sizeA, const Byte* b, std::int64_t sizeB
         return coder.finish(0, Adler32::kStart, sink);
     }
 
-    VcdiffMatcher matcher(a, sizeA, b, sizeB);
+    VcdiffMatcher matcher(a, sizeA, b);
     std::int64_t changed = 0;
     for (const Change& change : changes) changed += change.lengthB;
     matcher.indexSource(changed);

@@ -28,8 +28,10 @@ std::int64_t equalPrefix(const Byte* x, const Byte* y, std::int64_t n) {
     return i;
 }
 
-// The index of A: one entry per `stride` bytes, in a table of at most kMostEntries.
+// The index of A: one entry per `stride` bytes, in a table of at most 2^kMostSourceBits
+// entries (16 MiB) however large A is. The index of the window's own bytes likewise.
 constexpr int kMostSourceBits = 22;
+constexpr std::int64_t kFewestSourceEntries = 1 << 16;
 constexpr std::int64_t kFinestStride = 4;
 constexpr int kFewestTargetBits = 12, kMostTargetBits = 20;
 
@@ -37,7 +39,6 @@ constexpr int kFewestTargetBits = 12, kMostTargetBits = 20;
 // byte or two), and from anywhere else.
 constexpr std::int64_t kShortestRecentCopy = 5;
 constexpr std::int64_t kShortestCopy = 8;
-constexpr std::int64_t kShortestRun = 8;
 // After this many places without a match the look-ups thin out, one place more skipped per
 // this many: bytes that match nothing (compressed or random data) cost little.
 constexpr int kSkipShift = 5;
@@ -48,15 +49,16 @@ int bitsFor(std::int64_t entries, int fewest, int most) {
 
 }  // namespace
 
-VcdiffMatcher::VcdiffMatcher(const Byte* a, std::int64_t sizeA, const Byte* b, std::int64_t sizeB)
-    : a_(a), b_(b), sizeA_(sizeA), sizeB_(sizeB) {}
+VcdiffMatcher::VcdiffMatcher(const Byte* a, std::int64_t sizeA, const Byte* b) : a_(a), b_(b), sizeA_(sizeA) {}
 
 void VcdiffMatcher::indexSource(std::int64_t changedBytes) {
     sourceTable_.clear();
     stride_ = 0;
     if (sizeA_ < 8 || changedBytes < kShortestCopy) return;
-    // Twice as many entries as bytes to look up, at most the table's room.
-    const std::int64_t entries = std::min(std::max<std::int64_t>(2 * changedBytes, 1 << 16), std::int64_t(1) << kMostSourceBits);
+    // Twice as many entries as bytes to look up, at most the table's room; a few even for
+    // few bytes, so that a block moved by some KiB is still found in a large A.
+    const std::int64_t entries =
+        std::min(std::max(2 * changedBytes, kFewestSourceEntries), std::int64_t(1) << kMostSourceBits);
     stride_ = std::max<std::int64_t>(kFinestStride, std::int64_t(std::bit_ceil(std::uint64_t((sizeA_ + entries - 1) / entries))));
     const std::int64_t blocks = (sizeA_ - 8) / stride_ + 1;
     sourceBits_ = bitsFor(blocks, 10, kMostSourceBits);

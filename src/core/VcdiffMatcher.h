@@ -12,7 +12,8 @@ class VcdiffMatcher {
 public:
     using Byte = std::uint8_t;
 
-    VcdiffMatcher(const Byte* a, std::int64_t sizeA, const Byte* b, std::int64_t sizeB);
+    // A's and B's bytes, which stay the caller's.
+    VcdiffMatcher(const Byte* a, std::int64_t sizeA, const Byte* b);
 
     // Indexes A for `changedBytes` of B to look up: the more there are, the finer the
     // index, within a bounded table, so that its cost keeps to the work it saves.
@@ -41,7 +42,7 @@ private:
 
     const Byte* a_;
     const Byte* b_;
-    std::int64_t sizeA_, sizeB_;
+    std::int64_t sizeA_;
 
     std::vector<std::uint32_t> sourceTable_;  // a block's number + 1, by the hash of its first word
     int sourceBits_ = 0;

@@ -26,6 +26,8 @@ int ReplacingOutput::open(const QString& path) {
     struct stat info {};
     const bool exists = FileLayer::stat(path, info) == 0;
     if (exists && !S_ISREG(info.st_mode)) return S_ISDIR(info.st_mode) ? -EISDIR : -EBADF;
+    // A file its owner made read-only is not replaced behind their back (not even by root).
+    if (exists && ((info.st_mode & 0222) == 0 || FileLayer::access(path, W_OK) < 0)) return -EACCES;
     if (exists) {
         // Through any symbolic links to the file itself: the link stays a link.
         if (char* real = ::realpath(FileLayer::encodeName(path).constData(), nullptr)) {

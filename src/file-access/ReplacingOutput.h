@@ -14,7 +14,8 @@ public:
     ReplacingOutput& operator=(const ReplacingOutput&) = delete;
 
     // Creates the file beside `path`, open to read and write. 0, or -errno: -EISDIR or
-    // -EBADF when `path` names a folder or something else than a regular file.
+    // -EBADF when `path` names a folder or something else than a regular file, -EACCES
+    // when it names a read-only file.
     int open(const QString& path);
     int fd() const { return fd_; }
     // Puts the bytes written on the disk, then the file in the place of the one at the path.

@@ -92,6 +92,8 @@ TEST(Patch, RefusalsSayWhyAndLeaveTheOutputAsItWas) {
     const QString packed = dir.write(QStringLiteral("packed.vcdiff"), compressed);
     const QString cut = dir.write(QStringLiteral("cut.vcdiff"), good.left(good.size() - 10));
     const QString other = dir.write(QStringLiteral("other.bin"), plantedEdits(a, 1, random));
+    const QString readOnly = dir.write(QStringLiteral("read-only.bin"), "old bytes");
+    TempDir::makeReadOnly(readOnly);
     QDir().mkdir(dir.path(QStringLiteral("sub")));
     ASSERT_TRUE(QFile::link(pathB, dir.path(QStringLiteral("link-to-b"))));
     ASSERT_EQ(::link(QFile::encodeName(patch).constData(), QFile::encodeName(dir.path("hard.vcdiff")).constData()), 0);
@@ -107,6 +109,7 @@ TEST(Patch, RefusalsSayWhyAndLeaveTheOutputAsItWas) {
         {"PATCH is A", {"--write-patch", pathA, pathB, pathA}, 2, "bivex: дельта не записывается в сравниваемый файл."},
         {"PATCH a link to B", {"--write-patch", pathA, pathB, dir.path("link-to-b")}, 2, "в сравниваемый файл."},
         {"PATCH a folder", {"--write-patch", pathA, pathB, dir.path("sub")}, 2, "bivex: не удаётся записать «"},
+        {"PATCH read-only", {"--write-patch", pathA, pathB, readOnly}, 2, "read-only.bin» (Отказано в доступе)."},
         {"PATCH in a missing folder", {"--write-patch", pathA, pathB, dir.path("none/p")}, 2, "не удаётся записать «"},
         {"a missing input", {"--write-patch", dir.path("none.bin"), pathB, out}, 2, "none.bin» не найден."},
         {"OUT is A by another path", {"--apply-patch", pathA, patch, dir.path("sub/../a.bin")}, 2,
@@ -136,6 +139,7 @@ TEST(Patch, RefusalsSayWhyAndLeaveTheOutputAsItWas) {
         EXPECT_EQ(QDir(dir.path(QString())).entryList(QDir::Files | QDir::Hidden), before);
         EXPECT_EQ(TempDir::read(pathA), a);
         EXPECT_EQ(TempDir::read(patch), good);
+        EXPECT_EQ(TempDir::read(readOnly), QByteArray("old bytes"));
     }
 }
 

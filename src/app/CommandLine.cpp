@@ -66,7 +66,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption dos(QStringLiteral("dos"));
     const QCommandLineOption listMismatch(QStringLiteral("list-mismatch"));
     const QCommandLineOption listChanges(QStringLiteral("list-changes"));
-    for (const QCommandLineOption& option : {help, version, dump, dumpMismatch, dos, listMismatch, listChanges})
+    const QCommandLineOption writePatch(QStringLiteral("write-patch"));
+    const QCommandLineOption applyPatch(QStringLiteral("apply-patch"));
+    for (const QCommandLineOption& option :
+         {help, version, dump, dumpMismatch, dos, listMismatch, listChanges, writePatch, applyPatch})
         parser.addOption(option);
     for (const ToolkitOption& option : kToolkitOptions) {
         QCommandLineOption toolkit(QString::fromLatin1(option.name));
@@ -94,6 +97,22 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
 
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(writePatch) && parser.isSet(applyPatch))
+        return refuse(QStringLiteral("«--write-patch» и «--apply-patch» не задаются вместе."));
+    if (parser.isSet(writePatch) || parser.isSet(applyPatch)) {
+        const bool apply = parser.isSet(applyPatch);
+        const QString name = apply ? QStringLiteral("«--apply-patch»") : QStringLiteral("«--write-patch»");
+        for (const QCommandLineOption* other : {&dump, &dumpMismatch, &dos, &listMismatch, &listChanges})
+            if (parser.isSet(*other))
+                return refuse(name + QStringLiteral(" и «--") + other->names().constFirst() +
+                              QStringLiteral("» не задаются вместе."));
+        if (files.size() != 3)
+            return refuse(apply ? QStringLiteral("«--apply-patch» ждёт три имени: ФАЙЛ_А ДЕЛЬТА ВЫХОД.")
+                                : QStringLiteral("«--write-patch» ждёт три имени: ФАЙЛ_А ФАЙЛ_В ДЕЛЬТА."));
+        command.action = apply ? CommandLine::Action::ApplyPatch : CommandLine::Action::WritePatch;
+        command.files = files;
+        return command;
+    }
     if (parser.isSet(listMismatch) && parser.isSet(listChanges))
         return refuse(QStringLiteral("«--list-mismatch» и «--list-changes» не задаются вместе."));
     if (parser.isSet(listMismatch) || parser.isSet(listChanges)) {
@@ -150,6 +169,8 @@ QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
         "       bivex [--dos] --dump-mismatch ФАЙЛ_А ФАЙЛ_В ВЫХОД\n"
         "       bivex --list-mismatch ФАЙЛ_А ФАЙЛ_В [ВЫХОД]\n"
         "       bivex --list-changes ФАЙЛ_А ФАЙЛ_В [ВЫХОД]\n"
+        "       bivex --write-patch ФАЙЛ_А ФАЙЛ_В ДЕЛЬТА\n"
+        "       bivex --apply-patch ФАЙЛ_А ДЕЛЬТА ВЫХОД\n"
         "\n"
         "Bivex — побайтовый просмотр, сравнение и правка двух файлов.\n"
         "ФАЙЛ_А открывается как командой «Открыть файла А», ФАЙЛ_В — как командой\n"
@@ -182,9 +203,21 @@ QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
         "      или удаление из файла А (ДЛИНА_В 0); между изменениями файлы совпадают.\n"
         "      ВЫХОД и коды выхода — как у --list-mismatch.\n"
         "\n"
+        "Дельта VCDIFF (RFC 3284), которую применяют xdelta3 и другие программы VCDIFF:\n"
+        "  --write-patch ФАЙЛ_А ФАЙЛ_В ДЕЛЬТА\n"
+        "      записывает дельту, которая превращает файл А в файл В (без вторичного\n"
+        "      сжатия, с контрольной суммой Adler-32 каждого окна). Применить её:\n"
+        "        xdelta3 -d -s ФАЙЛ_А ДЕЛЬТА НОВЫЙ_ФАЙЛ\n"
+        "  --apply-patch ФАЙЛ_А ДЕЛЬТА ВЫХОД\n"
+        "      применяет дельту к файлу А и записывает результат в ВЫХОД: нашу или\n"
+        "      записанную командой «xdelta3 -e -S none -s ФАЙЛ_А ФАЙЛ_В ДЕЛЬТА».\n"
+        "      Дельта для другого файла А, повреждённая или со сжатием не применяется.\n"
+        "  ДЕЛЬТА и ВЫХОД пишутся рядом и встают на место только целиком; входной файл\n"
+        "  в них не записывается. Код выхода: 0 — записано, 2 — ошибка.\n"
+        "\n"
         "Принимаются и стандартные параметры Qt: -platform, -style, -session и другие.\n"
         "\n"
-        "Код выхода (кроме --list-mismatch): 0 — успешно, 1 — дамп не записан (сообщение в стандартном потоке\n"
+        "Код выхода (кроме списков и дельт): 0 — успешно, 1 — дамп не записан (сообщение в стандартном потоке\n"
         "ошибок), 2 — ошибка в командной строке.\n"
         "\n");
     text += helpFileFound ? QStringLiteral("Справка программы (F1): ")

@@ -20,6 +20,10 @@ struct CommandLine {
         ListMismatch,
         // The changes (insertions and deletions too) that turn A into B, likewise.
         ListChanges,
+        // The VCDIFF delta that turns A into B: `files` is A B PATCH.
+        WritePatch,
+        // A VCDIFF delta applied to A: `files` is A PATCH OUT.
+        ApplyPatch,
     };
 
     // Exit status of a command line that cannot be carried out as written.

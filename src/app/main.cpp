@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "ApplyPatch.h"
 #include "BlockTransferCommands.h"
 #include "CommandLine.h"
 #include "DifferenceCommands.h"
@@ -26,6 +27,7 @@
 #include "RangeCommands.h"
 #include "Startup.h"
 #include "TerminalUiServices.h"
+#include "WritePatch.h"
 #include "fCompBynF.h"
 
 namespace {
@@ -108,6 +110,10 @@ int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
         return runListMismatch(command.files[0], command.files[1], command.files.value(2));
     case CommandLine::Action::ListChanges:
         return runListChanges(command.files[0], command.files[1], command.files.value(2));
+    case CommandLine::Action::WritePatch:
+        return runWritePatch(command.files[0], command.files[1], command.files[2]);
+    case CommandLine::Action::ApplyPatch:
+        return runApplyPatch(command.files[0], command.files[1], command.files[2]);
     case CommandLine::Action::Run:
         break;
     }

@@ -31,6 +31,11 @@ public:
     // Both paths still name the files opened, as long and unwritten since: what was read
     // of them holds for the files as they are now.
     bool unchangedOnDisk() const { return !error() && a_.unchangedOnDisk() && b_.unchangedOnDisk(); }
+    // The file `identity` stands for is one of the two as opened: what is written there
+    // would overwrite an input.
+    bool holds(const FileIdentity& identity) const {
+        return identity == a_.opened().identity || identity == b_.opened().identity;
+    }
 
 private:
     InputFile a_, b_;

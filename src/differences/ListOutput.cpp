@@ -35,7 +35,7 @@ bool Writer::open(const QString& out, const FilePair& files, int errors) {
         own_ = true;
     }
     const FileIdentity target = FileIdentity::ofDescriptor(fd_);
-    if (target == files.a().opened().identity || target == files.b().opened().identity) {
+    if (files.holds(target)) {
         complain(errors, QStringLiteral("список не записывается в сравниваемый файл."));
         return false;
     }

@@ -66,6 +66,13 @@ TEST(CommandLine, ParsesFilesOptionsAndRefusals) {
         {"--list-changes a b c d", Action::Refuse, "", "", "«--list-changes» ждёт имена ФАЙЛ_А ФАЙЛ_В [ВЫХОД]."},
         {"--list-changes --dump a b c", Action::Refuse, "", "", "«--list-changes» задаётся без «--dump»"},
         {"--list-changes --list-mismatch a b", Action::Refuse, "", "", "не задаются вместе."},
+        // Patches.
+        {"--write-patch a b p", Action::WritePatch, "a b p", "", ""},
+        {"a --apply-patch p out", Action::ApplyPatch, "a p out", "", ""},
+        {"--write-patch a b", Action::Refuse, "", "", "«--write-patch» ждёт три имени: ФАЙЛ_А ФАЙЛ_В ДЕЛЬТА."},
+        {"--apply-patch a p out x", Action::Refuse, "", "", "«--apply-patch» ждёт три имени: ФАЙЛ_А ДЕЛЬТА ВЫХОД."},
+        {"--write-patch --apply-patch a b c", Action::Refuse, "", "", "«--write-patch» и «--apply-patch» не задаются вместе."},
+        {"--apply-patch --dos a b c", Action::Refuse, "", "", "«--apply-patch» и «--dos» не задаются вместе."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);

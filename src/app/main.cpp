@@ -23,6 +23,7 @@
 #include "HelpViewer.h"
 #include "ListChanges.h"
 #include "ListMismatch.h"
+#include "PatchCommand.h"
 #include "QtUiServices.h"
 #include "RangeCommands.h"
 #include "Startup.h"
@@ -161,6 +162,7 @@ int main(int argc, char** argv) {
     installBlockTransferCommands(window);
     installDumpCommands(window);
     installDifferenceCommands(window);
+    installPatchCommand(window);
     QObject::connect(&window, &fCompBynF::exitRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();

@@ -172,8 +172,12 @@ void takeOver(WindowPort& port, int target, std::int64_t from, std::int64_t to, 
     const auto refuse = [&](const QString& text) { ui.message(title, text, MessageIcon::Warning, MessageButtons::Ok); };
     if (view.intLoadFile() < 2) return;
     if (lengthFrom != lengthTo) {
-        refuse(QStringLiteral("Это изменение меняет длину файла %1: перенести его на месте нельзя. "
-                              "Перенести все изменения можно патчем (Файл → Сохранить изменения как патч…).").arg(file));
+        // What changes the length is carried over by a patch of all the changes.
+        if (ui.message(title,
+                       QStringLiteral("Это изменение меняет длину файла %1: перенести его на месте нельзя. "
+                                      "Сохранить изменения как патч?").arg(file),
+                       MessageIcon::Warning, MessageButtons::OkCancel) == MessageAnswer::Ok)
+            if (QAction* patch = port.command(WindowPort::Command::SavePatch); patch && patch->isEnabled()) patch->trigger();
         return;
     }
     if (view.editsPending()) {

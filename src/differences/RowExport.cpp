@@ -6,29 +6,23 @@
 #include <QItemSelectionModel>
 #include <QTableView>
 
-#include <fcntl.h>
-#include <stdio.h>
-
 #include <algorithm>
 
 #include "FileErrors.h"
 #include "FileIdentity.h"
 #include "FileLayer.h"
+#include "ReplacingOutput.h"
 #include "UiServices.h"
 
 QString writeWhole(const QString& path, const QByteArray& text) {
-    const QString temporary = path + QStringLiteral(".bivex-part");
-    const int fd = FileLayer::open(temporary, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) return FileErrors::description(FileErrors::codeForErrno(-fd, FileErrors::Access::Write), -fd);
-    std::int64_t written = FileLayer::write(fd, text.constData(), text.size());
-    const int closed = FileLayer::close(fd);
-    if (written >= 0 && closed < 0) written = closed;
-    if (written >= 0 &&
-        ::rename(FileLayer::encodeName(temporary).constData(), FileLayer::encodeName(path).constData()) != 0)
-        written = -errno;
-    if (written >= 0) return {};
-    FileLayer::unlink(temporary);
-    return FileErrors::description(FileErrors::codeForErrno(int(-written), FileErrors::Access::Write), int(-written));
+    ReplacingOutput output;
+    int error = output.open(path);
+    if (error == 0) {
+        const std::int64_t written = FileLayer::write(output.fd(), text.constData(), text.size());
+        error = written < 0 ? int(written) : output.commit();
+    }
+    if (error == 0) return {};
+    return FileErrors::description(FileErrors::codeForErrno(-error, FileErrors::Access::Write), -error);
 }
 
 void addRowExport(QTableView& table, UiServices& ui, std::function<QString(int row)> line,

@@ -21,6 +21,6 @@ void addRowExport(QTableView& table, UiServices& ui, std::function<QString(int r
 // table, in its context menu and on its keys: `take` gets the file to change (1 A, 2 B).
 void addTakeOver(QTableView& table, std::function<void(int target)> take);
 
-// Writes `text` into the file at `path` through a file beside it that takes the name once
-// all is written. An empty string, or the reason it failed.
+// Writes `text` into the file at `path`, put in its place only once it is whole. An empty
+// string, or the reason it failed.
 QString writeWhole(const QString& path, const QByteArray& text);

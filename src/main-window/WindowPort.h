@@ -35,6 +35,7 @@ public:
         ChangeList,        // Список изменений
         NextChange,        // Ctrl+F6
         PreviousChange,    // Ctrl+Shift+F6
+        SavePatch,         // Сохранить изменения как патч…
     };
 
     virtual ~WindowPort() = default;

@@ -126,6 +126,8 @@ void fCompBynF::buildMenus() {
                            QKeySequence(Qt::CTRL | Qt::Key_D), &fCompBynF::mnuDelAll_Click);
     mnuExit = addCommand(mnuFile, "mnuExit", QStringLiteral("Выход"),
                          QKeySequence(Qt::CTRL | Qt::Key_E), &fCompBynF::mnuExit_Click);
+    mnuFile->addSeparator();
+    mnuSavePatch = addCommand(mnuFile, "mnuSavePatch", QStringLiteral("Сохранить изменения как патч…"), {}, nullptr);
 
     mnuEditHost = menu("mnuEditHost", QStringLiteral("&Правка"));
     mnuRec = addCommand(mnuEditHost, "mnuRec", QStringLiteral("Запись"), {}, &fCompBynF::mnuRec_Click);
@@ -404,7 +406,7 @@ void fCompBynF::buildCommandSets() {
     c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuSynchroShift, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo, mnuOtherFile};
     // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
     const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList,
-                                        mnuNextChange, mnuPreviousChange};
+                                        mnuNextChange, mnuPreviousChange, mnuSavePatch};
     c.twoFiles = c.twoFiles.with(differenceCommands);
     c.write = {mnuLoad, mnuReplace, mnuFill};
     c.loaded = c.file.with(c.twoFiles).with(c.write).with({mnuEdit, knUp, knDown});
@@ -482,6 +484,7 @@ QAction* fCompBynF::command(Command command) const {
     case Command::PreviousMismatch: return mnuPreviousMismatch;
     case Command::NextChange: return mnuNextChange;
     case Command::PreviousChange: return mnuPreviousChange;
+    case Command::SavePatch: return mnuSavePatch;
     }
     return nullptr;
 }

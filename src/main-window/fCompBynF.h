@@ -250,6 +250,7 @@ private:
     QAction* mnuDelFileB = nullptr;
     QAction* mnuDelAll = nullptr;
     QAction* mnuExit = nullptr;
+    QAction* mnuSavePatch = nullptr;
     QMenu* mnuEditHost = nullptr;
     QAction* mnuRec = nullptr;
     QAction* mnuCanscel = nullptr;

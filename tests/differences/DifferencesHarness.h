@@ -8,6 +8,7 @@
 #include "DumpCommands.h"
 #include "MainWindowHarness.h"
 #include "MismatchDock.h"
+#include "PatchCommand.h"
 #include "RangeCommands.h"
 
 // The whole window as the program puts it together: the range and block dialogs, the list
@@ -21,6 +22,7 @@ protected:
             installBlockTransferCommands(*window);
             installDumpCommands(*window);
             dock = installDifferenceCommands(*window);
+            installPatchCommand(*window);
         };
         MainWindowTest::SetUp();
     }

@@ -12,6 +12,8 @@
 #include "ChangesModel.h"
 #include "CodePage.h"
 #include "ShiftDialog.h"
+#include "FilePair.h"
+#include "VcdiffDecoder.h"
 #include "ComparedFiles.h"
 #include "DifferenceIndex.h"
 #include "DifferencesHarness.h"
@@ -431,6 +433,14 @@ TEST_F(DifferencesWindow, AChangeTakenOverWaitsAsTypedEdits) {
     taken[0x306] = a[0x306];
     EXPECT_EQ(TempDir::read(pathB), taken);
     EXPECT_EQ(window->view().changes().state(), ChangeIndex::State::OutOfDate);
+
+    // What cannot be taken over in place goes into a patch, which turns A into B.
+    const QString patch = dir.path(QStringLiteral("a.vcdiff")), out = dir.path(QStringLiteral("out.bin"));
+    ui.answerNextSave(patch);
+    trigger("mnuSavePatch");
+    const FilePair sourceAndPatch(pathA, patch);
+    ASSERT_EQ(VcdiffDecoder::applyPatch(sourceAndPatch, out).outcome, VcdiffDecoder::Outcome::Applied);
+    EXPECT_EQ(TempDir::read(out), taken);
 }
 
 // B is A with 512 bytes put in front: at a shift of +200 nothing differs, the information

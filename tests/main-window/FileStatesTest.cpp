@@ -22,7 +22,7 @@ const std::string kFileA = names(
 const std::string kFilesAB = names(QString::fromStdString(kFileA) +
                                    " mnuSaveNoByt mnuDelFileB mnuChSearch mnuSynchro knViweOne knViweTwo"
                                    " mnuMismatchList mnuChangeList mnuNextMismatch mnuPreviousMismatch mnuOtherFile"
-                                   " mnuNextChange mnuPreviousChange mnuSynchroShift");
+                                   " mnuNextChange mnuPreviousChange mnuSynchroShift mnuSavePatch");
 std::string plus(const std::string& base, const char* more) { return names(QString::fromStdString(base) + ' ' + more); }
 
 using FileStates = MainWindowTest;

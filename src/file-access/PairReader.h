@@ -7,13 +7,13 @@
 
 class mRWByt;
 
-// "Compare A with B": the bytes of two files at the same addresses, or B's shifted by a
-// fixed distance, handed to a loop step by step. Where a file can be mapped its bytes are looked at in the page cache, with no
-// copy; where it cannot, or where a mapped page vanishes because another program cut the
-// file short, they are read. Where both files have a hole (a stretch never written, which
-// reads as zeros and takes no disk) the stretch is equal and nothing of it is looked at; a
-// hole in one file is compared against zeros without touching its pages. Disk and machine
-// images are mostly such holes.
+// "Compare A with B": the bytes of two files at the same addresses (or B's a fixed
+// distance on), handed to a loop step by step. Where a file can be mapped its bytes are
+// looked at in the page cache, with no copy; where it cannot, or where a mapped page
+// vanishes because another program cut the file short, they are read. Where both files
+// have a hole (a stretch never written, which reads as zeros and takes no disk) the
+// stretch is equal and nothing of it is looked at; a hole in one file is compared against
+// zeros without touching its pages. Disk and machine images are mostly such holes.
 //
 // The search for a mismatch, the runs of differences and the dump of differing rows all
 // read through here and compare with findFirst and findLast. A reader serves one thread.

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "FilePair.h"
+
 // What the command line asks for. It is read before any application object exists, so
 // help, version and refusals work without a display and never show a window.
 struct CommandLine {
@@ -36,6 +38,9 @@ struct CommandLine {
     QStringList toolkitArguments;
     QString error;
     bool dos = false;  // --dos: the dump's characters as the DOS view shows them
+    // -i/--ignore-initial and -n/--bytes of the lists, read as cmp reads them: which bytes
+    // of A and B are compared.
+    CompareRange range;
     // A refusal of files a file manager may have handed over (three or more): shown in a
     // message box as well when a display exists, since nobody may read stderr. The
     // toolkit arguments are then filled in too, for that box.

@@ -51,10 +51,16 @@ void runsInPiece(std::int64_t at, const Byte* a, const Byte* b, std::int64_t n, 
     }
 }
 
-// The last address below `hi` at which the files differ (differ) or agree, -1 when there is
-// none, nothing when progress stopped the search or a read failed.
-std::optional<std::int64_t> lastWhere(PairReader& reader, std::int64_t hi, bool differ, const SearchProgress& progress) {
-    while (hi > 0) {
+// The pair's reader: A's addresses, B's bytes at the same distance from its origin.
+PairReader readerOf(const FilePair& files) {
+    return PairReader(files.fdA(), files.sizeA(), files.fdB(), files.sizeB(), files.originB() - files.originA());
+}
+
+// The last address in [lo, hi) at which the files differ (differ) or agree, lo - 1 when
+// there is none, nothing when progress stopped the search or a read failed.
+std::optional<std::int64_t> lastWhere(PairReader& reader, std::int64_t lo, std::int64_t hi, bool differ,
+                                      const SearchProgress& progress) {
+    while (hi > lo) {
         std::int64_t found = -1;
         const auto work = [&](std::int64_t at, const Byte* a, const Byte* b, std::int64_t n) {
             const std::int64_t k = a ? PairReader::findLast(a, b, n, differ) : differ ? -1 : n - 1;
@@ -62,13 +68,13 @@ std::optional<std::int64_t> lastWhere(PairReader& reader, std::int64_t hi, bool 
             found = at + k;
             return false;
         };
-        const PairReader::Step step = reader.backward(0, hi, kChunkBytes, work, [&] { found = -1; });
+        const PairReader::Step step = reader.backward(lo, hi, kChunkBytes, work, [&] { found = -1; });
         if (step.failed) return std::nullopt;
         if (found >= 0) return found;
         hi = step.begin;
-        if (progress && hi > 0 && !progress(hi)) return std::nullopt;
+        if (progress && hi > lo && !progress(hi)) return std::nullopt;
     }
-    return -1;
+    return lo - 1;
 }
 
 }  // namespace
@@ -81,10 +87,10 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
         result.failed = true;
         return result;
     }
-    from = std::max<std::int64_t>(from, 0);
-    end = std::min(end, files.commonSize());
+    from = std::max(from, files.originA());
+    end = std::min(end, files.commonEndA());
     result.reached = from;
-    PairReader reader(files.fdA(), files.sizeA(), files.fdB(), files.sizeB());
+    PairReader reader = readerOf(files);
     OpenRun state;
     std::vector<Run> done;
     done.reserve(4096);
@@ -127,7 +133,7 @@ std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const Se
     std::int64_t found = -1;
     // A run reported at `position` itself holds it (it may have begun earlier): not next.
     scanRuns(
-        files, position, files.commonSize(),
+        files, position, files.commonEndA(),
         [&](const Run& run) {
             if (run.address <= position) return true;
             found = run.address;
@@ -139,10 +145,11 @@ std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const Se
 
 std::int64_t previousRunStart(const FilePair& files, std::int64_t position, const SearchProgress& progress) {
     if (files.error() != 0) return -1;
-    PairReader reader(files.fdA(), files.sizeA(), files.fdB(), files.sizeB());
-    const std::optional<std::int64_t> last = lastWhere(reader, std::min(position, files.commonSize()), true, progress);
-    if (!last || *last < 0) return -1;
-    const std::optional<std::int64_t> agreeing = lastWhere(reader, *last, false, progress);
+    PairReader reader = readerOf(files);
+    const std::int64_t lo = files.originA();
+    const std::optional<std::int64_t> last = lastWhere(reader, lo, std::min(position, files.commonEndA()), true, progress);
+    if (!last || *last < lo) return -1;
+    const std::optional<std::int64_t> agreeing = lastWhere(reader, lo, *last, false, progress);
     return agreeing ? *agreeing + 1 : -1;
 }
 

@@ -15,8 +15,9 @@
 // the tests share it.
 namespace RunScanner {
 
-// A maximal stretch of consecutive addresses, below the shorter file's size, at which the
-// two files differ.
+// A maximal stretch of consecutive addresses, within the bytes both ranges of the pair
+// hold, at which the two files differ; at A's own addresses (B's lie as far from its
+// origin).
 struct Run {
     std::int64_t address = 0;
     std::int64_t length = 0;
@@ -38,11 +39,11 @@ struct ScanResult {
     bool cutShort = false;     // a file ended before its size as opened said
 };
 
-// Compares [from, end) of the pair (end clipped to the common size), calling onRun for
-// every run, complete, in address order (a run that started before `from` is reported
-// from `from`), and afterChunk with the address reached after every step. Either returns
-// false to stop; a run still open then is not reported. A file that has become shorter
-// ends the scan at its real end.
+// Compares A's addresses [from, end) of the pair, clipped to [originA, commonEndA), with
+// B's as far from its origin, calling onRun for every run, complete, in address order (a
+// run that started before `from` is reported from `from`), and afterChunk with the address
+// reached after every step. Either returns false to stop; a run still open then is not
+// reported. A file that has become shorter ends the scan at its real end.
 ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
                     const std::function<bool(const Run&)>& onRun,
                     const std::function<bool(std::int64_t reached)>& afterChunk = {});
@@ -51,7 +52,8 @@ ScanResult scanRuns(const FilePair& files, std::int64_t from, std::int64_t end,
 // previous run); returns false to stop it.
 using SearchProgress = std::function<bool(std::int64_t reached)>;
 
-// The first address > `position` at which a run starts, or -1 (also when stopped).
+// The first address > `position` at which a run starts, or -1 (also when stopped). These
+// too are A's addresses.
 std::int64_t nextRunStart(const FilePair& files, std::int64_t position, const SearchProgress& progress = {});
 // The address at which the last run starting before `position` starts, or -1 (also when
 // stopped).

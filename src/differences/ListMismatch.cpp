@@ -9,8 +9,9 @@
 
 using namespace ListOutput;
 
-int runListMismatch(const QString& pathA, const QString& pathB, const QString& out, int errors) {
-    const FilePair files(pathA, pathB);
+int runListMismatch(const QString& pathA, const QString& pathB, const QString& out, int errors,
+                    const CompareRange& range) {
+    const FilePair files(pathA, pathB, range);
     if (!opened(files, errors)) return kTrouble;
     Writer writer;
     if (!writer.open(out, files, errors)) return kTrouble;
@@ -19,7 +20,7 @@ int runListMismatch(const QString& pathA, const QString& pathB, const QString& o
     std::int64_t runs = 0;
     bool written = true;
     const RunScanner::ScanResult result =
-        RunScanner::scanRuns(files, 0, files.commonSize(), [&](const RunScanner::Run& run) {
+        RunScanner::scanRuns(files, files.originA(), files.commonEndA(), [&](const RunScanner::Run& run) {
             char line[64];
             char* at = putHex(line, run.address, digits);
             *at++ = ' ';
@@ -38,15 +39,18 @@ int runListMismatch(const QString& pathA, const QString& pathB, const QString& o
         return kTrouble;
     }
     if (!inputsUnchanged(files, result.cutShort, errors)) return kTrouble;
-    // Standard output holds the runs alone; which file is longer is said as cmp says it.
-    const std::int64_t sizeA = files.sizeA(), sizeB = files.sizeB();
+    // Standard output holds the runs alone; which file ended first is said as cmp says it,
+    // counting the bytes from where the comparison began.
+    const std::int64_t sizeA = files.rangeSizeA(), sizeB = files.rangeSizeB();
     if (sizeA != sizeB) {
-        QString longer = DifferenceText::longerFile(sizeA, sizeB);
-        longer[0] = longer[0].toLower();
-        complain(errors, QStringLiteral("конец файла «%1» после байта %2: %3.")
-                             .arg(sizeA < sizeB ? pathA : pathB)
-                             .arg(std::min(sizeA, sizeB))
-                             .arg(longer));
+        const QString shorter = sizeA < sizeB ? pathA : pathB;
+        if (range.whole()) {
+            QString longer = DifferenceText::longerFile(sizeA, sizeB);
+            longer[0] = longer[0].toLower();
+            complain(errors, QStringLiteral("конец файла «%1» после байта %2: %3.").arg(shorter).arg(files.commonSize()).arg(longer));
+        } else {
+            complain(errors, QStringLiteral("конец файла «%1» после байта %2 от начала сравнения.").arg(shorter).arg(files.commonSize()));
+        }
     }
     return runs == 0 && sizeA == sizeB ? kEqual : kDiffer;
 }

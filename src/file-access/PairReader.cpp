@@ -42,16 +42,19 @@ inline unsigned blockMask(const Byte* a, const Byte* b, bool differ) {
 
 }  // namespace
 
-// One file of the pair: where its data lies, its mapped window and its read buffer.
+// One file of the pair: where its data lies, its mapped window and its read buffer. It is
+// asked in the pair's addresses; its own lie `shift` further on.
 class PairReader::Side {
 public:
-    Side(int fd, mRWByt* file, std::int64_t limit) : fd_(fd), file_(file), limit_(limit) {}
+    Side(int fd, mRWByt* file, std::int64_t limit, std::int64_t shift = 0)
+        : fd_(fd), file_(file), limit_(limit - shift), shift_(shift) {}
 
     // The stretch from `at` as the steps see it: a hole only in whole grains from a multiple
     // of one (the rest of a hole is read like data), data up to a multiple of a grain.
     FileLayer::Extent extentAt(std::int64_t at) {
         if (at >= dataBegin_ && at < dataEnd_) return {false, dataEnd_ - at};
-        const FileLayer::Extent found = file_ ? file_->ExtentAt(at + 1) : FileLayer::extentAt(fd_, at);
+        const std::int64_t own = at + shift_;
+        const FileLayer::Extent found = file_ ? file_->ExtentAt(own + 1) : FileLayer::extentAt(fd_, own);
         if (found.hole) {
             // Asked again at every step: a file cut short meanwhile has no zeros to compare.
             const std::int64_t end = alignDown(at + found.length);
@@ -71,10 +74,10 @@ public:
         if (!mapping_ || at + n > limit_) return nullptr;
         std::int64_t begin = at, end = at + n;
         if (downwards)
-            begin = std::max<std::int64_t>(0, std::min(begin, end - kWindowBytes));
+            begin = std::max<std::int64_t>(-shift_, std::min(begin, end - kWindowBytes));
         else
             end = std::min(limit_, std::max(end, begin + kWindowBytes));
-        view_ = file_ ? file_->MapSpan(begin + 1, end - begin) : MappedBytes::map(fd_, begin, end - begin);
+        view_ = file_ ? file_->MapSpan(begin + shift_ + 1, end - begin) : MappedBytes::map(fd_, begin + shift_, end - begin);
         viewAt_ = begin;
         return view_ ? view_.data() + (at - begin) : nullptr;
     }
@@ -89,14 +92,16 @@ public:
     std::int64_t read(std::int64_t at, std::int64_t n, const Byte*& bytes) {
         if (buffer_.size() < n) buffer_.resize(n);
         bytes = buffer_.data();
-        const std::int64_t got = file_ ? file_->ReadSpan(at + 1, buffer_.data(), n) : FileLayer::pread(fd_, buffer_.data(), n, at);
+        const std::int64_t own = at + shift_;
+        const std::int64_t got = file_ ? file_->ReadSpan(own + 1, buffer_.data(), n) : FileLayer::pread(fd_, buffer_.data(), n, own);
         return got < 0 ? -1 : got;
     }
 
 private:
     int fd_;
     mRWByt* file_;
-    std::int64_t limit_;  // bytes below it may be mapped
+    std::int64_t limit_;  // bytes below it may be mapped, in the pair's addresses
+    std::int64_t shift_;
     std::int64_t dataBegin_ = 0, dataEnd_ = 0;
     MappedBytes view_;
     std::int64_t viewAt_ = 0;
@@ -104,8 +109,8 @@ private:
     AlignedBuffer buffer_;
 };
 
-PairReader::PairReader(int fdA, std::int64_t sizeA, int fdB, std::int64_t sizeB)
-    : a_(std::make_unique<Side>(fdA, nullptr, sizeA)), b_(std::make_unique<Side>(fdB, nullptr, sizeB)) {}
+PairReader::PairReader(int fdA, std::int64_t sizeA, int fdB, std::int64_t sizeB, std::int64_t shiftB)
+    : a_(std::make_unique<Side>(fdA, nullptr, sizeA)), b_(std::make_unique<Side>(fdB, nullptr, sizeB, shiftB)) {}
 
 PairReader::PairReader(mRWByt& a, mRWByt& b)
     : a_(std::make_unique<Side>(-1, &a, std::min(a.Size(), a.OpenedSize()))),

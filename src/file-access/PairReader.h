@@ -7,13 +7,13 @@
 
 class mRWByt;
 
-// "Compare A with B": the bytes of two files at the same addresses, handed to a loop step
-// by step. Where a file can be mapped its bytes are looked at in the page cache, with no
-// copy; where it cannot, or where a mapped page vanishes because another program cut the
-// file short, they are read. Where both files have a hole (a stretch never written, which
-// reads as zeros and takes no disk) the stretch is equal and nothing of it is looked at; a
-// hole in one file is compared against zeros without touching its pages. Disk and machine
-// images are mostly such holes.
+// "Compare A with B": the bytes of two files at the same addresses (or B's a fixed
+// distance on), handed to a loop step by step. Where a file can be mapped its bytes are
+// looked at in the page cache, with no copy; where it cannot, or where a mapped page
+// vanishes because another program cut the file short, they are read. Where both files
+// have a hole (a stretch never written, which reads as zeros and takes no disk) the
+// stretch is equal and nothing of it is looked at; a hole in one file is compared against
+// zeros without touching its pages. Disk and machine images are mostly such holes.
 //
 // The search for a mismatch, the runs of differences and the dump of differing rows all
 // read through here and compare with findFirst and findLast. A reader serves one thread.
@@ -22,14 +22,15 @@ public:
     using Byte = std::uint8_t;
     // The most bytes of data one step hands over.
     static constexpr std::int64_t kLargestStep = 4 * 1024 * 1024;
-    // Holes are passed over in whole blocks of this many bytes counted from address 0, so
-    // that every piece a step hands over begins on a multiple of it (a dump's rows of 16
+    // Holes are passed over in whole blocks of this many bytes counted from A's address 0,
+    // so that every piece a step hands over begins on a multiple of it (a dump's rows of 16
     // bytes never straddle two pieces); the rest of a hole is read like data.
     static constexpr std::int64_t kHoleGrain = 4096;
 
     // Two open descriptors that stay the caller's; the bytes below each size (the file's
-    // size as opened) may be mapped.
-    PairReader(int fdA, std::int64_t sizeA, int fdB, std::int64_t sizeB);
+    // size as opened) may be mapped. Addresses are A's: B's byte at `at + shiftB` is handed
+    // over beside A's at `at`, and no step may reach below B's address 0.
+    PairReader(int fdA, std::int64_t sizeA, int fdB, std::int64_t sizeB, std::int64_t shiftB = 0);
     // Two open file objects: what cannot be mapped is read through ReadSpan, which reports a
     // failure itself.
     PairReader(mRWByt& a, mRWByt& b);

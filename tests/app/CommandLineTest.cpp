@@ -4,7 +4,11 @@
 #include "RunProgram.h"
 #include "TempDir.h"
 
+#include <QStandardPaths>
+
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace {
 
@@ -97,6 +101,76 @@ TEST(CommandLine, ParsesFilesOptionsAndRefusals) {
     }
 }
 
+// -i and -n take the counts cmp takes, meaning the same (-n reads them as -i does);
+// where cmp is installed, it is asked what each count means.
+TEST(CommandLine, ReadsSkipsAndLimitsAsCmpDoes) {
+    constexpr std::int64_t refused = -1, largest = std::numeric_limits<std::int64_t>::max();
+    const struct {
+        const char* value;
+        std::int64_t bytes;
+    } counts[] = {
+        {"0", 0}, {"100", 100}, {"+7", 7}, {" \t9", 9}, {"-0", 0}, {"010", 8}, {"0x1f", 31}, {"0X10", 16},
+        {"1k", 1024}, {"1K", 1024}, {"1kB", 1000}, {"1KB", 1000}, {"1KiB", 1024}, {"2MB", 2000000},
+        {"1M", 1 << 20}, {"1MiB", 1 << 20}, {"0x1K", 1024}, {"1G", 1 << 30}, {"1GB", 1000000000},
+        {"3T", 3LL << 40}, {"1E", 1LL << 60}, {"9EB", 9000000000000000000}, {"0x7fffffffffffffff", largest}, {"0Z", 0},
+        {"", refused}, {"-1", refused}, {"1b", refused}, {"1m", refused}, {"1kb", refused}, {"1Ki", refused},
+        {"1KiBB", refused}, {"5 ", refused}, {"1.5", refused}, {"08", refused}, {"0x", refused}, {"1Z", refused},
+        {"8E", refused}, {"9223372036854775808", refused}, {"1e3", refused}, {"1:", refused},
+    };
+    // cmp says where A ends counted from the skip: a skip up to A's size reads back from it.
+    TempDir dir;
+    const qsizetype size = 3000000;
+    const QString a = dir.write(QStringLiteral("a"), QByteArray(size, '\0'));
+    const QString b = dir.write(QStringLiteral("b"), QByteArray(size + 1, '\0'));
+    const bool cmpInstalled = !QStandardPaths::findExecutable(QStringLiteral("cmp")).isEmpty();
+    for (const auto& count : counts) {
+        SCOPED_TRACE(std::string("[") + count.value + "]");
+        const QString value = QString::fromUtf8(count.value);
+        const CommandLine command = parseCommandLine({QStringLiteral("bivex"), QStringLiteral("--list-mismatch"), QStringLiteral("-i"), value, a, b});
+        EXPECT_EQ(command.error.contains(QStringLiteral("неверное значение «%1» у -i").arg(value)), count.bytes == refused)
+            << command.error.toStdString();
+        EXPECT_EQ(command.range.skipA, std::max<std::int64_t>(count.bytes, 0));
+        EXPECT_EQ(command.range.skipB, std::max<std::int64_t>(count.bytes, 0));
+        if (!cmpInstalled) continue;
+        const ProgramRun run = runProgram(QStringLiteral("cmp"), {QStringLiteral("-i"), value, a, b});
+        EXPECT_EQ(run.exitCode == 2, count.bytes == refused) << run.err.toStdString();
+        if (count.bytes != refused && count.bytes <= size)
+            EXPECT_TRUE(run.err.contains(QStringLiteral("after byte %1,").arg(size - count.bytes))) << run.err.toStdString();
+    }
+    if (!cmpInstalled) GTEST_SKIP() << "cmp is not installed: the counts were not checked against it";
+}
+
+TEST(CommandLine, TakesSkipsAndLimitsInEveryFormCmpTakes) {
+    const struct {
+        const char* arguments;
+        Action action;
+        std::int64_t skipA, skipB, limit;  // limit -1: none
+        const char* error;
+    } rows[] = {
+        {"--list-mismatch -i 5:7 -n 3 a b", Action::ListMismatch, 5, 7, 3, ""},
+        {"--list-mismatch -i5 -n1K a b out", Action::ListMismatch, 5, 5, 1024, ""},
+        {"a b --ignore-initial=2:0x10 --bytes=9 --list-mismatch", Action::ListMismatch, 2, 16, 9, ""},
+        {"--list-mismatch --ignore-initial 4 --bytes 0 a b", Action::ListMismatch, 4, 4, 0, ""},
+        // Given again: the largest skip of each file and the smallest limit hold.
+        {"--list-mismatch -i 3 -i 1:9 -n 5 -n 7 a b", Action::ListMismatch, 3, 9, 5, ""},
+        {"--list-changes -i 6 a b", Action::ListChanges, 6, 6, -1, ""},
+        {"--list-mismatch -i=5 a b", Action::Refuse, 0, 0, -1, "неверное значение «=5» у -i"},
+        {"--list-mismatch -i 1:2:3 a b", Action::Refuse, 0, 0, -1, "неверное значение «1:2:3» у -i"},
+        {"-i 5 a b", Action::Refuse, 0, 0, -1, "«-i» и «-n» задаются только вместе с «--list-mismatch» или «--list-changes»."},
+        // The toolkit's -name is no -n glued to its value.
+        {"-name bivex2 a.bin", Action::Run, 0, 0, -1, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const CommandLine command = parseCommandLine(QStringList{QStringLiteral("bivex")} + split(row.arguments));
+        EXPECT_EQ(int(command.action), int(row.action)) << command.error.toStdString();
+        EXPECT_TRUE(command.error.contains(QString::fromUtf8(row.error))) << command.error.toStdString();
+        EXPECT_EQ(command.range.skipA, row.skipA);
+        EXPECT_EQ(command.range.skipB, row.skipB);
+        EXPECT_EQ(command.range.limit, row.limit < 0 ? CompareRange::kNoLimit : row.limit);
+    }
+}
+
 TEST(CommandLine, TheProgramAnswersOnTheTerminalWithoutAWindow) {
     const QString program = QStringLiteral(BIVEX_BINARY);
     const struct {
@@ -111,6 +185,8 @@ TEST(CommandLine, TheProgramAnswersOnTheTerminalWithoutAWindow) {
         {{"a", "b", "c"}, 2, "", "bivex: можно открыть не больше двух файлов"},
         {{"--bogus"}, 2, "", "bivex: неизвестный параметр «--bogus»."},
         {{"a", "-platform"}, 2, "", "bivex: после «-platform» нужно значение."},
+        {{"--list-mismatch", "-n", "1m", "a", "b"}, 2, "", "bivex: неверное значение «1m» у -n (--bytes)"},
+        {{"--list-changes", "-i", "1", "a", "b"}, 2, "", "bivex: «--list-changes» пока сравнивает файлы только целиком"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(QLatin1Char(' ')).toStdString());

@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,7 @@
 #include "FileFaults.h"
 #include "FileLayer.h"
 #include "MappedBytes.h"
+#include "RunProgram.h"
 #include "TempDir.h"
 
 namespace {
@@ -58,10 +61,9 @@ std::vector<Span> scannedRuns(const QString& pathA, const QString& pathB) {
 }
 
 QByteArray randomBytes(qsizetype n, quint32 seed) {
-    QByteArray bytes(n, Qt::Uninitialized);
-    QRandomGenerator random(seed);
-    for (auto& c : bytes) c = char(random.bounded(256));
-    return bytes;
+    std::vector<quint32> words(std::size_t(n + 3) / 4);
+    QRandomGenerator(seed).fillRange(words.data(), qsizetype(words.size()));
+    return QByteArray(reinterpret_cast<const char*>(words.data()), n);
 }
 
 constexpr std::int64_t Grain = 4096;  // a block of a file system: holes come in these
@@ -186,6 +188,32 @@ TEST(RunScanner, NextAndPreviousRunStartAgreeWithTheListAtTheFirstAndLastRun) {
     EXPECT_TRUE(reached.size() >= 2 && std::is_sorted(reached.begin(), reached.end()) && reached.front() > Chunk + 1 &&
                 reached.back() <= 5 * Chunk + 200) << reached.size();
     EXPECT_EQ(RunScanner::nextRunStart(files, Chunk + 1, stop), -1);
+}
+
+// B holds A's bytes 7 bytes further on; compared from A's 10 and B's 17 over 15 bytes, the
+// runs and the searches stay within those bytes (the run at 5 lies before them) and speak
+// of A's addresses.
+TEST(RunScanner, ARangeIsScannedAndSearchedAtAsOwnAddresses) {
+    TempDir dir;
+    const QByteArray a = randomBytes(40, 5);
+    QByteArray b = randomBytes(7, 6) + a;
+    for (const Span& run : {Span{5, 2}, Span{10, 3}, Span{20, 2}, Span{24, 3}})
+        for (std::int64_t i = run.address; i < run.address + run.length; ++i) b[7 + i] = char(~b[7 + i]);
+    const RunScanner::FilePair files(dir.write(QStringLiteral("a"), a), dir.write(QStringLiteral("b"), b), {10, 17, 15});
+    std::vector<Span> runs;
+    RunScanner::scanRuns(files, 0, CompareRange::kNoLimit, [&](const FoundRun& run) {
+        runs.push_back({run.address, run.length});
+        return true;
+    });
+    EXPECT_EQ(runs, (std::vector<Span>{{10, 3}, {20, 2}, {24, 1}}));
+    const struct {
+        std::int64_t position, next, previous;
+    } steps[] = {{0, 10, -1}, {10, 20, -1}, {12, 20, 10}, {20, 24, 10}, {24, -1, 20}, {40, -1, 24}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.position);
+        EXPECT_EQ(RunScanner::nextRunStart(files, step.position), step.next);
+        EXPECT_EQ(RunScanner::previousRunStart(files, step.position), step.previous);
+    }
 }
 
 TEST(RunScanner, AFileCutShortOnAnotherThreadEndsTheScanAtItsRealEnd) {
@@ -330,6 +358,74 @@ TEST(ListMismatch, PrintsOnlyTheRunsAndAnswersAsCmpDoes) {
         const int errors = FileLayer::open(dir.path(QStringLiteral("err.txt")), O_WRONLY | O_TRUNC);
         EXPECT_EQ(runListMismatch(pathA, pathB, out, errors), 2);
         FileLayer::close(errors);
+    }
+}
+
+// The list over a range against cmp -l -i SKIP1:SKIP2 -n LIMIT, whose bytes are gathered
+// into runs at A's addresses, on seeded random pairs: B is A behind a start of its own,
+// with bytes changed and its end cut or lengthened; the larger pairs have holes where A's
+// blocks and B's do not line up, and cross many steps.
+TEST(ListMismatch, ListsWhatCmpListsFromAnySkipsWithinAnyLimit) {
+    if (QStandardPaths::findExecutable(QStringLiteral("cmp")).isEmpty()) GTEST_SKIP() << "cmp is not installed";
+    TempDir dir;
+    QRandomGenerator random(36);
+    const auto below = [&](std::int64_t n) { return std::int64_t(random.bounded(qint64(n))); };
+    const QString out = dir.path(QStringLiteral("out")), errorsPath = dir.path(QStringLiteral("err"));
+    const QRegularExpression ended(QStringLiteral("EOF on (.*) (?:after byte (\\d+)|which is empty)")),
+        ourEnd(QStringLiteral("конец файла «(.*)» после байта (\\d+)"));
+    for (int trial = 0; trial < 40; ++trial) {
+        SCOPED_TRACE(trial);
+        const bool large = trial % 4 == 0;
+        const qsizetype size = large ? 2 * Chunk + below(Chunk) : below(5000);
+        QByteArray a = randomBytes(size, quint32(100 + trial));
+        for (int k = 0; large && k < 3; ++k) {
+            const qsizetype length = Grain + below(Chunk / 2);
+            a.replace(below(size - length), length, QByteArray(length, '\0'));
+        }
+        const qsizetype start = below(large ? 3 * Grain : 300);
+        QByteArray b = randomBytes(start, quint32(200 + trial)) + a;
+        for (int k = 0; size > 0 && k < 20; ++k) {
+            const qsizetype at = start + below(size);
+            for (qsizetype i = at; i < std::min(b.size(), at + random.bounded(1, 40)); ++i) b[i] = char(b[i] ^ random.bounded(1, 256));
+        }
+        if (random.bounded(2))
+            b.chop(below(std::min<qsizetype>(b.size(), 300) + 1));
+        else
+            b += randomBytes(below(300), quint32(300 + trial));
+        const QString pathA = dir.writeSparse(QStringLiteral("a"), a), pathB = dir.writeSparse(QStringLiteral("b"), b);
+        CompareRange range;
+        range.skipA = below(size + 50);
+        // Mostly where B's copy of A's bytes lies; skips apart differ everywhere, so only on small pairs.
+        range.skipB = large || random.bounded(3) ? range.skipA + start : below(b.size() + 50);
+        if (trial % 5 == 1 && !large) range.skipA = range.skipB = 0;
+        if (random.bounded(2)) range.limit = below(size + 50);
+
+        const int errors = FileLayer::open(errorsPath, O_WRONLY | O_CREAT | O_TRUNC);
+        const int status = runListMismatch(pathA, pathB, out, errors, range);
+        FileLayer::close(errors);
+        std::vector<Span> ours;
+        for (const QByteArray& line : TempDir::read(out).split('\n'))
+            if (!line.isEmpty()) ours.push_back({line.split(' ')[0].toLongLong(nullptr, 16), line.split(' ')[1].toLongLong()});
+
+        QStringList arguments{QStringLiteral("-l"), QStringLiteral("-i"), QStringLiteral("%1:%2").arg(range.skipA).arg(range.skipB)};
+        if (range.limit != CompareRange::kNoLimit) arguments << QStringLiteral("-n") << QString::number(range.limit);
+        const ProgramRun cmp = runProgram(QStringLiteral("cmp"), arguments + QStringList{pathA, pathB});
+        std::vector<Span> listed;
+        for (const QByteArray& line : cmp.out.split('\n')) {
+            if (line.trimmed().isEmpty()) continue;
+            const std::int64_t address = range.skipA + line.simplified().split(' ')[0].toLongLong() - 1;
+            if (!listed.empty() && listed.back().address + listed.back().length == address)
+                ++listed.back().length;
+            else
+                listed.push_back({address, 1});
+        }
+        EXPECT_EQ(status, cmp.exitCode) << cmp.err.toStdString();
+        EXPECT_EQ(ours, listed);
+        // The file that ended first, and after how many bytes, as cmp says it.
+        const QRegularExpressionMatch theirs = ended.match(cmp.err), said = ourEnd.match(QString::fromUtf8(TempDir::read(errorsPath)));
+        EXPECT_EQ(said.hasMatch(), theirs.hasMatch()) << cmp.err.toStdString();
+        EXPECT_EQ(said.captured(1), theirs.captured(1));
+        EXPECT_EQ(said.captured(2).toLongLong(), theirs.captured(2).toLongLong());
     }
 }
 

@@ -16,6 +16,7 @@
 #include "ComparedFiles.h"
 #include "GridGeometry.h"
 #include "UiServices.h"
+#include "ValuesDock.h"
 #include "ChangesDock.h"
 #include "DifferenceIndex.h"
 #include "LineLabel.h"
@@ -270,6 +271,11 @@ MismatchDock* installDifferenceCommands(WindowPort& port) {
     connect(WindowPort::Command::NextMismatch, [stepper] { stepper->step(true); });
     connect(WindowPort::Command::PreviousMismatch, [stepper] { stepper->step(false); });
     connect(WindowPort::Command::ChangeList, [changes] { changes->showList(); });
+    // What the bytes at the cursor read as, in both files.
+    auto* values = new ValuesDock(window, view);
+    window.addDockWidget(Qt::RightDockWidgetArea, values);
+    values->hide();
+    connect(WindowPort::Command::Values, [values] { values->toggle(); });
     connect(WindowPort::Command::NextChange, [&window, &view, changes] { stepChange(window, view, *changes, true); });
     connect(WindowPort::Command::PreviousChange, [&window, &view, changes] { stepChange(window, view, *changes, false); });
     dock->onShowChanges = [changes] { changes->showList(); };

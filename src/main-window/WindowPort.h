@@ -36,6 +36,7 @@ public:
         NextChange,        // Ctrl+F6
         PreviousChange,    // Ctrl+Shift+F6
         SavePatch,         // Сохранить изменения как патч…
+        Values,            // Значения под курсором
     };
 
     virtual ~WindowPort() = default;

@@ -159,6 +159,8 @@ void fCompBynF::buildMenus() {
     // The changes with inserted and deleted bytes: the byte-by-byte list's second mode.
     mnuChangeList = addCommand(mnuService, "mnuChangeList", QStringLiteral("Список изменений"),
                                QKeySequence(Qt::CTRL | Qt::Key_K), nullptr);
+    mnuValues = addCommand(mnuService, "mnuValues", QStringLiteral("Значения под курсором"),
+                           QKeySequence(Qt::CTRL | Qt::Key_I), nullptr);
     mnuNextChange = addCommand(mnuService, "mnuNextChange", QStringLiteral("Следующее изменение"),
                                QKeySequence(Qt::CTRL | Qt::Key_F6), nullptr);
     mnuPreviousChange = addCommand(mnuService, "mnuPreviousChange", QStringLiteral("Предыдущее изменение"),
@@ -402,7 +404,7 @@ bool fCompBynF::event(QEvent* event) {
 
 void fCompBynF::buildCommandSets() {
     CommandSets& c = sets_;
-    c.file = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen};
+    c.file = {mnuLoadFileB, mnuSave, mnuSaveList, mnuDelAll, mnuNext, mnuSearch, mnuRefresh, knNextScreen, mnuValues};
     c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuSynchroShift, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo, mnuOtherFile};
     // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
     const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList,
@@ -485,6 +487,7 @@ QAction* fCompBynF::command(Command command) const {
     case Command::NextChange: return mnuNextChange;
     case Command::PreviousChange: return mnuPreviousChange;
     case Command::SavePatch: return mnuSavePatch;
+    case Command::Values: return mnuValues;
     }
     return nullptr;
 }
@@ -539,6 +542,8 @@ bool fCompBynF::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (type == QEvent::ShortcutOverride) {
         // A line edit claims Ctrl+A, Ctrl+C and the like for itself; ours win.
+        // A panel that copies with Ctrl+C keeps it while it has the keyboard.
+        if (key->matches(QKeySequence::Copy) && widget->property("bivexOwnsCopyKey").toBool()) return false;
         if (isOurShortcut(QKeySequence(key->keyCombination()))) {
             event->ignore();
             return true;

@@ -266,6 +266,7 @@ private:
     QAction* mnuNextMismatch = nullptr;
     QAction* mnuPreviousMismatch = nullptr;
     QAction* mnuChangeList = nullptr;
+    QAction* mnuValues = nullptr;
     QAction* mnuNextChange = nullptr;
     QAction* mnuPreviousChange = nullptr;
     QMenu* mduSetup = nullptr;

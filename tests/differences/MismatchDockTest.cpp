@@ -12,6 +12,9 @@
 #include "ChangesModel.h"
 #include "CodePage.h"
 #include "ShiftDialog.h"
+#include "ValueReadings.h"
+#include <QComboBox>
+#include <cstring>
 #include "FilePair.h"
 #include "VcdiffDecoder.h"
 #include "ComparedFiles.h"
@@ -481,6 +484,53 @@ TEST_F(DifferencesWindow, AShiftedComparisonMarksWhatDiffersAtTheShift) {
     trigger("mnuSynchro");
     trigger("mnuSynchro");  // synchronised again: from 0, unshifted
     EXPECT_EQ(label("lbInfo2"), QStringLiteral("Синхро."));
+}
+
+// The values under the cursor in both files: a differing float marked, the byte order
+// switched, an edit not yet recorded marked, the end of a file told, a row copied.
+TEST_F(DifferencesWindow, TheValuesUnderTheCursorReadBothFiles) {
+    a = QByteArray(64, '\0');
+    b = a;
+    const float one = 1.0f, half = -1.5f;
+    std::memcpy(a.data() + 0x10, &one, 4);
+    std::memcpy(b.data() + 0x10, &half, 4);
+    pathA = dir.write(QStringLiteral("a.bin"), a);
+    pathB = dir.write(QStringLiteral("b.bin"), b);
+    openA(pathA);
+    openB(pathB);
+    pressKey(Qt::Key_I, Qt::ControlModifier);
+    auto* table = child<QTableView>("valuesTable");
+    ASSERT_TRUE(table->isVisible());
+    EXPECT_EQ(table->accessibleName(), QStringLiteral("Значения"));
+    const auto at = [&](int address) {
+        focusCell(address);
+        QTest::qWait(150);  // the panel follows a cursor once it stops
+    };
+    const auto value = [&](ValueReadings::Row row, int column, int role = Qt::DisplayRole) {
+        return table->model()->index(int(row), column).data(role).toString();
+    };
+    at(0x10);
+    EXPECT_EQ(value(ValueReadings::Row::Float32, 1) + '|' + value(ValueReadings::Row::Float32, 2), QStringLiteral("1|-1.5"));
+    EXPECT_EQ(value(ValueReadings::Row::Float32, 0, Qt::AccessibleDescriptionRole), QStringLiteral("отличается"));
+    EXPECT_EQ(value(ValueReadings::Row::Int8, 0, Qt::AccessibleDescriptionRole), QString()) << "the first bytes are equal";
+    child<QComboBox>("valuesByteOrder")->setCurrentIndex(1);
+    EXPECT_EQ(value(ValueReadings::Row::UInt16, 1), QStringLiteral("0"));
+    EXPECT_EQ(value(ValueReadings::Row::UInt32, 1), QStringLiteral("32831")) << "00 00 80 3F read from the high byte";
+    at(62);
+    EXPECT_EQ(value(ValueReadings::Row::UInt32, 1), QStringLiteral("—"));
+    EXPECT_FALSE(value(ValueReadings::Row::UInt32, 1, Qt::ToolTipRole).isEmpty()) << "the reason";
+    trigger("mnuEdit");
+    focusCell(0x10);
+    typeKeys(QStringLiteral("7F"));
+    focusCell(0x11);
+    at(0x10);
+    EXPECT_EQ(value(ValueReadings::Row::UInt8, 1), QStringLiteral("127"));
+    EXPECT_TRUE(value(ValueReadings::Row::UInt8, 1, Qt::AccessibleDescriptionRole).contains(QStringLiteral("не записано")));
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(int(ValueReadings::Row::UInt8), 0));
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("uint8\t127 (не записано, отличается)\t0"))) << QGuiApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Ctrl+C there copies, not searches";
 }
 
 }  // namespace

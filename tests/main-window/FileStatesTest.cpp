@@ -18,7 +18,7 @@ namespace {
 
 const std::string kFileA = names(
     "mnuNew mnuLoadFileA mnuLoadFileB mnuSave mnuSaveList mnuSaveBlock mnuSaveFile mnuDelAll mnuExit "
-    "mnuRefresh mnuNext mnuSearch mnuEdit mnuDOS mnuHelp mnuAbout knUp knDown knNextScreen");
+    "mnuRefresh mnuNext mnuSearch mnuEdit mnuDOS mnuHelp mnuAbout knUp knDown knNextScreen mnuValues");
 const std::string kFilesAB = names(QString::fromStdString(kFileA) +
                                    " mnuSaveNoByt mnuDelFileB mnuChSearch mnuSynchro knViweOne knViweTwo"
                                    " mnuMismatchList mnuChangeList mnuNextMismatch mnuPreviousMismatch mnuOtherFile"
@@ -68,7 +68,7 @@ TEST_F(FileStates, EachStateOffersItsControls) {
         {"both from the command line", [&] { window->openFromCommandLine({a, b}); }, kFilesAB},
         {"write permission", [&] { two(); trigger("mnuEdit"); }, plus(kFilesAB, "mnuLoad mnuReplace mnuFill")},
         {"edits pending", [&] { pending(true); },
-         names("mnuNew mnuLoad mnuSave mnuDelFileB mnuDelAll mnuExit mnuRec mnuCanscel mnuHelp mnuAbout knRecord")},
+         names("mnuNew mnuLoad mnuSave mnuDelFileB mnuDelAll mnuExit mnuRec mnuCanscel mnuHelp mnuAbout knRecord mnuValues")},
         // Replace and fill wait until the permission is switched off and on again.
         {"recorded, one file", [&] { pending(false); button("knRecord")->click(); }, plus(kFileA, "mnuLoad")},
         {"cancelled, one file", [&] { pending(false); trigger("mnuCanscel"); }, plus(kFileA, "mnuLoad")},
@@ -96,7 +96,7 @@ TEST_F(FileStates, ShortcutsWinOverTheFocusedCellAndOpenSlotsAreRefused) {
               "mnuAbout=F2 mnuChSearch=Ctrl+C mnuChangeList=Ctrl+K mnuDelAll=Ctrl+D mnuDelFileB=Shift+Del mnuExit=Ctrl+E mnuHelp=F1 "
               "mnuLoadFileA=Ctrl+A mnuLoadFileB=Ctrl+B mnuMismatchList=Ctrl+L mnuNext=Ctrl+G mnuNextChange=Ctrl+F6 "
               "mnuNextMismatch=F6 mnuOtherFile=F4 mnuPreviousChange=Ctrl+Shift+F6 mnuPreviousMismatch=Shift+F6 "
-              "mnuRefresh=Ctrl+R mnuSearch=Ctrl+S");
+              "mnuRefresh=Ctrl+R mnuSearch=Ctrl+S mnuValues=Ctrl+I");
 
     const QString a = dir.pattern(QStringLiteral("a.bin"), 300);
     const QString b = dir.pattern(QStringLiteral("b.bin"), 300);

@@ -9,6 +9,7 @@ class QLabel;
 class QMainWindow;
 class QByteArray;
 class QString;
+class QWidget;
 
 // What the features (range dialogs, block transfers, dumps, the lists of differences) ask
 // of the main window beyond the view of the pair: its commands, its progress bar, a place
@@ -60,4 +61,8 @@ public:
     // `address`, and the bytes that lie on that screen become its edits. Returns how many
     // did, or -1 when nothing may be edited now (write permission off, edits waiting).
     virtual int placeEdits(int number, std::int64_t address, const QByteArray& bytes) = 0;
+    // Shows `widget` in the window's middle in place of the screen of bytes and what goes
+    // with it, with the keyboard, until it is taken back (nullptr) or deleted; then the
+    // screen of bytes comes back with the keyboard in its cell.
+    virtual void showInPlaceOfForm(QWidget* widget) = 0;
 };

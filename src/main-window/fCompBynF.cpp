@@ -227,6 +227,7 @@ void fCompBynF::buildLayout() {
     auto* centre = new QVBoxLayout(page);
     centre->setContentsMargins(0, 0, 0, 0);
     auto* central = new QWidget(page);
+    form_ = central;
     central->setObjectName(QStringLiteral("central"));
     centre->addWidget(central, 0, Qt::AlignCenter);
     scroll->setWidget(page);
@@ -573,7 +574,34 @@ void fCompBynF::handBackKeyboard(QObject* hidden) {
     });
 }
 
+void fCompBynF::showInPlaceOfForm(QWidget* widget) {
+    if (widget == inPlace_) return;
+    auto* page = form_->parentWidget();
+    if (QWidget* before = inPlace_) {
+        inPlace_ = nullptr;
+        before->hide();
+        page->layout()->removeWidget(before);
+    }
+    if (!widget) {
+        form_->show();
+        grid_->focusCell(grid_->entryCell(), Qt::OtherFocusReason);
+        return;
+    }
+    inPlace_ = widget;
+    widget->setParent(page);
+    static_cast<QVBoxLayout*>(page->layout())->addWidget(widget, 1);
+    form_->hide();
+    widget->show();
+    widget->setFocus(Qt::OtherFocusReason);
+    // Gone with its owner: the form comes back.
+    connect(widget, &QObject::destroyed, this, [this] {
+        if (!inPlace_ && !form_->isVisible()) showInPlaceOfForm(nullptr);
+    });
+}
+
 bool fCompBynF::Form_KeyDown(int key) {
+    // Paging keys are the screen of bytes' only while it is shown.
+    if (!form_->isVisible()) return false;
     if (key == Qt::Key_PageUp) {
         subUp();
         return true;

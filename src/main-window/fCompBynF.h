@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -72,6 +73,7 @@ public:
     void rereadFileInView() override;
     QString shownCellText(int cell) const override;
     int placeEdits(int number, std::int64_t address, const QByteArray& bytes) override;
+    void showInPlaceOfForm(QWidget* widget) override;
 
     UiServices& ui() { return ui_; }
     // One file slot as the window shows it: its file, its screen start and the controls
@@ -235,6 +237,8 @@ private:
     // ---- Controls, named as their objectName ----
     ByteGrid* grid_ = nullptr;
     QWidget* buttonRow_ = nullptr;  // Запись, Перейти, Файл А/В, Вверх/Вниз: one Ctrl+Tab area
+    QWidget* form_ = nullptr;       // the screen of bytes with its labels and buttons
+    QPointer<QWidget> inPlace_;     // shown in the form's place, while it is
     // the go-to dialog is created on first use and then only hidden
     frpAdress* goToDialog_ = nullptr;
     QMenu* mnuFile = nullptr;

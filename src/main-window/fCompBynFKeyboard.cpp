@@ -24,14 +24,19 @@ QWidget* entryOf(QWidget* area) {
     // The window's focus chain is a ring through every widget, the area's own included.
     for (QWidget* w = area->nextInFocusChain(); w != area; w = w->nextInFocusChain())
         if (area->isAncestorOf(w) && takesTabFocus(w)) return w;
-    return nullptr;
+    // An area that is one control (a view shown in the form's place) takes it itself.
+    return takesTabFocus(area) ? area : nullptr;
 }
 
 }  // namespace
 
 // The grid, the row of buttons and each docked panel shown, in the order Ctrl+Tab visits them.
 QList<QWidget*> fCompBynF::focusAreas() const {
-    QList<QWidget*> areas{grid_, buttonRow_};
+    QList<QWidget*> areas;
+    if (inPlace_)
+        areas << inPlace_.data();
+    else
+        areas << grid_ << buttonRow_;
     for (QDockWidget* dock : findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (dock->isVisible() && !dock->isFloating()) areas << dock;
     return areas;

@@ -245,6 +245,20 @@ TEST_F(Reader, TheMapGoesToTheRunUnderThePointerAndSaysWhere) {
     EXPECT_EQ(QColor(shown.pixel(1, y)), map->palette().color(QPalette::WindowText)) << "the screen's mark beside it";
     map->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(map)->text(QAccessible::Value), QStringLiteral("Адрес 0200800, участков: 1"));
+
+    // Files shorter than the map is high: every row stands for a byte, the differing one too.
+    SetUp();
+    openPair(10, {{5, 1}});
+    makeList();
+    map = child<MismatchMap>("mismatchMap");
+    ASSERT_GT(map->height(), 10);
+    for (int row = 0; row < map->height(); ++row) {
+        if (row * 10 / map->height() != 5) continue;
+        const QPoint at(9, row);
+        QHelpEvent hover(QEvent::ToolTip, at, map->mapToGlobal(at));
+        QApplication::sendEvent(map, &hover);
+        EXPECT_EQ(QToolTip::text(), QStringLiteral("Адрес 0000005, участков: 1")) << row;
+    }
 }
 
 using Fit = DifferencesWindow;

@@ -436,6 +436,7 @@ TEST_F(DifferencesWindow, AChangeTakenOverWaitsAsTypedEdits) {
     taken[0x306] = a[0x306];
     EXPECT_EQ(TempDir::read(pathB), taken);
     EXPECT_EQ(window->view().changes().state(), ChangeIndex::State::OutOfDate);
+    EXPECT_FALSE(list->isEnabled()) << "no row of the files as they were is taken over again";
 
     // What cannot be taken over in place goes into a patch, which turns A into B.
     const QString patch = dir.path(QStringLiteral("a.vcdiff")), out = dir.path(QStringLiteral("out.bin"));

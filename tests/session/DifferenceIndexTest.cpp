@@ -15,6 +15,8 @@
 #include "ComparedFiles.h"
 #include "DifferenceIndex.h"
 #include "FileLayer.h"
+#include "RecordingUiServices.h"
+#include "mRWByt.h"
 #include "TempDir.h"
 
 namespace {
@@ -97,6 +99,21 @@ TEST_F(Session, TheListGoesOutOfDateWhenBytesMayHaveChangedAndOnlyThen) {
              for (int i = 0; i < 200 && index.state() != State::OutOfDate; ++i) QTest::qWait(5);
          }, true},
         {"a write into a file not compared", [&] { files.noteWritten(dir.write(QStringLiteral("other"), "x")); }, false},
+        {"the list of changes made after a write", [&] {
+             RecordingUiServices ui;
+             mRWByt writer(ui);  // a byte of B written as it was, by a file object of ours
+             writer.Path(pathB);
+             writer.OpenFileRW();
+             writer.PutByt(0x11, 1);
+             writer.CloseFile();
+             ChangeIndex changes(files);
+             changes.start();
+             for (int i = 0; i < 2000 && changes.state() == ChangeIndex::State::Working; ++i) QTest::qWait(5);
+             ASSERT_EQ(changes.state(), ChangeIndex::State::Complete);
+             index.start();  // looks at the disk: the write was told already
+             finish();
+             EXPECT_EQ(changes.state(), ChangeIndex::State::Complete);
+         }, false},
         {"a redraw with nothing changed", [&] { files.checkDisk(); }, false},
         {"the same files named again", [&] {
              files.setPath(ComparedFiles::A, pathA);

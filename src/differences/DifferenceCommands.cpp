@@ -91,8 +91,10 @@ public:
         if (view_.intLoadFile() < 2 || view_.editsPending() || view_.intShowFile() == 0) return;
         const std::int64_t focused = view_.focusedAddress();
         const std::int64_t start = view_.screenStart(view_.intShowFile());
-        // From the screen start a run that begins there is the next one.
-        const std::int64_t position = focused >= 0 ? focused : (forward ? start - 1 : start);
+        // From the screen start a run that begins there is the next one. Runs go by A's
+        // addresses: file B in view at a shift asks from the byte of A compared with it.
+        std::int64_t position = focused >= 0 ? focused : (forward ? start - 1 : start);
+        if (view_.intShowFile() == 2 && view_.synchronised()) position = view_.comparedAddress(2, position);
         window_.statusBar()->clearMessage();
         index_.seek(position, forward);
     }
@@ -255,14 +257,18 @@ MismatchDock* installDifferenceCommands(WindowPort& port) {
     };
 
     // The list keeps the row of the run under the focused cell selected, however it got there.
-    QObject::connect(&view, &PairView::screenShown, dock, [&view, dock, changes] {
+    // Runs go by A's addresses: file B in view at a shift is told by those compared with it.
+    const auto inA = [&view](std::int64_t address) {
+        return address >= 0 && view.intShowFile() == 2 && view.synchronised() ? view.comparedAddress(2, address) : address;
+    };
+    QObject::connect(&view, &PairView::screenShown, dock, [&view, dock, changes, inA] {
         const bool refresh = view.intLoadFile() == 2 && !view.editsPending();
-        dock->showScreen(view.intShowFile() != 0 ? view.screenStart(view.intShowFile()) : -1, refresh);
+        dock->showScreen(view.intShowFile() != 0 ? inA(view.screenStart(view.intShowFile())) : -1, refresh);
         changes->allowRefresh(refresh);
-        if (const std::int64_t at = view.focusedAddress(); at >= 0) dock->followAddress(at);
+        if (const std::int64_t at = view.focusedAddress(); at >= 0) dock->followAddress(inA(at));
     });
-    QObject::connect(&view, &PairView::focusedAddressChanged, dock, [dock](std::int64_t at) {
-        if (at >= 0) dock->followAddress(at);
+    QObject::connect(&view, &PairView::focusedAddressChanged, dock, [dock, inA](std::int64_t at) {
+        if (at >= 0) dock->followAddress(inA(at));
     });
     const auto connect = [&port](WindowPort::Command command, auto handler) {
         QObject::connect(port.command(command), &QAction::triggered, &port.host(), handler);

@@ -68,6 +68,19 @@ void DifferenceIndex::joinSearch() {
     searchWorker_.join();
 }
 
+void DifferenceIndex::setShift(std::int64_t shift) {
+    if (shift == shift_) return;
+    shift_ = shift;
+    markOutOfDate();
+    if (seeking()) cancelSeek();
+}
+
+std::shared_ptr<const RunScanner::FilePair> DifferenceIndex::openPair() const {
+    CompareRange range;
+    (shift_ >= 0 ? range.skipB : range.skipA) = shift_ >= 0 ? shift_ : -shift_;
+    return std::make_shared<const RunScanner::FilePair>(files_.path(ComparedFiles::A), files_.path(ComparedFiles::B), range);
+}
+
 bool DifferenceIndex::upToDate() const { return state_ == State::Complete && pair_ && pair_->unchangedOnDisk(); }
 
 void DifferenceIndex::start() {
@@ -78,7 +91,7 @@ void DifferenceIndex::start() {
     // What the disk holds now is what the list will be of.
     files_.checkDisk();
     pair_.reset();
-    if (files_.bothLoaded()) pair_ = std::make_shared<const RunScanner::FilePair>(files_.path(ComparedFiles::A), files_.path(ComparedFiles::B));
+    if (files_.bothLoaded()) pair_ = openPair();
     if (!pair_ || pair_->error() != 0) {
         state_ = pair_ ? State::Failed : State::OutOfDate;
         sizeA_ = sizeB_ = 0;
@@ -86,9 +99,10 @@ void DifferenceIndex::start() {
         emit changed();
         return;
     }
-    sizeA_ = pair_->sizeA();
-    sizeB_ = pair_->sizeB();
-    map_.reset(pair_->commonSize());
+    // At a shift, the parts compared, by A's addresses: "longer" tells which runs on.
+    sizeA_ = pair_->originA() + pair_->rangeSizeA();
+    sizeB_ = pair_->originA() + pair_->rangeSizeB();
+    map_.reset(pair_->commonEndA());
     state_ = State::Scanning;
     scan_ = std::make_shared<Scan>();
     scanWorker_ = std::thread([scan = scan_, pair = pair_] { scanFiles(*scan, *pair); });
@@ -204,10 +218,10 @@ void DifferenceIndex::startSearch() {
         return;
     }
     search_ = std::make_shared<Search>();
-    auto pair = std::make_shared<const RunScanner::FilePair>(files_.path(ComparedFiles::A), files_.path(ComparedFiles::B));
+    auto pair = openPair();
     // Forward to the end of the shorter file, or backward to its start.
-    search_->from = std::clamp<std::int64_t>(question_->position, 0, pair->commonSize());
-    search_->to = question_->forward ? pair->commonSize() : 0;
+    search_->from = std::clamp<std::int64_t>(question_->position, pair->originA(), pair->commonEndA());
+    search_->to = question_->forward ? pair->commonEndA() : pair->originA();
     search_->reached = search_->from;
     searchWorker_ = std::thread([search = search_, pair, q = *question_] {
         const auto progress = [&](std::int64_t reached) {
@@ -248,7 +262,7 @@ namespace {
 
 void scanFiles(DifferenceIndex::Scan& scan, const RunScanner::FilePair& files) {
     RunMap map;
-    map.reset(files.commonSize());
+    map.reset(files.commonEndA());
     std::vector<RunScanner::Run> found;
     std::int64_t runCount = 0, differingBytes = 0;
     auto handOver = [&](std::int64_t reached) {
@@ -261,7 +275,7 @@ void scanFiles(DifferenceIndex::Scan& scan, const RunScanner::FilePair& files) {
         scan.buckets = map.buckets();
     };
     const RunScanner::ScanResult result = RunScanner::scanRuns(
-        files, 0, files.commonSize(),
+        files, files.originA(), files.commonEndA(),
         [&](const RunScanner::Run& run) {
             if (runCount < RunList::kKeptRuns) found.push_back(run);
             ++runCount;

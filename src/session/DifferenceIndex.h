@@ -28,6 +28,10 @@ public:
 
     // Makes the list afresh (both files must be loaded).
     void start();
+    // Byte x of A is compared with byte x + shift of B (synchronised paging at a shift);
+    // another shift puts the list out of date. Runs are told by A's addresses.
+    void setShift(std::int64_t shift);
+    std::int64_t shift() const { return shift_; }
     // Stops making it; what was found stays, as a stopped list.
     void stop();
 
@@ -40,6 +44,7 @@ public:
     int generation() const { return generation_; }
     // Every address below this one has been compared.
     std::int64_t reached() const { return reached_; }
+    // The files' sizes; at a shift, where each file's compared part ends, by A's addresses.
     std::int64_t sizeA() const { return sizeA_; }
     std::int64_t sizeB() const { return sizeB_; }
     // The files the list was made of, open for reading the rows' bytes; empty when none.
@@ -74,6 +79,7 @@ private:
     };
 
     void markOutOfDate();
+    std::shared_ptr<const RunScanner::FilePair> openPair() const;
     void drain();
     void finishScan();
     void joinScan();
@@ -85,6 +91,7 @@ private:
     void updateTimer();
 
     ComparedFiles& files_;
+    std::int64_t shift_ = 0;
     State state_ = State::Empty;
     int generation_ = 0;
     RunList runs_;

@@ -71,6 +71,8 @@ void PairView::closedB() {
     drawn_[1] = FileIdentity();
     if (synchronised_) {
         synchronised_ = false;
+        shift_ = 0;
+        differences_->setShift(0);
         emit modesChanged();
     }
 }
@@ -86,6 +88,8 @@ void PairView::closedAll() {
     drawn_ = {};
     setFocusedAddress(-1);
     synchronised_ = writePermission_ = false;
+    shift_ = 0;
+    differences_->setShift(0);
     emit modesChanged();
 }
 
@@ -106,6 +110,7 @@ std::int64_t PairView::otherDrawnStart() const {
 void PairView::setSynchronised(bool on) {
     synchronised_ = on;
     shift_ = 0;
+    differences_->setShift(0);
     if (on) curAdresOne_ = curAdresTwo_ = 0;
     emit modesChanged();
 }
@@ -113,6 +118,8 @@ void PairView::setSynchronised(bool on) {
 void PairView::setShift(std::int64_t shift) {
     synchronised_ = true;
     shift_ = shift;
+    // The list of runs and F6 compare at the shift too.
+    differences_->setShift(shift);
     curAdresTwo_ = GridGeometry::screenStartOf(std::max<std::int64_t>(0, curAdresOne_ + shift));
     emit modesChanged();
 }
@@ -194,6 +201,12 @@ void PairView::showInBothFiles(std::int64_t address) {
     if (!synchronised_) {
         setSynchronised(true);
         subShowDate(intShowFile_);
+    }
+    if (shift_ != 0) {
+        // `address` is A's: file B in view shows the byte compared with it.
+        std::int64_t shown = intShowFile_ == 1 ? address : comparedAddress(1, address);
+        subSearchAddr(shown, 0);
+        return;
     }
     // Paging together ends with the shorter file; the bytes beyond it are the longer one's.
     const int longer = otherOf(shorter());

@@ -124,9 +124,9 @@ public:
     void subSearchAddr(std::int64_t& AdresSearch, int TypeSearch);
     // "Указанный Вами адрес/блок не существует." (block when TypeSearch is not 0).
     void reportMissingAddress(int TypeSearch);
-    // Synchronised paging on and the screen holding `address` in both files, its cell
-    // focused; an address beyond the shorter file is shown in the longer one. Nothing while
-    // edits wait.
+    // Synchronised paging on and the screen holding `address` of A in both files (B's at
+    // the shift), its cell focused; an address beyond the shorter file is shown in the
+    // longer one. Nothing while edits wait.
     void showInBothFiles(std::int64_t address);
     // File A from `addressA` and file B from `addressB`, each paged on its own (synchronised
     // paging off), file A in view with the focus on its byte. Nothing while edits wait.

@@ -478,6 +478,14 @@ TEST_F(DifferencesWindow, AShiftedComparisonMarksWhatDiffersAtTheShift) {
     view(2);  // B in view, A read 512 bytes before it
     EXPECT_EQ(window->screenStartTwo(), 0x500);
     EXPECT_EQ(cellsIn(GridColors::darkRed()), std::vector<int>{0x10});
+    // The list of runs and F6 compare at the shift too, by A's addresses.
+    makeList();
+    ASSERT_EQ(table()->model()->rowCount(), 1);
+    EXPECT_TRUE(row(0).startsWith(QStringLiteral("0000310|1|")));
+    focusCell(0);
+    step(true);
+    EXPECT_EQ(window->view().intShowFile(), 2);
+    EXPECT_EQ(focusedAddress(), 0x510) << "B's byte compared with A's 310";
     // As an address of B, the same shift; without digits, nothing changes.
     ui.clear();
     shift(QStringLiteral("zz"));

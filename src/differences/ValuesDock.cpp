@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "DockRoom.h"
 #include "PairView.h"
 #include "ValuesModel.h"
@@ -35,12 +37,29 @@ public:
         setSelectionMode(QAbstractItemView::SingleSelection);
         setEditTriggers(QAbstractItemView::NoEditTriggers);
         verticalHeader()->hide();
-        horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         horizontalHeader()->setStretchLastSection(true);
-        verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+        fitFont();
     }
 
 protected:
+    // Columns as wide as their longest values usually are, so that the panel asks the
+    // window for the room they need; longer ones are cut with an ellipsis and read in full
+    // by a screen reader and a copy.
+    void fitFont() {
+        const QFontMetrics metrics = fontMetrics();
+        verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
+        const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0'));
+        setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("дата и время DOS")) + padding);
+        const int value = std::max(metrics.horizontalAdvance(QStringLiteral("-2.2250738585072014e-308")),
+                                   metrics.horizontalAdvance(QStringLiteral("29.08.1918 08:02:08 UTC")));
+        setColumnWidth(1, value + padding);
+        setColumnWidth(2, value + padding);
+    }
+    void changeEvent(QEvent* event) override {
+        QTableView::changeEvent(event);
+        if (event->type() == QEvent::FontChange) fitFont();
+    }
     bool event(QEvent* event) override {
         if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
             event->accept();

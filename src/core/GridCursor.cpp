@@ -33,9 +33,10 @@ void GridCursor::moveTo(std::int64_t position) {
     follow();
 }
 
-void GridCursor::showAtTop(std::int64_t position) {
+void GridCursor::bringIntoView(std::int64_t position) {
+    const std::int64_t row = std::clamp<std::int64_t>(position, 0, std::max<std::int64_t>(0, length_ - 1)) / columns_;
+    if (row < topRow_ || row >= topRow_ + rows_) setTopRow(row);
     moveTo(position);
-    setTopRow(position_ / columns_);
 }
 
 void GridCursor::scroll(std::int64_t rows) {

@@ -23,8 +23,9 @@ public:
     void setShape(int columns, int rows);
     // The cursor to `position` (held within the length), scrolling the least that shows it.
     void moveTo(std::int64_t position);
-    // The cursor to `position`, its row at the top of the screen as far as the end allows.
-    void showAtTop(std::int64_t position);
+    // The cursor to `position`; out of sight, its row comes to the top of the screen (as far
+    // as the end allows), with what follows it.
+    void bringIntoView(std::int64_t position);
     void move(Move move);
     // The screen by `rows` rows, the cursor kept on it.
     void scroll(std::int64_t rows);

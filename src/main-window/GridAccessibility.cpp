@@ -245,9 +245,9 @@ QAccessibleInterface* place(const PaintedGrid& grid, Kind kind, int index) {
 // The grid: its headers, and every place it paints, row by row.
 class GridInterface : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
-    explicit GridInterface(PaintedGrid* grid)
-        : QAccessibleWidget(grid, grid->readAsTable() ? QAccessible::Table : QAccessible::Client) {}
+    explicit GridInterface(PaintedGrid* grid) : QAccessibleWidget(grid, QAccessible::Client) {}
 
+    QAccessible::Role role() const override { return grid()->readAsTable() ? QAccessible::Table : QAccessible::Client; }
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TableInterface && grid()->readAsTable()) return static_cast<QAccessibleTableInterface*>(this);
         return QAccessibleWidget::interface_cast(type);

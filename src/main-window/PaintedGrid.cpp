@@ -4,11 +4,16 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QWheelEvent>
 
 #include <algorithm>
 
 #include "GridAccessibility.h"
+#include "CodePage.h"
 #include "GridColors.h"
+#include "LineLabel.h"
+#include "ScreenModel.h"
 
 PaintedGrid::PaintedGrid(QWidget* parent) : QWidget(parent) {
     GridAccessibility::install();
@@ -84,6 +89,53 @@ QString PaintedGrid::placeName(Kind kind, int index) const {
     return kind == Kind::Symbol ? shownCharacter(placeText(kind, index)) : QString();
 }
 
+QString PaintedGrid::placeText(Kind kind, int index) const {
+    const auto at = std::size_t(index);
+    if (kind == Kind::Row) return shownRow_[at] == kNoLabel ? QString() : rowLabel(shownRow_[at]);
+    if (kind == Kind::Symbol) {
+        const std::uint32_t key = shownSymbol_[at];
+        if (key == kNoCharacter) return QString();
+        return QString(key >> 9 & 1 ? CodePage::oemChar(std::uint8_t(key)) : CodePage::ansiChar(std::uint8_t(key)));
+    }
+    const std::uint32_t glyph = shownHex_[at] % kHexGlyphs;
+    return glyph < 256 ? ScreenModel::byteText(int(glyph)) : glyph == kGap ? QStringLiteral("--") : glyph == kOwnText ? ownText(index) : QString();
+}
+
+QString PaintedGrid::footText() const { return foot_ ? foot_->text() : QString(); }
+
+void PaintedGrid::setFootText(const QString& text) { foot_->setText(text); }
+
+// ---- A cursor of the grid's own ----
+
+void PaintedGrid::cursorChanged() {
+    cursorMoved();
+    GridAccessibility::cursorMoved(*this);
+}
+
+void PaintedGrid::keyPressEvent(QKeyEvent* event) {
+    GridCursor::Move move;
+    if (!cursorKeys_ || !cursorMove(event, &move)) return QWidget::keyPressEvent(event);
+    cursor_.move(move);
+    cursorChanged();
+}
+
+void PaintedGrid::mousePressEvent(QMouseEvent* event) {
+    if (!cursorKeys_) return QWidget::mousePressEvent(event);
+    setFocus(Qt::MouseFocusReason);
+    Kind kind;
+    const int cell = placeAt(event->position().toPoint(), &kind);
+    if (cell < 0 || kind == Kind::Row) return;
+    cursor_.moveTo(cursor_.top() + positionOf(cell));
+    cursorChanged();
+}
+
+void PaintedGrid::wheelEvent(QWheelEvent* event) {
+    if (!cursorKeys_) return QWidget::wheelEvent(event);
+    // Three rows a notch.
+    cursor_.scroll(-event->angleDelta().y() / 40);
+    cursorChanged();
+}
+
 // ---- Places ----
 
 void PaintedGrid::placesChanged() {
@@ -103,16 +155,24 @@ int PaintedGrid::sideWidth(int columns, int labelDigits) const {
     return s.row + kHexToCharacters + columns * (s.cell + s.symbol + 2 * kSpacing);
 }
 
-void PaintedGrid::arrange(const QStringList& captions, int foot, int labelDigits) {
+QSize PaintedGrid::arrangedSize(int columns, int rows) const {
+    const int caption = headers_.empty() ? 0 : headers_[0]->sizeHint().height() + kSpacing;
+    return {sides_ * sideWidth(columns, labelDigits_) + (sides_ - 1) * kBetweenSides,
+            caption + rows * (sizes(labelDigits_).height + kSpacing) + (foot_ ? foot_->height() : 0)};
+}
+
+void PaintedGrid::arrange(const QStringList& captions, int labelDigits) {
     captions_ = captions;
-    foot_ = foot;
     labelDigits_ = labelDigits;
     const int sides = int(captions.size());
     while (int(headers_.size()) < sides) {
         headers_.push_back(new QLabel(this));
         headers_.back()->setAlignment(Qt::AlignCenter);
     }
-    const int top = headers_.empty() ? 0 : headers_[0]->sizeHint().height() + kSpacing;
+    if (!foot_) foot_ = new LineLabel(QString(), this);
+    foot_->setColumnWidth(width());
+    foot_->move(0, height() - foot_->height());
+    const int top = headers_[0]->sizeHint().height() + kSpacing;
     // Every side whole: fewer bytes to a row where the room is narrow.
     int columns = 4;
     for (int wide : {16, 8})
@@ -122,7 +182,7 @@ void PaintedGrid::arrange(const QStringList& captions, int foot, int labelDigits
         }
     const Sizes s = sizes(labelDigits);
     // Only whole rows: the cursor never stands on a row cut off at the bottom.
-    const int rows = std::max(1, (height() - top - foot + kSpacing) / (s.height + kSpacing));
+    const int rows = std::max(1, (height() - top - foot_->height()) / (s.height + kSpacing));
     const bool reshaped = sides != sides_ || rows != rows_ || columns != columns_;
     if (reshaped) setShape(sides, rows, columns);
     const int side = sideWidth(columns, labelDigits);
@@ -141,18 +201,20 @@ void PaintedGrid::arrange(const QStringList& captions, int foot, int labelDigits
         }
     }
     placesChanged();
-    if (reshaped) shapeChanged();
+    if (!reshaped) return;
+    cursor_.setShape(columns, rows);
+    shapeChanged();
 }
 
 void PaintedGrid::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (!captions_.isEmpty()) arrange(captions_, foot_, labelDigits_);
+    if (!captions_.isEmpty()) arrange(captions_, labelDigits_);
 }
 
 void PaintedGrid::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     const QEvent::Type type = event->type();
-    if (type == QEvent::FontChange && !captions_.isEmpty()) arrange(captions_, foot_, labelDigits_);
+    if (type == QEvent::FontChange && !captions_.isEmpty()) arrange(captions_, labelDigits_);
     if (type == QEvent::FontChange || type == QEvent::StyleChange || type == QEvent::PaletteChange) {
         forgetImages();
         update();

@@ -13,6 +13,7 @@
 #include "GridCursor.h"
 #include "TileAtlas.h"
 
+class LineLabel;
 class QKeyEvent;
 class QLabel;
 
@@ -78,11 +79,11 @@ public:
     QColor rowForeground() const;
     QColor rowBackground() const;
 
-    // What a screen reader hears of a place: its name, its text (a character cell's
-    // character as it is, control characters too), what more there is to say; whether it
-    // takes typing; the line edit standing at it while it has the keyboard.
+    // What a screen reader hears of a place: its name, its text (by default what it shows;
+    // a character cell's character as it is, control characters too), what more there is
+    // to say; whether it takes typing; the line edit standing at it while it has the keyboard.
     virtual QString placeName(Kind kind, int index) const;
-    virtual QString placeText(Kind kind, int index) const = 0;
+    virtual QString placeText(Kind kind, int index) const;
     virtual QString placeDescription(Kind, int) const { return QString(); }
     virtual bool placeEditable(Kind, int) const { return false; }
     virtual QWidget* placeEditor(Kind, int) const { return nullptr; }
@@ -90,6 +91,15 @@ public:
     virtual void focusPlace(Kind, int) {}
     // The hex cell the grid's own cursor is on while the grid has the keyboard, or -1.
     virtual int cursorCell() const { return -1; }
+    // The side and the position (from the first on screen) of a hex or character cell, for
+    // a grid with a cursor; and the cell of a position on screen.
+    int sideOf(int cell) const { return cell / columns_ % sides_; }
+    std::int64_t positionOf(int cell) const { return cell / (sides_ * columns_) * columns_ + cell % columns_; }
+    int cellOf(std::int64_t position, int side) const {
+        return int(position / columns_ * sides_ + side) * columns_ + int(position % columns_);
+    }
+    // The line under the rows of an arranged grid.
+    QString footText() const;
     // Read as a table of cells, or as a client area of editable places.
     bool readAsTable() const { return readAsTable_; }
 
@@ -103,10 +113,25 @@ protected:
     std::vector<QLabel*> headers_;
     void placesChanged();
     // Lays out as many whole rows as fit, of as many bytes (16, 8 or 4) as fit with every
-    // side whole, over `foot` pixels kept free below; one caption per side above.
-    void arrange(const QStringList& captions, int foot, int labelDigits);
+    // side whole; one caption per side above, a line of text below.
+    void arrange(const QStringList& captions, int labelDigits);
+    // The size that shows `rows` rows of `columns` bytes, arranged.
+    QSize arrangedSize(int columns, int rows) const;
+    void setFootText(const QString& text);
     // The shape changed under arrange(): the owner says again what each place shows.
     virtual void shapeChanged() {}
+
+    // A grid with a cursor of its own over the positions of the cursor's length (read-only
+    // displays): keys, clicks and the wheel move it, and the rows follow it.
+    GridCursor cursor_;
+    void setCursorKeys(bool on) { cursorKeys_ = on; }
+    // The cursor moved, or the rows it shows: the owner shows it.
+    virtual void cursorMoved() {}
+    // cursorMoved(), told to a screen reader too.
+    void cursorChanged();
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     // The sizes of the places, from the grid's font, for row addresses of up to
     // `labelDigits` digits.
     struct Sizes {
@@ -195,7 +220,9 @@ private:
     bool readAsTable_ = false;
     // What arrange() was last asked for; laid out again at each resize.
     QStringList captions_;
-    int foot_ = 0, labelDigits_ = 0;
+    int labelDigits_ = 0;
+    LineLabel* foot_ = nullptr;
+    bool cursorKeys_ = false;
     // What each place shows now, and as last painted.
     std::vector<std::uint32_t> shownHex_, shownSymbol_, paintedHex_, paintedSymbol_;
     std::vector<std::int64_t> shownRow_, paintedRow_;

@@ -241,7 +241,7 @@ private:
     QImage keptTile_;
     QImage emptyRow_;
     int prepared_ = 0;  // of the images made ahead (prepareTiles)
-    bool preparing_ = false;
+    bool preparing_ = false, preparedAll_ = false;
     QImage faceLine_;
     // Row addresses change with every page. Their hex digits are glyphs laid out once, and
     // a label of n digits puts digit k at a fixed pixel column, so each digit in each place

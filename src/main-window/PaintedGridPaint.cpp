@@ -64,6 +64,7 @@ void PaintedGrid::forgetImages() {
     hexTiles_ = TileAtlas();
     symbolTiles_ = TileAtlas();
     prepared_ = 0;
+    preparedAll_ = false;
     digitTiles_.clear();
     emptyRow_ = QImage();
     tileFormat_ = QImage::Format_Invalid;
@@ -184,7 +185,8 @@ void PaintedGrid::prepareTiles() {
         else
             hexPixels(run.first + value);
     }
-    if (prepared_ < count) {
+    preparedAll_ = prepared_ >= count;
+    if (!preparedAll_) {
         preparing_ = true;
         QTimer::singleShot(0, this, &PaintedGrid::prepareTiles);
     }
@@ -470,7 +472,7 @@ void PaintedGrid::paintEvent(QPaintEvent* event) {
             }
         }
     }
-    if (!preparing_ && prepared_ < int(tilesAhead().size()) * 256) {
+    if (!preparing_ && !preparedAll_) {
         preparing_ = true;
         QTimer::singleShot(0, this, &PaintedGrid::prepareTiles);
     }

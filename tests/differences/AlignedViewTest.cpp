@@ -241,6 +241,7 @@ TEST_F(Aligned, AScreenReaderReadsATableOfTheCellsAsPainted) {
         QAccessibleInterface* cell = table->cellAt(int(row), c.column);
         ASSERT_NE(cell, nullptr);
         EXPECT_EQ(cell->text(QAccessible::Name), c.name);
+        EXPECT_EQ(cell->textInterface()->text(0, 10), c.value) << "what is painted, read as text";
         EXPECT_EQ(cell->text(QAccessible::Value), c.value);
         EXPECT_EQ(cell->text(QAccessible::Description), c.description);
         ASSERT_NE(cell->tableCellInterface(), nullptr);
@@ -276,11 +277,14 @@ TEST_F(Aligned, AViewOutOfDateSaysWhyAndShowsNoByte) {
 // As many bytes to a row as fit with both sides whole: 4 at twice the scale on a 1280-pixel
 // screen; rows of files far beyond 4 GiB are reached.
 TEST_F(Aligned, FitsNarrowRoomAndReachesTheEndOfHugeFiles) {
-    open(QSize(640, 512));
+    open(QSize(1000, 300));
+    EXPECT_EQ(view->columns(), 8);
+    view->setPosition(250);
+    view->resize(640, 512);
     EXPECT_EQ(view->columns(), 4);
     for (int i = 0; i < view->cells(); ++i) ASSERT_TRUE(view->rect().contains(view->symbolPlace(i))) << i;
-    view->resize(1000, 512);
-    EXPECT_EQ(view->columns(), 8);
+    EXPECT_EQ(view->position(), 250) << "the cursor stays, on screen";
+    EXPECT_EQ(view->placeText(Kind::Hex, view->cursorCell()), shown(250, 0));
 
     const std::int64_t size = std::int64_t(40) << 30, middle = size / 2;
     AlignedView huge(AlignedLayout({{middle, 0, middle, 4}}, size, size + 4), [](int, std::int64_t, std::uint8_t* into, std::int64_t n) {

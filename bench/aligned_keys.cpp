@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "AlignedView.h"
@@ -44,9 +45,10 @@ int makePair(const QString& pathA, const QString& pathB) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Made without a display.
+    if (argc == 4 && std::strcmp(argv[1], "--make") == 0) return makePair(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() == 3 && args[0] == QLatin1String("--make")) return makePair(args[1], args[2]);
     if (args.size() != 2) {
         std::fprintf(stderr, "usage: aligned_keys [--make] FILE_A FILE_B\n");
         return 2;

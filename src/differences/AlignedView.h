@@ -32,6 +32,7 @@ public:
     // The line under the rows: the cursor's addresses and bytes, and its change.
     QString readout() const { return footText(); }
     QSize sizeHint() const override { return arrangedSize(8, 16); }
+    QSize minimumSizeHint() const override { return arrangedSize(4, 4); }
 
     QString placeName(Kind kind, int index) const override;
     QString placeDescription(Kind kind, int index) const override;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "ChangeScript.h"
@@ -26,6 +29,7 @@ public:
     struct Row {
         Place a, b;
         std::int64_t change = -1;  // the index of the change the position is in, or -1
+        const Place& side(int side) const { return side == 0 ? a : b; }  // 0 A, 1 B
     };
 
     AlignedLayout() = default;
@@ -46,6 +50,30 @@ public:
     // -1 when there is none.
     std::int64_t nextChange(std::int64_t position) const;
     std::int64_t previousChange(std::int64_t position) const;
+
+    // What a position shows: both sides' places and, where a side has a byte, the byte
+    // (-1 in a gap, or where the byte could not be read).
+    struct Shown {
+        Row row;
+        int value[2] = {-1, -1};  // A's, B's
+    };
+    // Reads `count` bytes of side 0 (A) or 1 (B) from `address` into `into`; returns how many
+    // it read.
+    using Read = std::function<std::int64_t(int side, std::int64_t address, std::uint8_t* into, std::int64_t count)>;
+    // Positions [from, from + count) within the length, with one read of each side.
+    std::vector<Shown> shown(std::int64_t from, std::int64_t count, const Read& read) const;
+
+    // An address as the go-to fields show it for the longer file.
+    QString addressText(std::int64_t address) const;
+    // What a screen reader hears of a side's byte ("А, адрес 0000105", "В, пропуск перед
+    // адресом 0000110"), of a side's row ("А, строка с адреса 0000100"), and of a mark
+    // ("замена"; nothing for a byte both files share).
+    QString byteName(const Place& place, int side) const;
+    QString rowName(const Place& place, int side) const;
+    static QString markName(Mark mark);
+    // Where a position is: "А: 0000105 (3F)  В: пропуск перед 0000110  изменение 2 из 5"
+    // ("изменение — из 5" outside the changes).
+    QString readout(const Shown& shown) const;
 
 private:
     // The last change that begins at or before `position`, or -1.

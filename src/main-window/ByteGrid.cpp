@@ -25,15 +25,6 @@ using namespace GridGeometry;
 
 namespace {
 
-// A point above the window's own text, as the bytes are what is read most.
-QFont gridFont() {
-    QFont font(QStringLiteral("DejaVu Sans Mono"));
-    font.setStyleHint(QFont::Monospace);
-    const qreal text = QApplication::font().pointSizeF();
-    font.setPointSizeF(text > 0 ? text + 1 : 10);
-    return font;
-}
-
 QLabel* header(QWidget* parent, const char* name, const QString& caption, const QColor& color) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -54,7 +45,7 @@ public:
 
 }  // namespace
 
-QColor ByteGrid::inkColor(ScreenModel::Ink ink) {
+QColor ByteGrid::inkOf(ScreenModel::Ink ink) {
     switch (ink) {
     case ScreenModel::Ink::Mismatch: return GridColors::darkRed();
     case ScreenModel::Ink::Edited: return GridColors::blue();
@@ -63,7 +54,7 @@ QColor ByteGrid::inkColor(ScreenModel::Ink ink) {
     return GridColors::black();
 }
 
-QColor ByteGrid::groundColor(ScreenModel::Ground ground) {
+QColor ByteGrid::groundOf(ScreenModel::Ground ground) {
     switch (ground) {
     case ScreenModel::Ground::Focus: return GridColors::lightCyan();
     case ScreenModel::Ground::FocusedMismatch: return GridColors::buttonShadow();
@@ -72,27 +63,40 @@ QColor ByteGrid::groundColor(ScreenModel::Ground ground) {
     return GridColors::buttonFace();
 }
 
-ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
+QColor ByteGrid::inkColor(int ink, bool character) const {
+    return character ? GridColors::maroon() : inkOf(ScreenModel::Ink(ink));
+}
+
+QColor ByteGrid::groundColor(int ground) const { return groundOf(ScreenModel::Ground(ground)); }
+
+QString ByteGrid::rowLabel(std::int64_t number) const { return AddressText::rowLabel(number); }
+
+std::vector<PaintedGrid::TileRun> ByteGrid::tilesAhead() const {
+    // Plain and dark red hex cells and the characters of the code page in view, as most
+    // places show them, then as the focused place does.
+    using Ink = ScreenModel::Ink;
+    using Ground = ScreenModel::Ground;
+    auto hex = [](Ink ink, Ground ground) { return TileRun{hexKey(0, int(ink), int(ground)), false}; };
+    const std::uint32_t characters = symbolKey(0, 0, false, model_.dos());
+    return {hex(Ink::Plain, Ground::Face),           hex(Ink::Mismatch, Ground::Face),
+            {characters, true},                      hex(Ink::Plain, Ground::Focus),
+            hex(Ink::Mismatch, Ground::FocusedMismatch), {symbolKey(0, 0, true, model_.dos()), true}};
+}
+
+ByteGrid::ByteGrid(QWidget* parent) : PaintedGrid(parent) {
     setObjectName(QStringLiteral("ByteGrid"));
-    GridAccessibility::install();
     paletteKey_ = GridColors::windowPalette().cacheKey();
-    // The grid paints all of itself, so the window does not paint its background first.
-    setAttribute(Qt::WA_OpaquePaintEvent);
     // Tab and the window's first focus reach the cells through the grid; a click lands on a cell.
     setFocusPolicy(Qt::TabFocus);
-    const QFont font = gridFont();
-    setFont(font);
-    const QFontMetrics fm(font);
-    const int cellWidth = fm.horizontalAdvance(QStringLiteral("WW")) + 8;
-    const int cellHeight = fm.height() + 6;
-    const int symbolWidth = fm.horizontalAdvance(QLatin1Char('W')) + 3;
-    const int rowWidth = fm.horizontalAdvance(QStringLiteral("00000000")) + 8;
+    setShape(1, kRows, kColumns);
+    const Sizes s = sizes();
+    const int cellWidth = s.cell, cellHeight = s.height, symbolWidth = s.symbol, rowWidth = s.row;
 
     auto* layout = new QGridLayout(this);
     layout_ = layout;
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setHorizontalSpacing(2);
-    layout->setVerticalSpacing(2);
+    layout->setHorizontalSpacing(kSpacing);
+    layout->setVerticalSpacing(kSpacing);
 
     const QColor highlight = GridColors::highlight();
     QFont headerFont = QApplication::font();
@@ -107,7 +111,7 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
         headers_.push_back(h);
     }
     // a gap between the hex cells and the character view
-    layout->setColumnMinimumWidth(1 + kColumns, 10);
+    layout->setColumnMinimumWidth(1 + kColumns, kHexToCharacters);
     auto* symbolHeader = header(this, "Label18", QStringLiteral("Символьный вид"), palette().color(QPalette::WindowText));
     symbolHeader->setFont(headerFont);
     layout->addWidget(symbolHeader, 0, 2 + kColumns, 1, kColumns);
@@ -123,7 +127,6 @@ ByteGrid::ByteGrid(QWidget* parent) : QWidget(parent) {
                         1 + row(i), 2 + kColumns + column(i));
     }
     layout->setColumnStretch(2 * kColumns + 2, 1);
-    forgetImages();
     changed();
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
 }
@@ -136,7 +139,6 @@ ByteGrid::~ByteGrid() {
     onSymbolClick = nullptr;
     // The line edits go after this; their going is no focus change of the grid's.
     disconnect(focusWatch_);
-    GridAccessibility::forget(*this);
 }
 
 // ---- The model ----
@@ -153,6 +155,18 @@ void ByteGrid::acceptEdit(int index, int value) {
     model_.setEdit(index, value);
     if (editor_ && editor_->index() == index) editor_->setText(model_.text(index));
     changed();
+}
+
+void ByteGrid::changed() {
+    syncEditor();
+    for (int r = 0; r < kRows; ++r) setRowLabel(r, rowAddress(screenStart_, r));
+    for (int i = 0; i < kCells; ++i) {
+        const int value = model_.value(i);
+        const std::uint32_t glyph = model_.hasKeptText(i) ? kOwnText : value >= 0 ? std::uint32_t(value) : kNoValue;
+        setCell(i, hexKey(glyph, int(model_.ink(i)), int(model_.ground(i))),
+                model_.hasCharacter(i) ? symbolKey(value, 0, model_.characterFocused(i), model_.dos()) : kNoCharacter);
+    }
+    refresh();
 }
 
 void ByteGrid::setFocusedCell(int index) {
@@ -179,19 +193,12 @@ QString ByteGrid::symbolText(int index) const {
     return model_.hasCharacter(index) ? QString(model_.character(index)) : QString();
 }
 
-QString ByteGrid::shownCharacter(const QString& character) {
-    if (character.isEmpty() || !isControl(character.at(0))) return character;
-    return QString(QChar(0x00B7));
-}
-
-QColor ByteGrid::cellForeground(int index) const { return inkColor(model_.ink(index)); }
-QColor ByteGrid::cellBackground(int index) const { return groundColor(model_.ground(index)); }
+QColor ByteGrid::cellForeground(int index) const { return inkOf(model_.ink(index)); }
+QColor ByteGrid::cellBackground(int index) const { return groundOf(model_.ground(index)); }
 QColor ByteGrid::symbolForeground(int) const { return GridColors::maroon(); }
 QColor ByteGrid::symbolBackground(int index) const {
     return model_.characterFocused(index) ? GridColors::lightCyan() : GridColors::buttonFace();
 }
-QColor ByteGrid::rowForeground() const { return GridColors::highlight(); }
-QColor ByteGrid::rowBackground() const { return palette().color(QPalette::Window); }
 
 void ByteGrid::setLocked(bool locked) {
     locked_ = locked;
@@ -256,9 +263,9 @@ void ByteGrid::syncEditor() {
     if (!editor_) return;
     const int index = editor_->index();
     editor_->setColors(cellForeground(index), cellBackground(index));
-    const QString name = GridAccessibility::cellName(*this, index);
+    const QString name = placeName(Kind::Hex, index);
     if (editor_->accessibleName() != name) editor_->setAccessibleName(name);
-    const QString description = GridAccessibility::difference(model_, index);
+    const QString description = placeDescription(Kind::Hex, index);
     if (editor_->accessibleDescription() != description) editor_->setAccessibleDescription(description);
 }
 
@@ -271,11 +278,53 @@ void ByteGrid::focusRowAddress(int row, Qt::FocusReason reason) {
 
 void ByteGrid::placeRowBox(int row) {
     rowBox_->moveTo(row, rowText(row), rowPlaces_[row]);
-    const QString name = GridAccessibility::rowName(*this, row);
+    const QString name = placeName(Kind::Row, row);
     if (rowBox_->accessibleName() != name) rowBox_->setAccessibleName(name);
 }
 
 QString ByteGrid::rowText(int row) const { return AddressText::rowLabel(rowAddress(screenStart_, row)); }
+
+// ---- What a screen reader hears ----
+
+QString ByteGrid::placeName(Kind kind, int index) const {
+    switch (kind) {
+    case Kind::Hex: return QStringLiteral("Адрес ") + AddressText::funHexAdres(address(screenStart_, index));
+    case Kind::Row: return QStringLiteral("Строка с адреса ") + AddressText::funHexAdres(rowAddress(screenStart_, index));
+    case Kind::Symbol: break;
+    }
+    return PaintedGrid::placeName(kind, index);
+}
+
+QString ByteGrid::placeText(Kind kind, int index) const {
+    switch (kind) {
+    case Kind::Hex: return cellText(index);
+    case Kind::Row: return rowText(index);
+    case Kind::Symbol: break;
+    }
+    return symbolText(index);
+}
+
+QString ByteGrid::placeDescription(Kind kind, int index) const {
+    // Dark red is not all a screen reader can tell: it hears the other file's byte.
+    if (kind != Kind::Hex || model_.ink(index) != ScreenModel::Ink::Mismatch) return QString();
+    return QStringLiteral("отличается, в файле %1: ").arg(model_.fileInView() == 1 ? QStringLiteral("В") : QStringLiteral("А")) +
+           ScreenModel::byteText(model_.otherByte(index));
+}
+
+bool ByteGrid::placeEditable(Kind kind, int index) const {
+    return kind == Kind::Hex ? !cellLocked(index) && model_.byte(index) >= 0 : false;
+}
+
+QWidget* ByteGrid::placeEditor(Kind kind, int index) const {
+    if (kind == Kind::Hex && editor_ && editor_->index() == index) return editor_;
+    if (kind == Kind::Row && rowBox_ && rowBox_->row() == index) return rowBox_;
+    return nullptr;
+}
+
+void ByteGrid::focusPlace(Kind kind, int index) {
+    if (kind == Kind::Hex) focusCell(index, Qt::OtherFocusReason);
+    if (kind == Kind::Row) focusRowAddress(index, Qt::OtherFocusReason);
+}
 
 void ByteGrid::focusInEvent(QFocusEvent* event) {
     // The grid holds the keyboard only to hand it to a cell.
@@ -285,7 +334,7 @@ void ByteGrid::focusInEvent(QFocusEvent* event) {
 // ---- Places ----
 
 void ByteGrid::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    PaintedGrid::resizeEvent(event);
     placeCells();
 }
 
@@ -301,15 +350,13 @@ void ByteGrid::placeCells() {
     }
     if (editor_) editor_->setGeometry(hexPlaces_[editor_->index()]);
     if (rowBox_) placeRowBox(rowBox_->row());
-    placeGaps();
-    forgetImages();
-    update();
+    placesChanged();
 }
 
 int ByteGrid::indexAt(const QPoint& at) const {
-    for (int i = 0; i < kCells; ++i)
-        if (hexPlaces_[i].contains(at) || symbolPlaces_[i].contains(at)) return i;
-    return -1;
+    Kind kind;
+    const int index = placeAt(at, &kind);
+    return kind == Kind::Row ? -1 : index;
 }
 
 void ByteGrid::setScreenStart(std::int64_t start) {
@@ -321,15 +368,6 @@ void ByteGrid::setScreenStart(std::int64_t start) {
 }
 
 // ---- Changes of look ----
-
-void ByteGrid::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    const QEvent::Type type = event->type();
-    if (type == QEvent::FontChange || type == QEvent::StyleChange || type == QEvent::PaletteChange) {
-        forgetImages();
-        update();
-    }
-}
 
 void ByteGrid::followPalette() {
     const QPalette& now = GridColors::windowPalette();
@@ -352,23 +390,15 @@ void ByteGrid::followPalette() {
 
 void ByteGrid::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    const QPoint at = event->position().toPoint();
-    for (int r = 0; r < kRows; ++r) {
-        if (rowPlaces_[r].contains(at)) {
-            focusRowAddress(r, Qt::MouseFocusReason);
-            return;
-        }
-    }
-    for (int i = 0; i < kCells; ++i) {
-        if (hexPlaces_[i].contains(at)) {
-            focusCell(i, Qt::MouseFocusReason);
-            return;
-        }
-        if (symbolPlaces_[i].contains(at)) {
-            if (onSymbolClick) onSymbolClick(i);
-            return;
-        }
-    }
+    Kind kind;
+    const int index = placeAt(event->position().toPoint(), &kind);
+    if (index < 0) return;
+    if (kind == Kind::Row)
+        focusRowAddress(index, Qt::MouseFocusReason);
+    else if (kind == Kind::Hex)
+        focusCell(index, Qt::MouseFocusReason);
+    else if (onSymbolClick)
+        onSymbolClick(index);
 }
 
 void ByteGrid::copyFocusedByte() const {

@@ -7,19 +7,17 @@
 #include <QLabel>
 #include <QPointer>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
-#include "AddressText.h"
-#include "ByteGrid.h"
 #include "HexCell.h"
+#include "PaintedGrid.h"
 #include "RowAddressBox.h"
-#include "ScreenModel.h"
-
-using namespace GridGeometry;
 
 namespace {
 
-enum class Kind { Hex, Symbol, Row };
+using Kind = PaintedGrid::Kind;
 
 // The text interface of a place showing two characters at most, centred in its box in the
 // grid's font; no selection unless a line edit stands there.
@@ -57,7 +55,7 @@ public:
     }
 
 protected:
-    virtual const ByteGrid* grid() const = 0;
+    virtual const PaintedGrid* grid() const = 0;
     virtual QString shown() const = 0;
     virtual QRect box() const = 0;  // on the screen
 };
@@ -100,23 +98,51 @@ public:
 
 private:
     HexCell* cell() const { return static_cast<HexCell*>(widget()); }
-    const ByteGrid* grid() const override { return static_cast<const ByteGrid*>(widget()->parentWidget()); }
+    const PaintedGrid* grid() const override { return static_cast<const PaintedGrid*>(widget()->parentWidget()); }
     QString shown() const override { return cell()->text(); }
     QRect box() const override { return rect(); }
 };
 
+// Where a place stands in the grid read as a table: its row, and its column (per side, the
+// row address, the hex cells, the characters).
+struct TableCell {
+    int row, column;
+};
+
+int tableColumns(const PaintedGrid& grid) { return grid.sides() * (1 + 2 * grid.columns()); }
+
+TableCell tableCell(const PaintedGrid& grid, Kind kind, int index) {
+    if (kind == Kind::Row) return {index / grid.sides(), index % grid.sides() * (1 + 2 * grid.columns())};
+    const int perRow = grid.sides() * grid.columns(), side = index % perRow / grid.columns(), column = index % grid.columns();
+    return {index / perRow, side * (1 + 2 * grid.columns()) + 1 + (kind == Kind::Symbol ? grid.columns() : 0) + column};
+}
+
+// The place at a row and column of the table.
+std::pair<Kind, int> placeOf(const PaintedGrid& grid, int row, int column) {
+    const int span = 1 + 2 * grid.columns(), side = column / span, at = column % span;
+    if (at == 0) return {Kind::Row, row * grid.sides() + side};
+    const bool symbol = at > grid.columns();
+    return {symbol ? Kind::Symbol : Kind::Hex, (row * grid.sides() + side) * grid.columns() + (at - 1) % grid.columns()};
+}
+
+QAccessibleInterface* place(const PaintedGrid& grid, Kind kind, int index);
+QAccessibleInterface* gridInterface(const PaintedGrid& grid) {
+    return QAccessible::queryAccessibleInterface(const_cast<PaintedGrid*>(&grid));
+}
+
 // A place the grid paints with no widget: a hex cell, a character cell or a row address,
-// read from the grid's model. It has no object of its own; the grid is its parent.
-class PaintedPlace : public QAccessibleInterface, public PlaceText, public QAccessibleActionInterface {
+// read from the grid. It has no object of its own; the grid is its parent.
+class PaintedPlace : public QAccessibleInterface,
+                     public PlaceText,
+                     public QAccessibleActionInterface,
+                     public QAccessibleTableCellInterface {
 public:
-    PaintedPlace(const ByteGrid* grid, Kind kind, int index) : grid_(grid), kind_(kind), index_(index) {}
+    PaintedPlace(const PaintedGrid* grid, Kind kind, int index) : grid_(grid), kind_(kind), index_(index) {}
 
     bool isValid() const override { return !grid_.isNull(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return grid_->window()->windowHandle(); }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(const_cast<ByteGrid*>(grid_.data()));
-    }
+    QAccessibleInterface* parent() const override { return gridInterface(*grid_); }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
@@ -125,13 +151,9 @@ public:
 
     QString text(QAccessible::Text t) const override {
         switch (t) {
-        case QAccessible::Name:
-            return kind_ == Kind::Hex ? GridAccessibility::cellName(*grid_, index_)
-                 : kind_ == Kind::Row ? GridAccessibility::rowName(*grid_, index_)
-                                      : shown();
+        case QAccessible::Name: return grid_->placeName(kind_, index_);
         case QAccessible::Value: return shown();
-        case QAccessible::Description:
-            return kind_ == Kind::Hex ? GridAccessibility::difference(grid_->model(), index_) : QString();
+        case QAccessible::Description: return grid_->placeDescription(kind_, index_);
         default: return QString();
         }
     }
@@ -145,6 +167,7 @@ public:
         return QRect(grid_->mapToGlobal(place.topLeft()), place.size());
     }
     QAccessible::Role role() const override {
+        if (grid_->readAsTable()) return QAccessible::Cell;
         return kind_ == Kind::Symbol ? QAccessible::StaticText : QAccessible::EditableText;
     }
     QAccessible::State state() const override {
@@ -154,111 +177,141 @@ public:
         if (kind_ == Kind::Symbol) return s;
         s.focusable = true;
         s.selectableText = true;
-        const bool editable = kind_ == Kind::Hex && !grid_->cellLocked(index_) && grid_->model().byte(index_) >= 0;
+        const bool editable = grid_->placeEditable(kind_, index_);
         s.editable = editable;
         s.readOnly = !editable;
+        s.focused = kind_ == Kind::Hex && grid_->hasFocus() && grid_->cursorCell() == index_;
         return s;
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
         if (type == QAccessible::ActionInterface && kind_ != Kind::Symbol)
             return static_cast<QAccessibleActionInterface*>(this);
+        if (type == QAccessible::TableCellInterface && grid_->readAsTable())
+            return static_cast<QAccessibleTableCellInterface*>(this);
         return nullptr;
     }
 
     // A screen reader can give the keyboard to a cell or a row address.
     QStringList actionNames() const override { return {setFocusAction()}; }
     void doAction(const QString& name) override {
-        if (name != setFocusAction() || !isValid()) return;
-        auto* grid = const_cast<ByteGrid*>(grid_.data());
-        if (kind_ == Kind::Hex) grid->focusCell(index_, Qt::OtherFocusReason);
-        else grid->focusRowAddress(index_, Qt::OtherFocusReason);
+        if (name == setFocusAction() && isValid()) const_cast<PaintedGrid*>(grid_.data())->focusPlace(kind_, index_);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
+    bool isSelected() const override { return false; }
+    QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override { return tableCell(*grid_, kind_, index_).column; }
+    int rowIndex() const override { return tableCell(*grid_, kind_, index_).row; }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface* table() const override { return parent(); }
+
 private:
-    const ByteGrid* grid() const override { return grid_; }
+    const PaintedGrid* grid() const override { return grid_; }
     QString shown() const override {
-        return kind_ == Kind::Hex ? grid_->cellText(index_)
-             : kind_ == Kind::Row ? grid_->rowText(index_)
-                                  : ByteGrid::shownCharacter(grid_->symbolText(index_));
+        const QString text = grid_->placeText(kind_, index_);
+        return kind_ == Kind::Symbol ? PaintedGrid::shownCharacter(text) : text;
     }
     QRect box() const override { return rect(); }
 
-    QPointer<const ByteGrid> grid_;
+    QPointer<const PaintedGrid> grid_;
     Kind kind_;
     int index_;
 };
 
-// Each grid's places, by kind and index, once asked for.
-constexpr int kPlaces = kRows + 2 * kCells;
-QHash<const ByteGrid*, std::vector<QAccessible::Id>>& placeIds() {
-    static QHash<const ByteGrid*, std::vector<QAccessible::Id>> ids;
+// Each grid's places in the table's order, once asked for.
+QHash<const PaintedGrid*, std::vector<QAccessible::Id>>& placeIds() {
+    static QHash<const PaintedGrid*, std::vector<QAccessible::Id>> ids;
     return ids;
 }
 
-// Children in the order they are read: the headers, the row addresses, then each hex cell
-// with its character.
-int slotOf(Kind kind, int index) {
-    return kind == Kind::Row ? index : kRows + 2 * index + (kind == Kind::Symbol ? 1 : 0);
+int slotOf(const PaintedGrid& grid, Kind kind, int index) {
+    const TableCell at = tableCell(grid, kind, index);
+    return at.row * tableColumns(grid) + at.column;
 }
 
-QAccessibleInterface* place(const ByteGrid& grid, Kind kind, int index) {
+QAccessibleInterface* place(const PaintedGrid& grid, Kind kind, int index) {
     // Where the keyboard is, its line edit answers.
-    if (kind == Kind::Hex && grid.editor() && grid.editor()->index() == index)
-        return QAccessible::queryAccessibleInterface(grid.editor());
-    if (kind == Kind::Row && grid.rowAddressBox() && grid.rowAddressBox()->row() == index)
-        return QAccessible::queryAccessibleInterface(grid.rowAddressBox());
+    if (QWidget* editor = grid.placeEditor(kind, index)) return QAccessible::queryAccessibleInterface(editor);
     std::vector<QAccessible::Id>& ids = placeIds()[&grid];
-    if (ids.empty()) ids.resize(kPlaces, 0);
-    QAccessible::Id& id = ids[std::size_t(slotOf(kind, index))];
+    ids.resize(std::size_t(grid.rows() * tableColumns(grid)), 0);
+    QAccessible::Id& id = ids[std::size_t(slotOf(grid, kind, index))];
     if (id == 0) id = QAccessible::registerAccessibleInterface(new PaintedPlace(&grid, kind, index));
     return QAccessible::accessibleInterface(id);
 }
 
-// The grid: its headers, and every place it paints.
-class GridInterface : public QAccessibleWidget {
+// The grid: its headers, and every place it paints, row by row.
+class GridInterface : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
-    explicit GridInterface(ByteGrid* grid) : QAccessibleWidget(grid, QAccessible::Client) {}
+    explicit GridInterface(PaintedGrid* grid) : QAccessibleWidget(grid, QAccessible::Client) {}
 
-    int childCount() const override { return int(grid()->headers().size()) + kPlaces; }
+    QAccessible::Role role() const override { return grid()->readAsTable() ? QAccessible::Table : QAccessible::Client; }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TableInterface && grid()->readAsTable()) return static_cast<QAccessibleTableInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    int childCount() const override { return headers() + grid()->rows() * tableColumns(*grid()); }
     QAccessibleInterface* child(int index) const override {
-        const int headers = int(grid()->headers().size());
         if (index < 0 || index >= childCount()) return nullptr;
-        if (index < headers) return QAccessible::queryAccessibleInterface(grid()->headers()[std::size_t(index)]);
-        index -= headers;
-        if (index < kRows) return place(*grid(), Kind::Row, index);
-        index -= kRows;
-        return place(*grid(), index % 2 ? Kind::Symbol : Kind::Hex, index / 2);
+        if (index < headers()) return QAccessible::queryAccessibleInterface(grid()->headers()[std::size_t(index)]);
+        index -= headers();
+        return cellAt(index / tableColumns(*grid()), index % tableColumns(*grid()));
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        const int headers = int(grid()->headers().size());
         if (!child) return -1;
-        if (const auto* box = qobject_cast<const RowAddressBox*>(child->object())) return headers + box->row();
+        if (const auto* box = qobject_cast<const RowAddressBox*>(child->object()))
+            return headers() + slotOf(*grid(), Kind::Row, box->row());
         if (const auto* editor = qobject_cast<const HexCell*>(child->object()))
-            return headers + slotOf(Kind::Hex, editor->index());
-        for (int i = 0; i < headers; ++i)
+            return headers() + slotOf(*grid(), Kind::Hex, editor->index());
+        for (int i = 0; i < headers(); ++i)
             if (child->object() == grid()->headers()[std::size_t(i)]) return i;
         const auto found = placeIds().constFind(grid());
         if (found == placeIds().constEnd()) return -1;
         const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
-        for (int slot = 0; slot < kPlaces; ++slot)
-            if ((*found)[std::size_t(slot)] == id) return headers + slot;
-        return -1;
+        const auto at = std::find(found->begin(), found->end(), id);
+        return at == found->end() ? -1 : headers() + int(at - found->begin());
     }
     QAccessibleInterface* childAt(int x, int y) const override {
-        const QPoint at = grid()->mapFromGlobal(QPoint(x, y));
-        for (int r = 0; r < kRows; ++r)
-            if (grid()->rowPlace(r).contains(at)) return place(*grid(), Kind::Row, r);
-        for (int i = 0; i < kCells; ++i) {
-            if (grid()->cellPlace(i).contains(at)) return place(*grid(), Kind::Hex, i);
-            if (grid()->symbolPlace(i).contains(at)) return place(*grid(), Kind::Symbol, i);
-        }
-        return QAccessibleWidget::childAt(x, y);
+        Kind kind;
+        const int index = grid()->placeAt(grid()->mapFromGlobal(QPoint(x, y)), &kind);
+        return index >= 0 ? place(*grid(), kind, index) : QAccessibleWidget::childAt(x, y);
+    }
+    QAccessibleInterface* focusChild() const override {
+        const int cursor = grid()->cursorCell();
+        if (cursor >= 0 && grid()->hasFocus()) return place(*grid(), Kind::Hex, cursor);
+        return QAccessibleWidget::focusChild();
     }
 
+    QAccessibleInterface* cellAt(int row, int column) const override {
+        if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return nullptr;
+        const auto [kind, index] = placeOf(*grid(), row, column);
+        return place(*grid(), kind, index);
+    }
+    int rowCount() const override { return grid()->rows(); }
+    int columnCount() const override { return tableColumns(*grid()); }
+    QAccessibleInterface* caption() const override { return nullptr; }
+    QAccessibleInterface* summary() const override { return nullptr; }
+    QString columnDescription(int) const override { return QString(); }
+    QString rowDescription(int) const override { return QString(); }
+    int selectedCellCount() const override { return 0; }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override { return 0; }
+    QList<QAccessibleInterface*> selectedCells() const override { return {}; }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override { return {}; }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int) const override { return false; }
+    bool selectRow(int) override { return false; }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent*) override {}
+
 private:
-    ByteGrid* grid() const { return static_cast<ByteGrid*>(widget()); }
+    PaintedGrid* grid() const { return static_cast<PaintedGrid*>(widget()); }
+    int headers() const { return int(grid()->headers().size()); }
 };
 
 // Whether assistive technology listens: only then are changes announced, which costs
@@ -280,9 +333,11 @@ void announce(QAccessibleEvent* event) {
         QAccessible::updateAccessibility(event);
 }
 
-QAccessibleInterface* gridInterface(const QString& className, QObject* object) {
-    if (className == QLatin1String("ByteGrid")) return new GridInterface(static_cast<ByteGrid*>(object));
+QAccessibleInterface* makeInterface(const QString& className, QObject* object) {
     if (className == QLatin1String("HexCell")) return new EditorInterface(static_cast<HexCell*>(object));
+    // Asked first with the object's own class: any grid of the engine.
+    if (auto* grid = qobject_cast<PaintedGrid*>(object); grid && className == QLatin1String(object->metaObject()->className()))
+        return new GridInterface(grid);
     return nullptr;
 }
 
@@ -292,7 +347,7 @@ namespace GridAccessibility {
 
 void install() {
     static const bool installed = [] {
-        QAccessible::installFactory(gridInterface);
+        QAccessible::installFactory(makeInterface);
         QAccessible::installActivationObserver(listening);
         listening->on = QAccessible::isActive();
         return true;
@@ -300,7 +355,7 @@ void install() {
     (void)installed;
 }
 
-void forget(const ByteGrid& grid) {
+void forget(const PaintedGrid& grid) {
     const auto found = placeIds().find(&grid);
     if (found == placeIds().end()) return;
     for (QAccessible::Id id : *found)
@@ -308,54 +363,37 @@ void forget(const ByteGrid& grid) {
     placeIds().erase(found);
 }
 
-QString cellName(const ByteGrid& grid, int index) {
-    return QStringLiteral("Адрес ") + AddressText::funHexAdres(address(grid.screenStart(), index));
-}
+QAccessibleInterface* hexCell(const PaintedGrid& grid, int index) { return place(grid, Kind::Hex, index); }
+QAccessibleInterface* symbol(const PaintedGrid& grid, int index) { return place(grid, Kind::Symbol, index); }
+QAccessibleInterface* rowAddress(const PaintedGrid& grid, int row) { return place(grid, Kind::Row, row); }
 
-QString rowName(const ByteGrid& grid, int row) {
-    return QStringLiteral("Строка с адреса ") + AddressText::funHexAdres(GridGeometry::rowAddress(grid.screenStart(), row));
-}
-
-QString difference(const ScreenModel& model, int index) {
-    // Dark red is not all a screen reader can tell: it hears the other file's byte.
-    if (model.ink(index) != ScreenModel::Ink::Mismatch) return QString();
-    return QStringLiteral("отличается, в файле %1: ").arg(model.fileInView() == 1 ? QStringLiteral("В") : QStringLiteral("А")) +
-           ScreenModel::byteText(model.otherByte(index));
-}
-
-QAccessibleInterface* hexCell(const ByteGrid& grid, int index) { return place(grid, Kind::Hex, index); }
-QAccessibleInterface* symbol(const ByteGrid& grid, int index) { return place(grid, Kind::Symbol, index); }
-QAccessibleInterface* rowAddress(const ByteGrid& grid, int row) { return place(grid, Kind::Row, row); }
-
-struct Announcement::Texts {
-    std::array<QString, kCells> hex;
-    std::array<QString, kCells> symbols;
-};
-
-Announcement::Announcement(const ByteGrid& grid) : grid_(grid) {
+Announcement::Announcement(const PaintedGrid& grid) : grid_(grid) {
     if (!heard()) return;
-    before_ = std::make_unique<Texts>();
-    for (int i = 0; i < kCells; ++i) {
-        before_->hex[std::size_t(i)] = grid.cellText(i);
-        before_->symbols[std::size_t(i)] = grid.symbolText(i);
-    }
+    before_ = std::make_unique<std::vector<QString>>();
+    const int cells = grid.cells();
+    before_->reserve(std::size_t(2 * cells));
+    for (int i = 0; i < cells; ++i) before_->push_back(grid.placeText(Kind::Hex, i));
+    for (int i = 0; i < cells; ++i) before_->push_back(grid.placeText(Kind::Symbol, i));
 }
 
 Announcement::~Announcement() {
-    if (!before_) return;
-    for (int i = 0; i < kCells; ++i) {
+    const int cells = grid_.cells();
+    if (!before_ || int(before_->size()) != 2 * cells) return;
+    for (int i = 0; i < cells; ++i) {
         // The cell being edited is a line edit, which tells of its text itself.
-        const QString hex = grid_.cellText(i);
-        if (hex != before_->hex[std::size_t(i)] && !(grid_.editor() && grid_.editor()->index() == i)) {
-            QAccessibleTextUpdateEvent update(hexCell(grid_, i), 0, before_->hex[std::size_t(i)], hex);
+        const QString hex = grid_.placeText(Kind::Hex, i);
+        const QString& hexBefore = (*before_)[std::size_t(i)];
+        if (hex != hexBefore && !grid_.placeEditor(Kind::Hex, i)) {
+            QAccessibleTextUpdateEvent update(hexCell(grid_, i), 0, hexBefore, hex);
             announce(&update);
         }
         // Another control character is another character, though both are drawn as a dot.
-        const QString character = grid_.symbolText(i);
-        if (character != before_->symbols[std::size_t(i)]) {
+        const QString character = grid_.placeText(Kind::Symbol, i);
+        const QString& characterBefore = (*before_)[std::size_t(cells + i)];
+        if (character != characterBefore) {
             QAccessibleInterface* iface = symbol(grid_, i);
-            QAccessibleTextUpdateEvent update(iface, 0, ByteGrid::shownCharacter(before_->symbols[std::size_t(i)]),
-                                              ByteGrid::shownCharacter(character));
+            QAccessibleTextUpdateEvent update(iface, 0, PaintedGrid::shownCharacter(characterBefore),
+                                              PaintedGrid::shownCharacter(character));
             announce(&update);
             QAccessibleEvent name(iface, QAccessible::NameChanged);
             announce(&name);
@@ -363,17 +401,24 @@ Announcement::~Announcement() {
     }
 }
 
-void namesChanged(const ByteGrid& grid) {
+void namesChanged(const PaintedGrid& grid) {
     if (!heard()) return;
-    for (int r = 0; r < kRows; ++r) {
+    for (int r = 0; r < grid.rows() * grid.sides(); ++r) {
         QAccessibleEvent name(rowAddress(grid, r), QAccessible::NameChanged);
         announce(&name);
     }
-    for (int i = 0; i < kCells; ++i) {
-        if (grid.editor() && grid.editor()->index() == i) continue;  // its line edit is renamed
+    for (int i = 0; i < grid.cells(); ++i) {
+        if (grid.placeEditor(Kind::Hex, i)) continue;  // its line edit is renamed
         QAccessibleEvent name(hexCell(grid, i), QAccessible::NameChanged);
         announce(&name);
     }
+}
+
+void cursorMoved(const PaintedGrid& grid) {
+    const int cursor = grid.cursorCell();
+    if (!heard() || cursor < 0 || !grid.hasFocus()) return;
+    QAccessibleEvent focus(hexCell(grid, cursor), QAccessible::Focus);
+    announce(&focus);
 }
 
 void setListener(std::function<void(QAccessibleEvent*)> heard) { listener = std::move(heard); }

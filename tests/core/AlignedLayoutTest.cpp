@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 using Mark = AlignedLayout::Mark;
@@ -52,6 +55,31 @@ TEST(AlignedLayout, PutsTheChangesSideBySideWithGapsOnTheShorterSide) {
         EXPECT_EQ(layout.nextChange(step.position), step.next);
         EXPECT_EQ(layout.previousChange(step.position), step.previous);
     }
+}
+
+// A stretch on screen is read with one read of each side; a byte that cannot be read, and a
+// gap, show no value.
+TEST(AlignedLayout, ReadsAStretchOnceOnEachSide) {
+    const AlignedLayout layout({{10, 0, 10, 3}, {40, 5, 43, 0}}, 100, 98);
+    std::vector<std::pair<int, std::int64_t>> reads;
+    const auto shown = layout.shown(8, 40, [&](int side, std::int64_t address, std::uint8_t* into, std::int64_t count) {
+        reads.emplace_back(side, address);
+        for (std::int64_t i = 0; i < count; ++i) into[i] = std::uint8_t(address + i + side * 100);
+        return side == 1 ? std::min<std::int64_t>(count, 30) : count;  // B cannot be read from 8 + 30 on
+    });
+    ASSERT_EQ(shown.size(), 40u);
+    EXPECT_EQ(reads, (std::vector<std::pair<int, std::int64_t>>{{0, 8}, {1, 8}}));
+    const struct {
+        std::int64_t position;
+        int a, b;
+    } rows[] = {{8, 8, 108}, {10, -1, 110}, {13, 10, 113}, {37, 34, 137}, {38, 35, -1}, {47, 44, -1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.position);
+        EXPECT_EQ(shown[std::size_t(row.position - 8)].value[0], row.a);
+        EXPECT_EQ(shown[std::size_t(row.position - 8)].value[1], row.b);
+    }
+    EXPECT_TRUE(layout.shown(100, 50, [](int, std::int64_t, std::uint8_t*, std::int64_t n) { return n; }).size() == 3u)
+        << "no further than the end";
 }
 
 }  // namespace

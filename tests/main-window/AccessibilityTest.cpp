@@ -89,6 +89,12 @@ TEST_F(Accessibility, EveryCellReadsWhatIsPaintedWhereItIsPainted) {
             ASSERT_FALSE(hex->state().invisible || character->state().invisible) << i;
             ASSERT_EQ(hex->state().editable, row.editable && byte) << i;
             if (byte) ASSERT_TRUE(character->rect().contains(character->textInterface()->characterRect(0).center())) << i;
+            // Reached from the grid by position and by the order of its children.
+            QAccessibleInterface* gridFace = QAccessible::queryAccessibleInterface(const_cast<ByteGrid*>(&grid));
+            for (QAccessibleInterface* place : {hex, character}) {
+                ASSERT_EQ(gridFace->child(gridFace->indexOfChild(place)), place) << i;
+                ASSERT_EQ(gridFace->childAt(place->rect().center().x(), place->rect().center().y()), place) << i;
+            }
             // Paged to other bytes, a cell that shows another one than before says so.
             const bool opened = i < row.fileA.size();
             if (row.start != 0 && (byte != opened || (byte && value != quint8(row.fileA[i])))) {

@@ -1,7 +1,7 @@
 // Painting the grid: each place (a hex cell, a character, a row address) from an image made
 // once for what it shows, copied into the window's pixels; the room between the places in
 // the window's face.
-#include "ByteGrid.h"
+#include "PaintedGrid.h"
 
 #include <QBackingStore>
 #include <QPaintEngine>
@@ -17,24 +17,12 @@
 
 #include "AddressText.h"
 #include "CodePage.h"
-#include "GridColors.h"
-
-using namespace GridGeometry;
+#include "ScreenModel.h"
 
 namespace {
 
-// The keys of what a place shows. A hex cell: its value (256 none, 257 a text the user left
-// in it), the colour of its text and its ground. A character cell: the byte, the code page
-// and whether it is highlighted, or none.
-constexpr std::uint32_t kNoValue = 256;
-constexpr std::uint32_t kKeptText = 257;
-constexpr std::uint32_t kHexGlyphs = 258;
-constexpr std::uint32_t kNoCharacter = 1024;
 constexpr std::uint32_t kNotPainted = 0xFFFFFFFF;
-constexpr std::int64_t kRowNotPainted = -1;
-// Made ahead: plain and dark red hex cells and the characters of the code page in view, as
-// most places show them and as the focused place does.
-constexpr int kPrepared = 6 * 256;
+constexpr std::int64_t kRowNotPainted = INT64_MIN;
 
 // QRect::intersects, inline: asked of every place at every paint.
 bool overlap(const QRect& a, const QRect& b) {
@@ -50,7 +38,7 @@ const QString& hexDigits() {
 }  // namespace
 
 // Where the pixels of the window are, when the grid can copy its images straight into them.
-struct ByteGrid::Pixels {
+struct PaintedGrid::Pixels {
     uchar* bits = nullptr;
     qsizetype stride = 0;
     int bytesPerPixel = 0;
@@ -59,57 +47,47 @@ struct ByteGrid::Pixels {
     QRect clip;  // in the window's pixels
 };
 
-std::uint32_t ByteGrid::hexKey(int index) const {
-    const int value = model_.value(index);
-    const std::uint32_t glyph = model_.hasKeptText(index) ? kKeptText : value >= 0 ? std::uint32_t(value) : kNoValue;
-    return (std::uint32_t(model_.ink(index)) * 3 + std::uint32_t(model_.ground(index))) * kHexGlyphs + glyph;
-}
-
-std::uint32_t ByteGrid::symbolKey(int index) const {
-    if (!model_.hasCharacter(index)) return kNoCharacter;
-    return (std::uint32_t(model_.dos()) << 9) | (std::uint32_t(model_.characterFocused(index)) << 8) |
-           std::uint32_t(model_.value(index));
-}
-
-void ByteGrid::changed() {
-    syncEditor();
+void PaintedGrid::refresh() {
     // Only the places that show something else are painted again; a page is most of them.
     QRect rows, hex, symbols;
-    for (int r = 0; r < kRows; ++r)
-        if (paintedRow_[r] != rowAddress(screenStart_, r)) rows |= rowPlaces_[r];
-    for (int i = 0; i < kCells; ++i) {
-        shownHex_[i] = hexKey(i);
-        shownSymbol_[i] = symbolKey(i);
-        if (paintedHex_[i] != shownHex_[i] || shownHex_[i] % kHexGlyphs == kKeptText) hex |= hexPlaces_[i];
+    for (std::size_t r = 0; r < shownRow_.size(); ++r)
+        if (paintedRow_[r] != shownRow_[r]) rows |= rowPlaces_[r];
+    for (std::size_t i = 0; i < shownHex_.size(); ++i) {
+        if (paintedHex_[i] != shownHex_[i] || shownHex_[i] % kHexGlyphs == kOwnText) hex |= hexPlaces_[i];
         if (paintedSymbol_[i] != shownSymbol_[i]) symbols |= symbolPlaces_[i];
     }
     for (const QRect& area : {rows, hex, symbols})
         if (!area.isNull()) repaintPlaces(area);
 }
 
-void ByteGrid::forgetImages() {
+void PaintedGrid::forgetImages() {
     hexTiles_ = TileAtlas();
     symbolTiles_ = TileAtlas();
     prepared_ = 0;
+    preparedAll_ = false;
     digitTiles_.clear();
+    emptyRow_ = QImage();
     tileFormat_ = QImage::Format_Invalid;
-    paintedHex_.fill(kNotPainted);
-    paintedSymbol_.fill(kNotPainted);
-    paintedRow_.fill(kRowNotPainted);
+    paintedHex_.assign(shownHex_.size(), kNotPainted);
+    paintedSymbol_.assign(shownSymbol_.size(), kNotPainted);
+    paintedRow_.assign(shownRow_.size(), kRowNotPainted);
     prepareDigits();
 }
 
-void ByteGrid::placeGaps() {
+void PaintedGrid::placeGaps() {
     // The room between the places: columns of it the height of the grid and rows of it its
     // width. All rows of places stand alike, so the first row's places find the columns.
     gaps_.clear();
-    std::vector<std::pair<int, int>> across{{rowPlaces_[0].left(), rowPlaces_[0].right() + 1}};
-    for (int c = 0; c < kColumns; ++c) {
+    if (rowPlaces_.empty()) return;
+    std::vector<std::pair<int, int>> across;
+    for (std::size_t k = 0; k < std::size_t(sides_); ++k) across.emplace_back(rowPlaces_[k].left(), rowPlaces_[k].right() + 1);
+    for (std::size_t c = 0; c < std::size_t(sides_ * columns_); ++c) {
         across.emplace_back(hexPlaces_[c].left(), hexPlaces_[c].right() + 1);
         across.emplace_back(symbolPlaces_[c].left(), symbolPlaces_[c].right() + 1);
     }
     std::vector<std::pair<int, int>> down;
-    for (int r = 0; r < kRows; ++r) down.emplace_back(rowPlaces_[r].top(), rowPlaces_[r].bottom() + 1);
+    for (std::size_t r = 0; r < rowPlaces_.size(); r += std::size_t(sides_))
+        down.emplace_back(rowPlaces_[r].top(), rowPlaces_[r].bottom() + 1);
     auto between = [](std::vector<std::pair<int, int>> taken, int end, auto add) {
         std::sort(taken.begin(), taken.end());
         int from = 0;
@@ -125,7 +103,7 @@ void ByteGrid::placeGaps() {
 
 // ---- The images ----
 
-QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor& foreground,
+QImage PaintedGrid::renderCell(const QSize& size, const QString& text, const QColor& foreground,
                             const QColor& background, bool hex) const {
     const qreal ratio = devicePixelRatioF();
     QImage image(size * ratio, tileFormat_);
@@ -152,76 +130,69 @@ QImage ByteGrid::renderCell(const QSize& size, const QString& text, const QColor
     return image;
 }
 
-ByteGrid::Tile ByteGrid::tileOf(const QImage& image) { return {image.constBits(), image.bytesPerLine(), image.size()}; }
+PaintedGrid::Tile PaintedGrid::tileOf(const QImage& image) { return {image.constBits(), image.bytesPerLine(), image.size()}; }
 
-ByteGrid::Tile ByteGrid::hexTile(int index) {
-    const std::uint32_t key = shownHex_[index];
-    if (key % kHexGlyphs == kKeptText) {
-        // A text the user left in the cell is drawn as it is, every time.
-        keptTile_ = renderCell(hexPlaces_[index].size(), model_.text(index), cellForeground(index), cellBackground(index), true);
+PaintedGrid::Tile PaintedGrid::hexTile(int index) {
+    const std::uint32_t key = shownHex_[std::size_t(index)];
+    if (key % kHexGlyphs == kOwnText) {
+        // The owner's text is drawn as it is, every time.
+        keptTile_ = renderCell(hexPlaces_[std::size_t(index)].size(), ownText(index), inkColor(int(key / kHexGlyphs / kGrounds), false),
+                               groundColor(int(key / kHexGlyphs % kGrounds)), true);
         return tileOf(keptTile_);
     }
     return {hexPixels(key), hexTiles_.stride(), hexTiles_.size()};
 }
 
-const uchar* ByteGrid::hexPixels(std::uint32_t key) {
+const uchar* PaintedGrid::hexPixels(std::uint32_t key) {
     if (const uchar* pixels = hexTiles_.pixels(int(key))) return pixels;
     const std::uint32_t glyph = key % kHexGlyphs;
-    const QColor ground = groundColor(ScreenModel::Ground(key / kHexGlyphs % 3));
-    const QImage image = renderCell(hexPlaces_[0].size(), glyph == kNoValue ? QString() : ScreenModel::byteText(int(glyph)),
-                                    inkColor(ScreenModel::Ink(key / kHexGlyphs / 3)), ground, true);
+    const QColor ground = groundColor(int(key / kHexGlyphs % kGrounds));
+    const QString text = glyph < 256 ? ScreenModel::byteText(int(glyph)) : glyph == kGap ? QStringLiteral("--") : QString();
+    const QImage image = renderCell(hexPlaces_[0].size(), text, inkColor(int(key / kHexGlyphs / kGrounds), false), ground, true);
     return hexTiles_.store(int(key), image, ground);
 }
 
-ByteGrid::Tile ByteGrid::symbolTile(int index) {
-    return {symbolPixels(shownSymbol_[index]), symbolTiles_.stride(), symbolTiles_.size()};
+PaintedGrid::Tile PaintedGrid::symbolTile(int index) {
+    return {symbolPixels(shownSymbol_[std::size_t(index)]), symbolTiles_.stride(), symbolTiles_.size()};
 }
 
-const uchar* ByteGrid::symbolPixels(std::uint32_t key) {
+const uchar* PaintedGrid::symbolPixels(std::uint32_t key) {
     if (const uchar* pixels = symbolTiles_.pixels(int(key))) return pixels;
-    const QColor ground = key != kNoCharacter && key >> 8 & 1 ? GridColors::lightCyan() : GridColors::buttonFace();
+    const bool none = key == kNoCharacter;
+    const QColor ground = groundColor(!none && key >> 8 & 1 ? 1 : 0);
     QString character;
-    if (key != kNoCharacter) {
+    if (!none) {
         const auto value = std::uint8_t(key & 0xFF);
         character = QString(key >> 9 & 1 ? CodePage::oemChar(value) : CodePage::ansiChar(value));
     }
-    const QImage image = renderCell(symbolPlaces_[0].size(), character, GridColors::maroon(), ground, false);
+    const QImage image = renderCell(symbolPlaces_[0].size(), character, inkColor(none ? 0 : int(key >> 10 & 3), true), ground, false);
     return symbolTiles_.store(int(key), image, ground);
 }
 
-void ByteGrid::prepareTiles() {
-    // While the window waits for the user: the images of every byte in the colours most
-    // places show (plain and dark red hex cells, characters of the code page in view), then
-    // as the focused place shows them, a few at a time, so that paging seldom waits for one
-    // to be drawn.
+void PaintedGrid::prepareTiles() {
+    // While the window waits for the user: the images of every byte as the owner expects
+    // most places to show them, a few at a time, so that paging seldom waits for one to be
+    // drawn.
     preparing_ = false;
     if (tileFormat_ == QImage::Format_Invalid || hexTiles_.isEmpty()) return;
-    using Ink = ScreenModel::Ink;
-    using Ground = ScreenModel::Ground;
-    auto hex = [](Ink ink, Ground ground) { return (std::uint32_t(ink) * 3 + std::uint32_t(ground)) * kHexGlyphs; };
-    const std::uint32_t characters = std::uint32_t(model_.dos()) << 9;
-    // Runs of 256 keys, from that of byte 0: hex cells, or characters.
-    const struct {
-        std::uint32_t first;
-        bool characters;
-    } runs[kPrepared / 256] = {{hex(Ink::Plain, Ground::Face), false},    {hex(Ink::Mismatch, Ground::Face), false},
-                               {characters, true},                        {hex(Ink::Plain, Ground::Focus), false},
-                               {hex(Ink::Mismatch, Ground::FocusedMismatch), false}, {characters | 0x100, true}};
-    for (int made = 0; prepared_ < kPrepared && made < 32; ++prepared_, ++made) {
-        const auto& run = runs[prepared_ / 256];
+    const std::vector<TileRun> runs = tilesAhead();
+    const int count = int(runs.size()) * 256;
+    for (int made = 0; prepared_ < count && made < 32; ++prepared_, ++made) {
+        const TileRun& run = runs[std::size_t(prepared_ / 256)];
         const auto value = std::uint32_t(prepared_ % 256);
         if (run.characters)
             symbolPixels(run.first | value);
         else
             hexPixels(run.first + value);
     }
-    if (prepared_ < kPrepared) {
+    preparedAll_ = prepared_ >= count;
+    if (!preparedAll_) {
         preparing_ = true;
-        QTimer::singleShot(0, this, &ByteGrid::prepareTiles);
+        QTimer::singleShot(0, this, &PaintedGrid::prepareTiles);
     }
 }
 
-void ByteGrid::prepareDigits() {
+void PaintedGrid::prepareDigits() {
     QTextLayout layout(hexDigits(), font());
     layout.beginLayout();
     layout.createLine();
@@ -237,7 +208,7 @@ void ByteGrid::prepareDigits() {
     digitEdges_.clear();
 }
 
-QImage ByteGrid::rowImage(const QString& text, int from, int to) const {
+QImage PaintedGrid::rowImage(const QString& text, int from, int to) const {
     const QSize box = rowPlaces_[0].size();
     const qreal ratio = devicePixelRatioF();
     QImage image(box * ratio, tileFormat_);
@@ -269,7 +240,7 @@ QImage ByteGrid::rowImage(const QString& text, int from, int to) const {
     return image;
 }
 
-const std::vector<int>& ByteGrid::digitEdges(int digits) {
+const std::vector<int>& PaintedGrid::digitEdges(int digits) {
     // Digit k of a label of `digits` digits stands from edge k to edge k + 1, in pixels of
     // the images: where the whole label puts its glyph.
     if (int(digitEdges_.size()) == digits + 1) return digitEdges_;
@@ -285,7 +256,7 @@ const std::vector<int>& ByteGrid::digitEdges(int digits) {
     return digitEdges_;
 }
 
-const ByteGrid::DigitTile* ByteGrid::digitTile(int digits, int k, int digit) {
+const PaintedGrid::DigitTile* PaintedGrid::digitTile(int digits, int k, int digit) {
     DigitTile& tile = digitTiles_[(quint32(digits) << 8) | (quint32(k) << 4) | quint32(digit)];
     if (!tile.image.isNull()) return &tile;
     // The digit alone in its place; the rest of the box must stay as if it were empty.
@@ -312,7 +283,7 @@ const ByteGrid::DigitTile* ByteGrid::digitTile(int digits, int k, int digit) {
 
 // ---- Putting them in place ----
 
-void ByteGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to,
+void PaintedGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, int deviceLeft, const Pixels* to,
                        const QRect& part) {
     if (!to) {
         QImage image(tile.bits, tile.size.width(), tile.size.height(), tile.stride, tileFormat_);
@@ -332,9 +303,16 @@ void ByteGrid::putTile(QPainter& painter, const Tile& tile, const QRect& place, 
     for (int y = 0; y < target.height(); ++y, line += to->stride, source += from) std::memcpy(line, source, length);
 }
 
-void ByteGrid::paintRow(QPainter& painter, int r, const Pixels* to, const QString& before) {
-    const QString text = rowText(r);
+void PaintedGrid::paintRow(QPainter& painter, int r, const Pixels* to, const QString& before) {
+    const std::int64_t number = shownRow_[std::size_t(r)];
+    const QString text = number == kNoLabel ? QString() : rowLabel(number);
     const int digits = int(text.size());
+    const QRect& place = rowPlaces_[std::size_t(r)];
+    if (digits == 0) {
+        if (emptyRow_.isNull()) emptyRow_ = rowImage(QString(), 0, 0);
+        putTile(painter, tileOf(emptyRow_), place, 0, to);
+        return;
+    }
     // Each digit from its place's image while the font keeps its digits within their places;
     // a digit that replaces another only where either has ink, so that a page writes as few
     // lines of the window as it can.
@@ -347,16 +325,16 @@ void ByteGrid::paintRow(QPainter& painter, int r, const Pixels* to, const QStrin
     }
     if (digitsSpill_ || digits > 32) {
         const QImage whole = rowImage(text, 0, digits);
-        putTile(painter, tileOf(whole), rowPlaces_[r], 0, to);
+        putTile(painter, tileOf(whole), place, 0, to);
         return;
     }
     const std::vector<int>& edges = digitEdges(digits);
     for (int k = 0; k < digits; ++k) {
         if (!same)
-            putTile(painter, tileOf(tiles[k]->image), rowPlaces_[r], edges[std::size_t(k)], to);
+            putTile(painter, tileOf(tiles[k]->image), place, edges[std::size_t(k)], to);
         else if (before.at(k) != text.at(k))
             if (const QRect part = tiles[k]->ink | was[k]->ink; !part.isEmpty())
-                putTile(painter, tileOf(tiles[k]->image), rowPlaces_[r], edges[std::size_t(k)], to, part);
+                putTile(painter, tileOf(tiles[k]->image), place, edges[std::size_t(k)], to, part);
     }
 }
 
@@ -365,17 +343,21 @@ namespace {
 // How a place is painted: not at all, only where its characters stand, or whole.
 enum class Stroke : std::uint8_t { None, Ink, Whole };
 
-int hexGround(std::uint32_t key) { return key == kNotPainted ? -1 : int(key / kHexGlyphs % 3); }
-int symbolGround(std::uint32_t key) { return key == kNotPainted ? -1 : key == kNoCharacter ? 0 : int(key >> 8 & 1); }
+int hexGround(std::uint32_t key) {
+    return key == kNotPainted ? -1 : int(key / PaintedGrid::kHexGlyphs % PaintedGrid::kGrounds);
+}
+int symbolGround(std::uint32_t key) {
+    return key == kNotPainted ? -1 : key == PaintedGrid::kNoCharacter ? 0 : int(key >> 8 & 1);
+}
 
 }  // namespace
 
-void ByteGrid::repaintPlaces(const QRect& area) {
+void PaintedGrid::repaintPlaces(const QRect& area) {
     requested_ += area;
     update(area);
 }
 
-void ByteGrid::paintEvent(QPaintEvent* event) {
+void PaintedGrid::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     // The window's own pixels, when they are an image in which the grid stands at whole
     // pixels: the images are copied straight into it, in its pixel format.
@@ -402,8 +384,10 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
         forgetImages();
         tileFormat_ = format;
     }
-    if (hexTiles_.isEmpty()) hexTiles_.reset(hexPlaces_[0].size() * ratio, tileFormat_, int(9 * kHexGlyphs), int(kHexGlyphs));
-    if (symbolTiles_.isEmpty()) symbolTiles_.reset(symbolPlaces_[0].size() * ratio, tileFormat_, int(kNoCharacter + 1), 256);
+    if (hexTiles_.isEmpty() && !hexPlaces_.empty())
+        hexTiles_.reset(hexPlaces_[0].size() * ratio, tileFormat_, int(kInks * kGrounds * kHexGlyphs), int(kHexGlyphs));
+    if (symbolTiles_.isEmpty() && !symbolPlaces_.empty())
+        symbolTiles_.reset(symbolPlaces_[0].size() * ratio, tileFormat_, int(kNoCharacter + 1), 256);
 
     // On the screen, the window system keeps every pixel of the window as it was painted,
     // unless the window is see-through (cleared before each paint). There a place that shows
@@ -424,26 +408,31 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
         if (whole.intersects(place)) return Stroke::Whole;
         return same ? Stroke::None : sameGround ? Stroke::Ink : Stroke::Whole;
     };
-    std::array<QString, kRows> rowsBefore;
-    std::array<Stroke, kRows> rows{};
-    for (int r = 0; r < kRows; ++r) {
-        const std::int64_t now = rowAddress(screenStart_, r);
-        rows[r] = stroke(rowPlaces_[r], paintedRow_[r] == now, paintedRow_[r] != kRowNotPainted);
-        if (rows[r] == Stroke::Ink) rowsBefore[r] = AddressText::rowLabel(paintedRow_[r]);
-        if (rows[r] != Stroke::None && onScreen) paintedRow_[r] = now;
+    const std::size_t labels = shownRow_.size(), cells = shownHex_.size();
+    rowsBefore_.resize(labels);
+    rowStroke_.resize(labels);
+    for (std::size_t r = 0; r < labels; ++r) {
+        const std::int64_t now = shownRow_[r], was = paintedRow_[r];
+        const Stroke row = stroke(rowPlaces_[r], was == now, was != kRowNotPainted);
+        rowStroke_[r] = std::uint8_t(row);
+        rowsBefore_[r] = row != Stroke::Ink || was == kNoLabel ? QString() : rowLabel(was);
+        if (row != Stroke::None && onScreen) paintedRow_[r] = now;
     }
-    std::array<Stroke, kCells> hex{};
-    std::array<Stroke, kCells> symbols{};
-    const std::array<std::uint32_t, kCells> hexBefore = paintedHex_, symbolBefore = paintedSymbol_;
-    for (int i = 0; i < kCells; ++i) {
+    hexStroke_.resize(cells);
+    symbolStroke_.resize(cells);
+    hexBefore_ = paintedHex_;
+    symbolBefore_ = paintedSymbol_;
+    for (std::size_t i = 0; i < cells; ++i) {
         const std::uint32_t hexNow = shownHex_[i], symbolNow = shownSymbol_[i];
-        // A text left by the user is drawn afresh every time, and wholly painted over.
-        const bool kept = hexNow % kHexGlyphs == kKeptText || paintedHex_[i] % kHexGlyphs == kKeptText;
-        hex[i] = stroke(hexPlaces_[i], paintedHex_[i] == hexNow && !kept, hexGround(paintedHex_[i]) == hexGround(hexNow) && !kept);
-        symbols[i] = stroke(symbolPlaces_[i], paintedSymbol_[i] == symbolNow, symbolGround(paintedSymbol_[i]) == symbolGround(symbolNow));
+        // The owner's text is drawn afresh every time, and wholly painted over.
+        const bool own = hexNow % kHexGlyphs == kOwnText || paintedHex_[i] % kHexGlyphs == kOwnText;
+        const Stroke hex = stroke(hexPlaces_[i], paintedHex_[i] == hexNow && !own, hexGround(paintedHex_[i]) == hexGround(hexNow) && !own);
+        const Stroke symbol = stroke(symbolPlaces_[i], paintedSymbol_[i] == symbolNow, symbolGround(paintedSymbol_[i]) == symbolGround(symbolNow));
+        hexStroke_[i] = std::uint8_t(hex);
+        symbolStroke_[i] = std::uint8_t(symbol);
         if (!onScreen) continue;
-        if (hex[i] != Stroke::None) paintedHex_[i] = hexNow;
-        if (symbols[i] != Stroke::None) paintedSymbol_[i] = symbolNow;
+        if (hex != Stroke::None) paintedHex_[i] = hexNow;
+        if (symbol != Stroke::None) paintedSymbol_[i] = symbolNow;
     }
 
     const QColor face = palette().color(QPalette::Window);
@@ -465,25 +454,26 @@ void ByteGrid::paintEvent(QPaintEvent* event) {
                     painter.fillRect(gap.intersected(rect), face);
             }
         }
-        for (int r = 0; r < kRows; ++r)
-            if (rows[r] != Stroke::None && overlap(rowPlaces_[r], rect)) paintRow(painter, r, to, rowsBefore[r]);
-        for (int i = 0; i < kCells; ++i) {
+        for (std::size_t r = 0; r < labels; ++r)
+            if (Stroke(rowStroke_[r]) != Stroke::None && overlap(rowPlaces_[r], rect)) paintRow(painter, int(r), to, rowsBefore_[r]);
+        for (std::size_t i = 0; i < cells; ++i) {
             // On the same ground, what changes is where the old characters and the new stand.
-            if (hex[i] != Stroke::None && overlap(hexPlaces_[i], rect)) {
-                const Tile tile = hexTile(i);
+            const Stroke hex = Stroke(hexStroke_[i]), symbol = Stroke(symbolStroke_[i]);
+            if (hex != Stroke::None && overlap(hexPlaces_[i], rect)) {
+                const Tile tile = hexTile(int(i));
                 putTile(painter, tile, hexPlaces_[i], 0, to,
-                        hex[i] == Stroke::Ink ? hexTiles_.inkBox(int(shownHex_[i])) | hexTiles_.inkBox(int(hexBefore[i])) : QRect());
+                        hex == Stroke::Ink ? hexTiles_.inkBox(int(shownHex_[i])) | hexTiles_.inkBox(int(hexBefore_[i])) : QRect());
             }
-            if (symbols[i] != Stroke::None && overlap(symbolPlaces_[i], rect)) {
-                const Tile tile = symbolTile(i);
+            if (symbol != Stroke::None && overlap(symbolPlaces_[i], rect)) {
+                const Tile tile = symbolTile(int(i));
                 putTile(painter, tile, symbolPlaces_[i], 0, to,
-                        symbols[i] == Stroke::Ink ? symbolTiles_.inkBox(int(shownSymbol_[i])) | symbolTiles_.inkBox(int(symbolBefore[i]))
-                                                  : QRect());
+                        symbol == Stroke::Ink ? symbolTiles_.inkBox(int(shownSymbol_[i])) | symbolTiles_.inkBox(int(symbolBefore_[i]))
+                                              : QRect());
             }
         }
     }
-    if (!preparing_ && prepared_ < kPrepared) {
+    if (!preparing_ && !preparedAll_) {
         preparing_ = true;
-        QTimer::singleShot(0, this, &ByteGrid::prepareTiles);
+        QTimer::singleShot(0, this, &PaintedGrid::prepareTiles);
     }
 }

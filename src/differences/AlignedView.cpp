@@ -21,6 +21,7 @@ AlignedView::AlignedView(AlignedLayout layout, AlignedLayout::Read read, QWidget
     setFocusPolicy(Qt::StrongFocus);
     setReadAsTable(true);
     setCursorKeys(true);
+    keepKeys({QKeySequence(Qt::Key_F6), QKeySequence(Qt::SHIFT | Qt::Key_F6)});
     // Light, whatever the desktop: dark red and blue need it.
     setPalette(GridColors::windowPalette());
     cursor_.setLength(layout_.length());

@@ -15,8 +15,6 @@ class AlignedView : public PaintedGrid {
 
 public:
     AlignedView(AlignedLayout layout, AlignedLayout::Read read, QWidget* parent = nullptr);
-    // Over the files at these paths, opened read-only for the view's life.
-    AlignedView(const QString& pathA, const QString& pathB, std::vector<Change> changes, QWidget* parent = nullptr);
 
     const AlignedLayout& layout() const { return layout_; }
     // The aligned position of the cursor, and of the first position on screen.

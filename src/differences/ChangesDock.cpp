@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "AlignedView.h"
+#include <QItemSelectionModel>
 #include "ChangeIndex.h"
 #include "ChangesModel.h"
 #include "DockRoom.h"
@@ -45,7 +45,12 @@ ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
     });
     connect(head_->stop, &QPushButton::clicked, &index_, &ChangeIndex::stop);
     connect(head_->refresh, &QPushButton::clicked, &index_, &ChangeIndex::start);
-    connect(aligned_, &QPushButton::clicked, this, &ChangesDock::openAlignedView);
+    connect(aligned_, &QPushButton::clicked, this, [this] {
+        if (onAligned) onAligned();
+    });
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& now) {
+        if (now.isValid() && onCurrentChange) onCurrentChange(std::size_t(now.row()));
+    });
     connect(table_, &QTableView::activated, this, [this](const QModelIndex& at) {
         if (at.row() < 0 || std::size_t(at.row()) >= index_.changes().size() || !onGoTo) return;
         const Change& change = index_.changes()[std::size_t(at.row())];
@@ -55,9 +60,7 @@ ChangesDock::ChangesDock(QMainWindow& window, ChangeIndex& index)
     indexChanged();
 }
 
-ChangesDock::~ChangesDock() {
-    if (view_) view_->deleteLater();
-}
+ChangesDock::~ChangesDock() = default;
 
 void ChangesDock::showList() {
     if (isHidden() && !isFloating()) makeRoomFor(window_, *this, *table_, 0);
@@ -82,8 +85,6 @@ void ChangesDock::indexChanged() {
     if (index_.generation() != shownGeneration_) {
         shownGeneration_ = index_.generation();
         model_->restart(index_.sizeA(), index_.sizeB(), index_.files());
-        // A view of a script that no longer holds is closed with it.
-        if (view_) view_->close();
     }
     model_->changesAdded();
     // The first change is current as soon as there is one: Enter shows it at once.
@@ -91,17 +92,9 @@ void ChangesDock::indexChanged() {
     showSummary();
 }
 
-void ChangesDock::openAlignedView() {
-    const std::shared_ptr<const FilePair> files = index_.files();
-    if (index_.state() != ChangeIndex::State::Complete || !files) return;
-    if (view_) view_->close();
-    view_ = new AlignedView(files->a().path(), files->b().path(), index_.changes());
-    view_->setAttribute(Qt::WA_DeleteOnClose);
+std::size_t ChangesDock::currentChange() const {
     const int row = table_->currentIndex().row();
-    if (row >= 0 && std::size_t(row) < index_.changes().size()) view_->showChange(std::size_t(row));
-    view_->show();
-    view_->raise();
-    view_->activateWindow();
+    return row > 0 ? std::size_t(row) : 0;
 }
 
 void ChangesDock::showSummary() {

@@ -2,13 +2,11 @@
 
 #include <QDockWidget>
 #include <QStringList>
-#include <QPointer>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
-class AlignedView;
 class ChangeIndex;
 class ChangesModel;
 class QMainWindow;
@@ -33,6 +31,8 @@ public:
     void allowRefresh(bool allowed);
     // Makes change `index` the current row.
     void selectChange(std::size_t index);
+    // The current row's change, 0 when no row is current.
+    std::size_t currentChange() const;
 
     // The text columns show the DOS code page.
     void setDos(bool dos);
@@ -47,11 +47,13 @@ public:
 
     // Where Enter on a row sends the two files: A from its address, B from its own.
     std::function<void(std::int64_t addressA, std::int64_t addressB)> onGoTo;
+    // "Выровненный вид", and the current row moving to another change.
+    std::function<void()> onAligned;
+    std::function<void(std::size_t change)> onCurrentChange;
 
 private:
     void indexChanged();
     void showSummary();
-    void openAlignedView();
 
     QMainWindow& window_;
     ChangeIndex& index_;
@@ -62,5 +64,4 @@ private:
     QTableView* table_ = nullptr;
     std::unique_ptr<PanelHead> head_;
     QPushButton* aligned_ = nullptr;
-    QPointer<AlignedView> view_;
 };

@@ -12,6 +12,7 @@
 
 #include <QMainWindow>
 
+#include "AlignedCommand.h"
 #include "ChangeIndex.h"
 #include "ComparedFiles.h"
 #include "GridGeometry.h"
@@ -282,6 +283,7 @@ MismatchDock* installDifferenceCommands(WindowPort& port) {
     window.addDockWidget(Qt::RightDockWidgetArea, values);
     values->hide();
     connect(WindowPort::Command::Values, [values] { values->toggle(); });
+    installAlignedCommand(port, *changes, *values);
     connect(WindowPort::Command::NextChange, [&window, &view, changes] { stepChange(window, view, *changes, true); });
     connect(WindowPort::Command::PreviousChange, [&window, &view, changes] { stepChange(window, view, *changes, false); });
     dock->onShowChanges = [changes] { changes->showList(); };

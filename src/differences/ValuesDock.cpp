@@ -30,7 +30,7 @@ public:
         setObjectName(QStringLiteral("valuesTable"));
         setAccessibleName(QStringLiteral("Значения"));
         // The window lets this widget have Ctrl+C.
-        setProperty("bivexOwnsCopyKey", true);
+        setProperty("bivexOwnKeys", QStringList{QStringLiteral("Ctrl+C")});
         setModel(model);
         setTabKeyNavigation(false);
         setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -436,5 +436,5 @@ bool ByteGrid::event(QEvent* event) {
             QToolTip::hideText();
         return true;
     }
-    return QWidget::event(event);
+    return PaintedGrid::event(event);
 }

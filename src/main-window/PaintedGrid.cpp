@@ -220,3 +220,20 @@ void PaintedGrid::changeEvent(QEvent* event) {
         update();
     }
 }
+
+void PaintedGrid::keepKeys(const QList<QKeySequence>& keys) {
+    keptKeys_ = keys;
+    QStringList names;
+    for (const QKeySequence& key : keys) names << key.toString(QKeySequence::PortableText);
+    // The window's own shortcuts give way to these (see its event filter).
+    setProperty("bivexOwnKeys", names);
+}
+
+bool PaintedGrid::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && !keptKeys_.isEmpty() &&
+        keptKeys_.contains(QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}

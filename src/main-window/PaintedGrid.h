@@ -125,6 +125,10 @@ protected:
     // displays): keys, clicks and the wheel move it, and the rows follow it.
     GridCursor cursor_;
     void setCursorKeys(bool on) { cursorKeys_ = on; }
+    // Keys that are this display's while it has the keyboard, though the window has them too
+    // (F6 steps through the aligned files' changes there).
+    void keepKeys(const QList<QKeySequence>& keys);
+    bool event(QEvent* event) override;
     // The cursor moved, or the rows it shows: the owner shows it.
     virtual void cursorMoved() {}
     // cursorMoved(), told to a screen reader too.
@@ -180,6 +184,7 @@ protected:
     static bool isControl(QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; }
 
 private:
+    QList<QKeySequence> keptKeys_;
     void placeGaps();
     struct Pixels;
     QImage renderCell(const QSize& size, const QString& text, const QColor& foreground, const QColor& background,

@@ -38,6 +38,7 @@ public:
         PreviousChange,    // Ctrl+Shift+F6
         SavePatch,         // Сохранить изменения как патч…
         Values,            // Значения под курсором
+        AlignedView,       // Выровненный вид
     };
 
     virtual ~WindowPort() = default;

@@ -73,6 +73,9 @@ fCompBynF::fCompBynF(UiServices& ui, QWidget* parent)
 }
 
 fCompBynF::~fCompBynF() {
+    // A view shown in the form's place, or one on its way out, goes with the window's
+    // children, after this part of the window: it must not call back here.
+    for (QWidget* child : findChildren<QWidget*>()) disconnect(child, &QObject::destroyed, this, nullptr);
     // The grid outlives the members it reports to; a cell losing the focus while the
     // window is torn down must not reach them.
     grid_->onCellFocusIn = nullptr;
@@ -161,6 +164,8 @@ void fCompBynF::buildMenus() {
                                QKeySequence(Qt::CTRL | Qt::Key_K), nullptr);
     mnuValues = addCommand(mnuService, "mnuValues", QStringLiteral("Значения под курсором"),
                            QKeySequence(Qt::CTRL | Qt::Key_I), nullptr);
+    mnuAligned = addCommand(mnuService, "mnuAligned", QStringLiteral("Выровненный вид"), QKeySequence(Qt::CTRL | Qt::Key_J),
+                            nullptr);
     mnuNextChange = addCommand(mnuService, "mnuNextChange", QStringLiteral("Следующее изменение"),
                                QKeySequence(Qt::CTRL | Qt::Key_F6), nullptr);
     mnuPreviousChange = addCommand(mnuService, "mnuPreviousChange", QStringLiteral("Предыдущее изменение"),
@@ -409,7 +414,7 @@ void fCompBynF::buildCommandSets() {
     c.twoFiles = {mnuSaveNoByt, mnuSynchro, mnuSynchroShift, mnuDelFileB, mnuChSearch, knViweOne, knViweTwo, mnuOtherFile};
     // The list of differences and F6 compare the files on disk: two files, and no edits waiting.
     const CommandSet differenceCommands{mnuMismatchList, mnuNextMismatch, mnuPreviousMismatch, mnuChangeList,
-                                        mnuNextChange, mnuPreviousChange, mnuSavePatch};
+                                        mnuNextChange, mnuPreviousChange, mnuSavePatch, mnuAligned};
     c.twoFiles = c.twoFiles.with(differenceCommands);
     c.write = {mnuLoad, mnuReplace, mnuFill};
     c.loaded = c.file.with(c.twoFiles).with(c.write).with({mnuEdit, knUp, knDown});
@@ -489,6 +494,7 @@ QAction* fCompBynF::command(Command command) const {
     case Command::PreviousChange: return mnuPreviousChange;
     case Command::SavePatch: return mnuSavePatch;
     case Command::Values: return mnuValues;
+    case Command::AlignedView: return mnuAligned;
     }
     return nullptr;
 }
@@ -543,8 +549,11 @@ bool fCompBynF::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (type == QEvent::ShortcutOverride) {
         // A line edit claims Ctrl+A, Ctrl+C and the like for itself; ours win.
-        // A panel that copies with Ctrl+C keeps it while it has the keyboard.
-        if (key->matches(QKeySequence::Copy) && widget->property("bivexOwnsCopyKey").toBool()) return false;
+        // A panel or view with keys of its own (Ctrl+C to copy a value, F6 to step through
+        // the aligned files) keeps them while it has the keyboard.
+        if (const QVariant own = widget->property("bivexOwnKeys"); own.isValid() &&
+            own.toStringList().contains(QKeySequence(key->keyCombination()).toString(QKeySequence::PortableText)))
+            return false;
         if (isOurShortcut(QKeySequence(key->keyCombination()))) {
             event->ignore();
             return true;

@@ -271,6 +271,7 @@ private:
     QAction* mnuPreviousMismatch = nullptr;
     QAction* mnuChangeList = nullptr;
     QAction* mnuValues = nullptr;
+    QAction* mnuAligned = nullptr;
     QAction* mnuNextChange = nullptr;
     QAction* mnuPreviousChange = nullptr;
     QMenu* mduSetup = nullptr;

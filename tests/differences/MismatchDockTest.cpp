@@ -8,6 +8,7 @@
 
 #include <QStatusBar>
 
+#include "AlignedView.h"
 #include "ChangeIndex.h"
 #include "ChangesModel.h"
 #include "CodePage.h"
@@ -315,16 +316,36 @@ TEST_F(DifferencesWindow, TheListOfChangesShowsEachChangeInBothFilesAndSideBySid
     EXPECT_EQ(focusedAddress(), 0x1800);
     EXPECT_EQ(window->screenStartTwo(), 0x1800);
     EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(QStringLiteral("Синхронизация выключена")));
-    // The aligned view opens on the chosen change, and closes once the files are written.
-    QTest::mouseClick(button("changesAligned"), Qt::LeftButton);
-    QPointer<QWidget> view = QApplication::topLevelWidgets().last();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("AlignedView")) view = w;
-    ASSERT_TRUE(view && view->objectName() == QLatin1String("AlignedView") && view->isVisible());
-    window->view().files().noteWritten(pathA);
-    QApplication::processEvents();
-    EXPECT_TRUE(!view || !view->isVisible());
+    // The aligned view takes the form's place at the list's current change; F6 and the
+    // list's row follow each other, Enter shows the cursor's bytes in the grid, Esc goes back.
+    list->setCurrentIndex(list->model()->index(0, 0));
+    pressKey(Qt::Key_J, Qt::ControlModifier);
+    auto* aligned = window->findChild<AlignedView*>();
+    ASSERT_TRUE(aligned && aligned->isVisible() && aligned->hasFocus());
+    EXPECT_FALSE(child("central")->isVisible());
+    EXPECT_TRUE(aligned->readout().contains(QStringLiteral("изменение 1 из 2"))) << aligned->readout().toStdString();
+    pressKey(Qt::Key_F6);
+    EXPECT_EQ(list->currentIndex().row(), 1);
+    EXPECT_TRUE(aligned->readout().contains(QStringLiteral("изменение 2 из 2")));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    EXPECT_EQ(aligned->layout().at(aligned->position()).change, 0) << "the view follows the list";
+    aligned->setFocus();
+    pressKey(Qt::Key_Return);
+    EXPECT_TRUE(child("central")->isVisible());
+    EXPECT_EQ(focusedAddress(), 0x1000);
+    EXPECT_EQ(window->screenStartTwo(), 0x1000);
+    pressKey(Qt::Key_J, Qt::ControlModifier);
+    for (AlignedView* shown : window->findChildren<AlignedView*>())
+        if (shown->isVisible()) aligned = shown;
+    ASSERT_TRUE(aligned && aligned->isVisible());
+    // Another program puts another B in place: the view shows no bytes by the old list.
+    const QString other = dir.write(QStringLiteral("other.bin"), a);
+    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(pathB).constData()), 0);
+    for (int i = 0; i < 200 && window->view().changes().state() != ChangeIndex::State::OutOfDate; ++i) QTest::qWait(5);
     EXPECT_EQ(window->view().changes().state(), ChangeIndex::State::OutOfDate);
+    EXPECT_TRUE(aligned->readout().contains(QStringLiteral("устарел"))) << aligned->readout().toStdString();
+    pressKey(Qt::Key_Escape);
+    EXPECT_TRUE(child("central")->isVisible());
 }
 
 // A translated string reads as text in the row, in the code page the screen shows; the list

@@ -22,7 +22,7 @@ const std::string kFileA = names(
 const std::string kFilesAB = names(QString::fromStdString(kFileA) +
                                    " mnuSaveNoByt mnuDelFileB mnuChSearch mnuSynchro knViweOne knViweTwo"
                                    " mnuMismatchList mnuChangeList mnuNextMismatch mnuPreviousMismatch mnuOtherFile"
-                                   " mnuNextChange mnuPreviousChange mnuSynchroShift mnuSavePatch");
+                                   " mnuNextChange mnuPreviousChange mnuSynchroShift mnuSavePatch mnuAligned");
 std::string plus(const std::string& base, const char* more) { return names(QString::fromStdString(base) + ' ' + more); }
 
 using FileStates = MainWindowTest;
@@ -93,7 +93,7 @@ TEST_F(FileStates, ShortcutsWinOverTheFocusedCellAndOpenSlotsAreRefused) {
         if (!a->shortcut().isEmpty()) shortcuts << a->objectName() + '=' + a->shortcut().toString();
     shortcuts.sort();
     EXPECT_EQ(shortcuts.join(' ').toStdString(),
-              "mnuAbout=F2 mnuChSearch=Ctrl+C mnuChangeList=Ctrl+K mnuDelAll=Ctrl+D mnuDelFileB=Shift+Del mnuExit=Ctrl+E mnuHelp=F1 "
+              "mnuAbout=F2 mnuAligned=Ctrl+J mnuChSearch=Ctrl+C mnuChangeList=Ctrl+K mnuDelAll=Ctrl+D mnuDelFileB=Shift+Del mnuExit=Ctrl+E mnuHelp=F1 "
               "mnuLoadFileA=Ctrl+A mnuLoadFileB=Ctrl+B mnuMismatchList=Ctrl+L mnuNext=Ctrl+G mnuNextChange=Ctrl+F6 "
               "mnuNextMismatch=F6 mnuOtherFile=F4 mnuPreviousChange=Ctrl+Shift+F6 mnuPreviousMismatch=Shift+F6 "
               "mnuRefresh=Ctrl+R mnuSearch=Ctrl+S mnuValues=Ctrl+I");

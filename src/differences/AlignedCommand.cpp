@@ -59,6 +59,7 @@ private:
             return;
         }
         waiting_ = false;
+        port_.host().statusBar()->clearMessage();
         const ComparedFiles& shown = view_.files();
         AlignedLayout layout(index_.changes(), shown.reader(0).size(), shown.reader(1).size());
         aligned_ = new AlignedView(std::move(layout), [&shown](int side, std::int64_t address, std::uint8_t* into, std::int64_t count) {

@@ -592,16 +592,23 @@ void fCompBynF::showInPlaceOfForm(QWidget* widget) {
         page->layout()->removeWidget(before);
     }
     if (!widget) {
+        page->layout()->setContentsMargins(0, 0, 0, 0);
         form_->show();
         grid_->focusCell(grid_->entryCell(), Qt::OtherFocusReason);
         return;
     }
     inPlace_ = widget;
     widget->setParent(page);
+    // Set off from the window's edges as the form is.
+    page->layout()->setContentsMargins(10, 8, 10, 8);
     static_cast<QVBoxLayout*>(page->layout())->addWidget(widget, 1);
     form_->hide();
     widget->show();
     widget->setFocus(Qt::OtherFocusReason);
+    // The window grows, as far as its screen allows, to show the view as it would be.
+    const int wanted = widget->sizeHint().width() + 20 + width() - centralWidget()->width();
+    if (const QScreen* shown = screen(); shown && !isMaximized() && !isFullScreen() && width() < wanted)
+        resize(std::min(wanted, shown->availableGeometry().width()), height());
     // Gone with its owner: the form comes back.
     connect(widget, &QObject::destroyed, this, [this] {
         if (!inPlace_ && !form_->isVisible()) showInPlaceOfForm(nullptr);

@@ -152,11 +152,23 @@ std::int64_t Pair::differing(std::int64_t a, std::int64_t b, std::int64_t n, std
         const Byte* x = inA.hole ? &kZero : a_.at(a + i);
         const Byte* y = inB.hole ? &kZero : b_.at(b + i);
         const std::int64_t stepX = inA.hole ? 0 : 1, stepY = inB.hole ? 0 : 1;
-        for (std::int64_t k = 0; k < length; ++k, x += stepX, y += stepY) {
-            if (*x != *y) {
-                equal = 0;
-            } else if (++equal == run) {
-                return i + k + 1 - run;
+        constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+        for (std::int64_t k = 0; k < length;) {
+            // Eight bytes at a time while none of them is equal: unrelated bytes go by fast.
+            if (stepX == 1 && stepY == 1 && k + 8 <= length) {
+                const std::uint64_t v = word(x) ^ word(y);
+                if (((v - kOnes) & ~v & kHighs) == 0) {
+                    equal = 0;
+                    k += 8, x += 8, y += 8;
+                    continue;
+                }
+            }
+            for (const std::int64_t stop = std::min(length, k + 8); k < stop; ++k, x += stepX, y += stepY) {
+                if (*x != *y) {
+                    equal = 0;
+                } else if (++equal == run) {
+                    return i + k + 1 - run;
+                }
             }
         }
         i += length;

@@ -168,7 +168,7 @@ void ChangeSearch::hashTo(std::int64_t a, std::int64_t endA, std::int64_t b, std
     }
     while (!stopped_ && (hashedA_ < endA || hashedB_ < endB)) {
         const std::int64_t toA = std::min(endA, hashedA_ + kHashedAtOnce), toB = std::min(endB, hashedB_ + kHashedAtOnce);
-        const std::int64_t nowA = std::max(hashedA_, toA), nowB = std::max(hashedB_, toB);
+        std::int64_t nowA = std::max(hashedA_, toA), nowB = std::max(hashedB_, toB);
         auto cutB = [this, toB] { nextB_ = ChangeAnchors::cut(topB_, floorB_, nextB_, toB, top_, anchorsB_, &stopping_); };
         if (split_ && toA - hashedA_ >= kMiB && toB - hashedB_ >= kMiB) {
             other_ = Other::CutA;
@@ -181,6 +181,9 @@ void ChangeSearch::hashTo(std::int64_t a, std::int64_t endA, std::int64_t b, std
             if (toA > hashedA_) nextA_ = ChangeAnchors::cut(topA_, floorA_, nextA_, toA, top_, anchorsA_, &stopping_);
             if (toB > hashedB_) cutB();
         }
+        // No cut falls before the next one: a hole jumped over counts as cut.
+        nowA = std::max(nowA, std::min(endA, nextA_ - top_.half));
+        nowB = std::max(nowB, std::min(endB, nextB_ - top_.half));
         work((nowA - hashedA_) + (nowB - hashedB_));
         hashedA_ = nowA;
         hashedB_ = nowB;
@@ -190,6 +193,13 @@ void ChangeSearch::hashTo(std::int64_t a, std::int64_t endA, std::int64_t b, std
 std::int64_t ChangeSearch::grow(std::int64_t a, std::int64_t b, std::int64_t n) {
     std::int64_t done = 0;
     while (done < n && !stopped_) {
+        const ChangeBytes::Side::Stretch inA = bytes_.a().ahead(a + done), inB = bytes_.b().ahead(b + done);
+        if (inA.hole && inB.hole) {
+            // Zeros on both sides, passed over at once however long.
+            done += std::min({inA.end - (a + done), inB.end - (b + done), n - done});
+            reach(a + done, b + done);
+            continue;
+        }
         std::int64_t step = std::min(kStep, n - done), equal = 0;
         if (split_ && n - done > step) {
             // The other thread looks at the next step meanwhile.

@@ -38,8 +38,10 @@ constexpr Level kCloser[] = {
 constexpr std::int64_t kSmallRange = 8192;
 constexpr std::int64_t kLargestExactRange = 64 * 1024;
 // The steps one exact script may take, per byte of the range, and a floor for small ones.
-constexpr std::int64_t kExactStepsPerByte = 16;
-constexpr std::int64_t kExactStepsFloor = 4096;
+constexpr std::int64_t kExactStepsPerByte = 4;
+constexpr std::int64_t kExactStepsFloor = 512;
+// A comparison in place that lists at most this share of a range's bytes is taken at once.
+constexpr std::int64_t kNearlyAll = 8;
 // Where the shift between two stretches compared in place is looked for byte by byte;
 // beyond it the shift goes at the end.
 constexpr std::int64_t kLargestShiftRange = 64 * kMiB;
@@ -76,8 +78,8 @@ ChangeSearch::ChangeSearch(const ChangeBytes::Side& a, const ChangeBytes::Side& 
                            const ChangeFinder::ProgressWatcher& onProgress, Split split)
     : bytes_(a, b), otherBytes_(a, b), topA_(a), topB_(b), sizeA_(a.size()), sizeB_(b.size()), onChange_(onChange),
       onProgress_(onProgress), split_(std::move(split)), total_(2 * (a.size() + b.size())),
-      // All exact scripts of one search together stay within a step per byte.
-      exactStepsLeft_(a.size() + b.size() + 16 * kMiB) {
+      // All exact scripts of one search together stay within a step for every four bytes.
+      exactStepsLeft_((a.size() + b.size()) / 4 + 4 * kMiB) {
     std::int64_t spacing = 4096;
     while ((sizeA_ + sizeB_) / 2 / spacing > kMostAnchors) spacing *= 2;
     top_ = spaced(spacing, 32);
@@ -253,6 +255,12 @@ void ChangeSearch::compare(std::int64_t a0, std::int64_t a1, std::int64_t b0, st
         work(range);
         return;
     }
+    // Where nearly all bytes keep their places, the comparison in place is as good as any
+    // script and far cheaper; past the closer levels' reach it is all that is left.
+    if (range > kCloser[0].largestRange) return aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
+    ScriptCost inPlaceCost;
+    aligned(a0, a1, b0, b1, [&](const Change& c) { inPlaceCost.add(c); });
+    if (inPlaceCost.bytes() <= range / kNearlyAll) return aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
     // Small ranges get an exact script at once when that is cheap; what costs too much is
     // split by anchors first.
     bool tried = false;
@@ -264,9 +272,7 @@ void ChangeSearch::compare(std::int64_t a0, std::int64_t a1, std::int64_t b0, st
     // Where most bytes keep their places, they are compared in place: what a reader expects
     // of a table or of code whose addresses moved, and far cheaper than anchors.
     if (level < kLevels && range <= kCloser[level - 1].largestRange) {
-        ScriptCost cost;
-        aligned(a0, a1, b0, b1, [&](const Change& c) { cost.add(c); });
-        if (cost.bytes() <= range / 4) return aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
+        if (inPlaceCost.bytes() <= range / 4) return aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
         for (int at = level; at < kLevels && !stopped_; ++at)
             if (range <= kCloser[at - 1].largestRange && anchored(a0, a1, b0, b1, at)) return;
     }
@@ -428,10 +434,35 @@ std::int64_t ChangeSearch::splitAt(std::int64_t a0, std::int64_t n, std::int64_t
     const std::int64_t shorter = std::min(n, m), shift = std::abs(m - n);
     const Byte* s = longerB ? bytes_.a().at(a0) : bytes_.b().at(b0);
     const Byte* l = longerB ? bytes_.b().at(b0) : bytes_.a().at(a0);
-    std::int64_t cost = 0;
-    for (std::int64_t i = 0; i < shorter; ++i) cost += s[i] != l[i + shift];
-    std::int64_t best = cost, at = 0;
-    for (std::int64_t p = 0; p < shorter; ++p) {
+    // Eight bytes at a time: the high bit of each byte of differing(x, y) is set where they differ.
+    auto word = [](const Byte* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
+    };
+    auto differing = [&](const Byte* x, const Byte* y) {
+        constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
+        const std::uint64_t v = word(x) ^ word(y);
+        return std::popcount(((v & kLows) + kLows | v) & ~kLows);
+    };
+    std::int64_t cost = 0, i = 0;
+    for (; i + 8 <= shorter; i += 8) cost += differing(s + i, l + i + shift);
+    for (; i < shorter; ++i) cost += s[i] != l[i + shift];
+    std::int64_t best = cost, at = 0, p = 0;
+    for (; p + 8 <= shorter; p += 8) {
+        const int before = differing(s + p, l + p), after = differing(s + p, l + p + shift);
+        // The cost falls by at most `after` in these eight: byte by byte only when that
+        // could make a new least.
+        if (cost - after >= best) {
+            cost += before - after;
+            continue;
+        }
+        for (std::int64_t k = p; k < p + 8; ++k) {
+            cost += std::int64_t(s[k] != l[k]) - std::int64_t(s[k] != l[k + shift]);
+            if (cost < best) best = cost, at = k + 1;
+        }
+    }
+    for (; p < shorter; ++p) {
         cost += std::int64_t(s[p] != l[p]) - std::int64_t(s[p] != l[p + shift]);
         if (cost < best) best = cost, at = p + 1;
     }

@@ -14,7 +14,7 @@ constexpr std::int64_t kMiB = 1 << 20;
 // Bytes between two looks at progress and at whether to stop.
 constexpr std::int64_t kStep = 4 * kMiB;
 // How far ahead of a parting each side is first hashed; doubled while no anchor pair is found.
-constexpr std::int64_t kFirstWindow = kMiB;
+constexpr std::int64_t kFirstWindow = kMiB / 4;
 // Hashed at once, per side, between two looks at progress.
 constexpr std::int64_t kHashedAtOnce = 16 * kMiB;
 // At most this many anchors of each file at the top level: their memory stays a few MiB

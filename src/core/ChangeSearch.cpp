@@ -126,8 +126,8 @@ bool ChangeSearch::meet(std::int64_t& a, std::int64_t& b) {
         if (!s.pairs.empty()) break;
         if (endA == sizeA_ && endB == sizeB_) return false;
     }
-    // Only the pairs in the first half of what is hashed ahead are sure to stay in the chain
-    // once more is seen; the rest are chained again from there. All pairs count once the
+    // Only the pairs in the first half of what is hashed ahead are followed: they stay in the
+    // chain when more is seen, where the last ones might not; the rest are chained again. All pairs count once the
     // hashing has reached the files' ends.
     const std::int64_t limitA = hashedA_ == sizeA_ ? sizeA_ : a + (hashedA_ - a) / 2;
     const std::int64_t limitB = hashedB_ == sizeB_ ? sizeB_ : b + (hashedB_ - b) / 2;

@@ -112,25 +112,33 @@ void ChangeSearch::run() {
 bool ChangeSearch::meet(std::int64_t& a, std::int64_t& b) {
     const std::int64_t half = top_.half;
     ChangeAnchors::Scratch& s = scratch_[0];
+    // The anchors of a window ahead of each side: a window that found nothing is doubled,
+    // and each chain is made of one window's anchors only, so that a long search with many
+    // partings sorts no more anchors than the distance it goes.
+    auto within = [](const std::vector<Anchor>& anchors, std::int64_t from, std::int64_t to) {
+        auto at = [&](std::int64_t p) {
+            return std::lower_bound(anchors.begin(), anchors.end(), p, [](const Anchor& x, std::int64_t q) { return x.position < q; });
+        };
+        const auto first = at(from);
+        return std::pair(anchors.data() + (first - anchors.begin()), std::size_t(at(to) - first));
+    };
+    std::int64_t endA = a, endB = b;
     for (std::int64_t window = kFirstWindow;; window *= 2) {
-        const std::int64_t endA = std::min(sizeA_, a + window), endB = std::min(sizeB_, b + window);
+        endA = std::min(sizeA_, a + window);
+        endB = std::min(sizeB_, b + window);
         hashTo(a, endA, b, endB);
         if (stopped_) return true;
-        const auto firstA = std::lower_bound(anchorsA_.begin(), anchorsA_.end(), a + half,
-                                             [](const Anchor& x, std::int64_t p) { return x.position < p; });
-        const auto firstB = std::lower_bound(anchorsB_.begin(), anchorsB_.end(), b + half,
-                                             [](const Anchor& x, std::int64_t p) { return x.position < p; });
-        ChangeAnchors::chain(anchorsA_.data() + (firstA - anchorsA_.begin()), std::size_t(anchorsA_.end() - firstA),
-                             anchorsB_.data() + (firstB - anchorsB_.begin()), std::size_t(anchorsB_.end() - firstB), topA_, topB_,
-                             half, topSpacing_, s);
+        const auto [anchorsA, countA] = within(anchorsA_, a + half, endA);
+        const auto [anchorsB, countB] = within(anchorsB_, b + half, endB);
+        ChangeAnchors::chain(anchorsA, countA, anchorsB, countB, topA_, topB_, half, topSpacing_, s);
         if (!s.pairs.empty()) break;
         if (endA == sizeA_ && endB == sizeB_) return false;
     }
-    // Only the pairs in the first half of what is hashed ahead are followed: they stay in the
-    // chain when more is seen, where the last ones might not; the rest are chained again. All pairs count once the
-    // hashing has reached the files' ends.
-    const std::int64_t limitA = hashedA_ == sizeA_ ? sizeA_ : a + (hashedA_ - a) / 2;
-    const std::int64_t limitB = hashedB_ == sizeB_ ? sizeB_ : b + (hashedB_ - b) / 2;
+    // Only the pairs in the first half of the window are followed: they stay in the chain
+    // when more is seen, where the last ones might not; the rest are chained again. All of
+    // them once the window has reached the files' ends.
+    const std::int64_t limitA = endA == sizeA_ ? sizeA_ : a + (endA - a) / 2;
+    const std::int64_t limitB = endB == sizeB_ ? sizeB_ : b + (endB - b) / 2;
     bool first = true;
     for (const ChangeAnchors::Pair& pair : s.pairs) {
         if (!first && (pair.a >= limitA || pair.b >= limitB)) break;

@@ -22,7 +22,7 @@ using Byte = std::uint8_t;
 const Byte kNothing[1] = {0};
 
 // Files this large together give the second thread enough to do to be worth starting.
-constexpr std::int64_t kSplitFrom = 16 << 20;
+constexpr std::int64_t kSplitFrom = 64 << 20;
 
 // A second thread for the search's work that splits in two (hashing both files, comparing
 // the next step of a long equal stretch), its reading guarded like the search's own.

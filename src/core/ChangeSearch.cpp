@@ -449,9 +449,11 @@ std::int64_t ChangeSearch::splitAt(std::int64_t a0, std::int64_t n, std::int64_t
         return w;
     };
     auto differing = [&](const Byte* x, const Byte* y) {
-        constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
+        constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL, kOnes = 0x0101010101010101ULL;
         const std::uint64_t v = word(x) ^ word(y);
-        return std::popcount(((v & kLows) + kLows | v) & ~kLows);
+        // The eight high bits moved down to one per byte and summed in the top byte (a
+        // popcount the processor may lack).
+        return int((((((v & kLows) + kLows) | v) & ~kLows) >> 7) * kOnes >> 56);
     };
     std::int64_t cost = 0, i = 0;
     for (; i + 8 <= shorter; i += 8) cost += differing(s + i, l + i + shift);

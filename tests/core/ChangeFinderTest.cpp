@@ -279,7 +279,7 @@ TEST(ChangeFinder, BytesThatKeepTheirPlacesAreComparedInPlace) {
 
 TEST(ChangeFinder, HandsOnEachChangeOnceFinalAndSaysUpToWhereTheListIsComplete) {
     QRandomGenerator random(900);
-    const Planted p = plant(randomBytes(24 * MiB, random), scattered(24 * MiB, 40, 3000, 4096, 901), 902);
+    const Planted p = plant(randomBytes(36 * MiB, random), scattered(36 * MiB, 40, 3000, 4096, 901), 902);  // two threads at work
     ASSERT_EQ(changesOf(p.a, p.b), p.changes);
     // Below the settled addresses, the list handed on so far is the whole script.
     auto complete = [&](const std::vector<Change>& handed, const ChangeFinder::Progress& at) {
@@ -457,7 +457,8 @@ TEST(ChangeFinder, ReportsProgressAndStopsWhenAHandlerSaysSo) {
 TEST(ChangeFinder, FilesGiveTheScriptOfTheirBytesOrSayTheyCouldNotBeRead) {
     TempDir dir;
     QRandomGenerator random(700);
-    const Planted p = plant(randomBytes(9 * MiB, random), scattered(9 * MiB, 12, 4096, 4096, 701), 702);
+    // Large enough for the search to split its work over two threads.
+    const Planted p = plant(randomBytes(33 * MiB, random), scattered(33 * MiB, 12, 4096, 4096, 701), 702);
     const QString pathA = dir.write(QStringLiteral("a"), p.a), pathB = dir.write(QStringLiteral("b"), p.b);
     auto changesOfFiles = [&](ChangeFinder::Outcome expected, const ChangeFinder::ProgressHandler& progress = {}) {
         const FilePair files(pathA, pathB);

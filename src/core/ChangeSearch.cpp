@@ -158,16 +158,17 @@ bool ChangeSearch::meet(std::int64_t& a, std::int64_t& b) {
 }
 
 void ChangeSearch::hashTo(std::int64_t a, std::int64_t endA, std::int64_t b, std::int64_t endB) {
-    // Anchors behind where the search stands are done with; cutting starts again from there
-    // when the search has passed what was cut.
+    // Anchors behind where the search stands are done with (dropped once they are half of
+    // all, so that many partings move each anchor a few times only); cutting starts again
+    // from there when the search has passed what was cut.
     auto drop = [](std::vector<Anchor>& anchors, std::int64_t below) {
         const auto keep = std::lower_bound(anchors.begin(), anchors.end(), below,
                                            [](const Anchor& x, std::int64_t p) { return x.position < p; });
-        anchors.erase(anchors.begin(), keep);
+        if (std::size_t(keep - anchors.begin()) * 2 > anchors.size()) anchors.erase(anchors.begin(), keep);
     };
     drop(anchorsA_, a + top_.half);
     drop(anchorsB_, b + top_.half);
-    // (Every anchor kept lies before the next cut: none is left when that is behind.)
+    // (Every anchor lies before the next cut: none ahead is left when that is behind.)
     if (nextA_ < a + top_.half) {
         nextA_ = a + top_.half + top_.skip;
         hashedA_ = floorA_ = a;

@@ -40,6 +40,8 @@ constexpr std::int64_t kLargestExactRange = 64 * 1024;
 // The steps one exact script may take, per byte of the range, and a floor for small ones.
 constexpr std::int64_t kExactStepsPerByte = 4;
 constexpr std::int64_t kExactStepsFloor = 512;
+// The comparison in place of ranges up to this size is kept, to be handed on as it is.
+constexpr std::int64_t kLongestKeptScript = 4 * kMiB;
 // A comparison in place that lists at most this share of a range's bytes is taken at once.
 constexpr std::int64_t kNearlyAll = 8;
 // Where the shift between two stretches compared in place is looked for byte by byte;
@@ -265,28 +267,41 @@ void ChangeSearch::compare(std::int64_t a0, std::int64_t a1, std::int64_t b0, st
         return;
     }
     // Where nearly all bytes keep their places, the comparison in place is as good as any
-    // script and far cheaper; past the closer levels' reach it is all that is left.
+    // script and far cheaper; past the closer levels' reach it is all that is left. (Its
+    // changes are kept to be handed on without a second pass, where they cannot be many.)
     if (range > kCloser[0].largestRange) return aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
+    const bool kept = range <= kLongestKeptScript;
     ScriptCost inPlaceCost;
-    aligned(a0, a1, b0, b1, [&](const Change& c) { inPlaceCost.add(c); });
-    if (inPlaceCost.bytes() <= range / kNearlyAll) return aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
+    inPlace_.clear();
+    aligned(a0, a1, b0, b1, [&](const Change& c) {
+        inPlaceCost.add(c);
+        if (kept) inPlace_.push_back(c);
+    });
+    auto handInPlace = [&] {
+        if (!kept) return aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
+        for (const Change& c : inPlace_) hand(c);
+    };
+    if (inPlaceCost.bytes() <= range / kNearlyAll) return handInPlace();
+    // Bytes the comparison in place leaves out are a stretch of kShortestKeptMatch or more.
+    const bool shares = inPlaceCost.bytes() < range || sharesKeptMatch(a0, a1, b0, b1);
     // Small ranges get an exact script at once when that is cheap; what costs too much is
     // split by anchors first.
     bool tried = false;
     if (range <= kSmallRange) {
-        if (!sharesKeptMatch(a0, a1, b0, b1)) return hand({a0, n, b0, m});
+        if (!shares) return hand({a0, n, b0, m});
         if (exactly(a0, a1, b0, b1)) return;
         tried = true;
     }
     // Where most bytes keep their places, they are compared in place: what a reader expects
     // of a table or of code whose addresses moved, and far cheaper than anchors.
     if (level < kLevels && range <= kCloser[level - 1].largestRange) {
-        if (inPlaceCost.bytes() <= range / 4) return aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
+        if (inPlaceCost.bytes() <= range / 4) return handInPlace();
+        // (No anchor pair, no comparison below: what was kept stays as it was.)
         for (int at = level; at < kLevels && !stopped_; ++at)
             if (range <= kCloser[at - 1].largestRange && anchored(a0, a1, b0, b1, at)) return;
     }
-    if (!tried && range <= kLargestExactRange && sharesKeptMatch(a0, a1, b0, b1) && exactly(a0, a1, b0, b1)) return;
-    aligned(a0, a1, b0, b1, [this](const Change& c) { hand(c); });
+    if (!tried && range <= kLargestExactRange && shares && exactly(a0, a1, b0, b1)) return;
+    handInPlace();
 }
 
 bool ChangeSearch::anchored(std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1, int level) {
@@ -328,13 +343,10 @@ bool ChangeSearch::exactly(std::int64_t a0, std::int64_t a1, std::int64_t b0, st
     if (!exact) return false;
     work(n + m);
     for (Change& c : exactScript_) c.addressA += a0, c.addressB += b0;
-    alignedScript_.clear();
-    aligned(a0, a1, b0, b1, [this](const Change& c) { alignedScript_.push_back(c); });
-    // The comparison in place wins a tie: a reader sees a replacement where an insertion
-    // and a deletion would say as much.
-    if (costOf(alignedScript_.data(), alignedScript_.data() + alignedScript_.size()) <=
-        costOf(exactScript_.data(), exactScript_.data() + exactScript_.size())) {
-        for (const Change& c : alignedScript_) hand(c);
+    // The comparison in place (kept by compare) wins a tie: a reader sees a replacement
+    // where an insertion and a deletion would say as much.
+    if (costOf(inPlace_.data(), inPlace_.data() + inPlace_.size()) <= costOf(exactScript_.data(), exactScript_.data() + exactScript_.size())) {
+        for (const Change& c : inPlace_) hand(c);
         return true;
     }
     refine(exactScript_);

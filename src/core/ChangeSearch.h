@@ -44,6 +44,7 @@ private:
 
     void compare(std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1, int level);
     bool anchored(std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1, int level);
+    // Only from compare, with the range's comparison in place kept in inPlace_.
     bool exactly(std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1);
     bool sharesKeptMatch(std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1);
     void refine(const std::vector<Change>& script);
@@ -98,7 +99,7 @@ private:
     ChangeAnchors::Scratch scratch_[kLevels];
     std::vector<Anchor> cutA_[kLevels], cutB_[kLevels];
     ExactDifference exact_;
-    std::vector<Change> exactScript_, alignedScript_, groupScript_;
+    std::vector<Change> exactScript_, inPlace_, groupScript_;
     std::vector<std::int32_t> places_;
     std::int64_t exactStepsLeft_;
 };

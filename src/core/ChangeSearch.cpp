@@ -80,8 +80,8 @@ ChangeSearch::ChangeSearch(const ChangeBytes::Side& a, const ChangeBytes::Side& 
                            const ChangeFinder::ProgressWatcher& onProgress, Split split)
     : bytes_(a, b), otherBytes_(a, b), topA_(a), topB_(b), sizeA_(a.size()), sizeB_(b.size()), onChange_(onChange),
       onProgress_(onProgress), split_(std::move(split)), total_(2 * (a.size() + b.size())),
-      // All exact scripts of one search together stay within a step for every four bytes.
-      exactStepsLeft_((a.size() + b.size()) / 4 + 4 * kMiB) {
+      // All exact scripts of one search together stay within a step for every eight bytes.
+      exactStepsLeft_((a.size() + b.size()) / 8 + 2 * kMiB) {
     std::int64_t spacing = 4096;
     while ((sizeA_ + sizeB_) / 2 / spacing > kMostAnchors) spacing *= 2;
     top_ = spaced(spacing, 32);

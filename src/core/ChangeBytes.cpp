@@ -24,6 +24,19 @@ int lastSetByte(std::uint64_t x) {
     return 7 - (std::endian::native == std::endian::little ? std::countl_zero(x) / 8 : std::countr_zero(x) / 8);
 }
 
+// Bit k set where byte k of the 64 at x and y is equal.
+std::uint64_t equalBits(const Byte* x, const Byte* y) {
+    constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL, kHighs = 0x8080808080808080ULL;
+    std::uint64_t bits = 0;
+    for (int w = 0; w < 8; ++w) {
+        const std::uint64_t v = word(x + 8 * w) ^ word(y + 8 * w);
+        const std::uint64_t same = ~(((v & kLows) + kLows) | v) & kHighs;  // the high bit of each equal byte
+        // Gathered into eight bits, byte j's into bit j.
+        bits |= (((same >> 7) * 0x0102040810204080ULL) >> 56) << (8 * w);
+    }
+    return bits;
+}
+
 // memcmp's own vector loop does the long stretches, a block at a time.
 constexpr std::int64_t kBlock = 256;
 alignas(64) const Byte kZeros[kBlock] = {};
@@ -152,17 +165,20 @@ std::int64_t Pair::differing(std::int64_t a, std::int64_t b, std::int64_t n, std
         const Byte* x = inA.hole ? &kZero : a_.at(a + i);
         const Byte* y = inB.hole ? &kZero : b_.at(b + i);
         const std::int64_t stepX = inA.hole ? 0 : 1, stepY = inB.hole ? 0 : 1;
-        constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
-        for (std::int64_t k = 0; k < length;) {
-            // Eight bytes at a time while none of them is equal: unrelated bytes go by fast.
-            if (stepX == 1 && stepY == 1 && k + 8 <= length) {
-                const std::uint64_t v = word(x) ^ word(y);
-                if (((v - kOnes) & ~v & kHighs) == 0) {
-                    equal = 0;
-                    k += 8, x += 8, y += 8;
-                    continue;
-                }
+        std::int64_t k = 0;
+        if (stepX == 1 && stepY == 1 && run <= 64) {
+            // Sixty-four bytes at a time: one bit per byte that is equal, and the run looked
+            // for among them with shifts.
+            for (; k + 64 <= length; k += 64, x += 64, y += 64) {
+                const std::uint64_t same = equalBits(x, y);
+                if (equal + std::countr_one(same) >= run) return i + k - equal;
+                std::uint64_t starts = same;
+                for (std::int64_t t = 1; t < run && starts; ++t) starts &= same >> t;
+                if (starts) return i + k + std::countr_zero(starts);
+                equal = std::countl_one(same);
             }
+        }
+        for (; k < length;) {
             for (const std::int64_t stop = std::min(length, k + 8); k < stop; ++k, x += stepX, y += stepY) {
                 if (*x != *y) {
                     equal = 0;

@@ -2,8 +2,10 @@
 // one way, and an unrelated file, each with the script the list must print for it.
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTextStream>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "AddressText.h"
@@ -102,6 +104,46 @@ BenchRegistration unrelatedCopy("unrelated-copy", "SRC DST SCRIPT", [](const QSt
         if (out.write(chunk.constData(), n) != n) return 1;
     }
     return writeFile(args[2], scriptOf({{0, size, 0, size}}, size, size)) ? 0 : 1;
+});
+
+// flipped-copy SRC DST EVERY: DST is SRC with one byte in every EVERY flipped (all its bits).
+BenchRegistration flippedCopy("flipped-copy", "SRC DST EVERY", [](const QStringList& args, BenchClock&) {
+    if (args.size() < 3) return 2;
+    QFile in(args[0]);
+    if (!in.open(QIODevice::ReadOnly)) return 1;
+    QByteArray bytes = in.readAll();
+    const qsizetype every = args[2].toLongLong();
+    if (every <= 0) return 1;
+    for (qsizetype at = every / 2; at < bytes.size(); at += every) bytes[at] = char(~bytes[at]);
+    return writeFile(args[1], bytes) ? 0 : 1;
+});
+
+// check-script A B LIST: fails unless the list's changes turn A into B; says on stderr
+// changes=, listedA= and listedB= (the bytes of each file the changes cover).
+BenchRegistration checkScript("check-script", "A B LIST", [](const QStringList& args, BenchClock&) {
+    if (args.size() < 3) return 2;
+    QFile a(args[0]), b(args[1]), list(args[2]);
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || !list.open(QIODevice::ReadOnly)) return 1;
+    const uchar* bytesA = a.size() > 0 ? a.map(0, a.size()) : nullptr;
+    const uchar* bytesB = b.size() > 0 ? b.map(0, b.size()) : nullptr;
+    std::vector<Change> changes;
+    qint64 listedA = 0, listedB = 0;
+    QTextStream lines(&list);
+    for (QString line; lines.readLineInto(&line);) {
+        const QStringList fields = line.split(QLatin1Char(' '));
+        if (fields.size() != 4) return 1;
+        const Change c{fields[0].toLongLong(nullptr, 16), fields[1].toLongLong(), fields[2].toLongLong(nullptr, 16),
+                       fields[3].toLongLong()};
+        listedA += c.lengthA;
+        listedB += c.lengthB;
+        changes.push_back(c);
+    }
+    if (!ChangeScript::turnsInto(changes, bytesA, a.size(), bytesB, b.size())) {
+        fprintf(stderr, "check-script: the list does not turn A into B\n");
+        return 1;
+    }
+    fprintf(stderr, "changes=%zu listedA=%lld listedB=%lld\n", changes.size(), listedA, listedB);
+    return 0;
 });
 
 }  // namespace

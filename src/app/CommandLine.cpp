@@ -348,8 +348,9 @@ QString commandLineHelp(const QString& helpFile, bool helpFileFound) {
         "\n"
         "Принимаются и стандартные параметры Qt: -platform, -style, -session и другие.\n"
         "\n"
-        "Код выхода (кроме списков и дельт): 0 — успешно, 1 — дамп не записан (сообщение в стандартном потоке\n"
-        "ошибок), 2 — ошибка в командной строке.\n"
+        "Код выхода (кроме --list-mismatch, --list-changes, --write-patch и --apply-patch):\n"
+        "0 — успешно, 1 — дамп не записан (сообщение в стандартном потоке ошибок),\n"
+        "2 — ошибка в командной строке.\n"
         "\n");
     text += helpFileFound ? QStringLiteral("Справка программы (F1): ")
                           : QStringLiteral("Справка программы (F1) не найдена: ");

@@ -31,14 +31,19 @@ int runListChanges(const QString& pathA, const QString& pathB, const QString& ou
     const int digits = AddressText::addressFieldDigits(std::max(files.sizeA(), files.sizeB()));
     std::int64_t changes = 0;
     bool written = true;
-    const ChangeFinder::Outcome outcome = ChangeFinder::findChanges(files, [&](const Change& change) {
-        char line[96];
-        ++changes;
-        written = writer.line(line, changeLine(line, change, digits));
-        return written;
-    });
+    const ChangeFinder::Outcome outcome = ChangeFinder::findChanges(
+        files,
+        [&](const Change& change) {
+            char line[96];
+            ++changes;
+            written = writer.line(line, changeLine(line, change, digits));
+            return written;
+        },
+        // Each change goes out once it is final: a reader of the list (`| head`) need not
+        // wait for the whole search.
+        [&](const ChangeFinder::Progress&) { return written = writer.flush(); });
     if (!written || !writer.flush()) {
-        complain(errors, QStringLiteral("не удаётся записать список изменений."));
+        complain(errors, QStringLiteral("не удаётся записать список изменений (%1).").arg(reason(writer.error())));
         return kTrouble;
     }
     // A file cut short under the search fails its reading: told as the change it is.

@@ -76,7 +76,14 @@ bool Writer::line(const char* text, std::size_t n) {
 }
 
 bool Writer::flush() {
-    if (!buffer_.empty() && FileLayer::write(fd_, buffer_.data(), std::int64_t(buffer_.size())) < 0) return false;
+    if (error_ != 0) return false;
+    if (!buffer_.empty()) {
+        const std::int64_t wrote = FileLayer::write(fd_, buffer_.data(), std::int64_t(buffer_.size()));
+        if (wrote < 0) {
+            error_ = int(wrote);
+            return false;
+        }
+    }
     buffer_.clear();
     return true;
 }

@@ -34,10 +34,13 @@ public:
     bool open(const QString& out, const FilePair& files, int errors);
     bool line(const char* text, std::size_t n);
     bool flush();
+    // The -errno of the write that failed.
+    int error() const { return error_; }
 
 private:
     static constexpr std::size_t kFlushAt = 1 << 20;
     int fd_ = -1;
+    int error_ = 0;
     bool own_ = false;
     std::string buffer_;
 };

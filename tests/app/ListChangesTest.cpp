@@ -1,5 +1,7 @@
 // `bivex --list-changes` as a user runs it: the lines, the exit status and every refusal.
 
+#include "FileFaults.h"
+#include "ListChanges.h"
 #include "RunProgram.h"
 #include "TempDir.h"
 
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -54,6 +57,8 @@ TEST(ListChanges, PrintsTheChangesWithCmpsExitStatusAndRefusesToWriteAnInput) {
         {"a missing input", {pathA, dir.path("missing.bin")}, 2, "", "missing.bin» не найден."},
         {"a folder as input", {dir.path("sub"), pathB}, 2, "", "sub» не является обычным файлом."},
         {"OUT in a missing folder", {pathA, pathB, dir.path("none/out.txt")}, 2, "", "bivex: не удаётся записать «"},
+        {"OUT a full device", {pathA, pathB, "/dev/full"}, 2, "", "bivex: не удаётся записать список изменений ("},
+        {"an input under a file, not a folder", {pathA + "/x", pathB}, 2, "", "a.bin/x» не найден."},
         {"OUT is file A", {pathA, pathB, pathA}, 2, "", "bivex: список не записывается в сравниваемый файл."},
         {"OUT is file B by another path", {pathA, pathB, dir.path("sub/../b.bin")}, 2, "", "в сравниваемый файл."},
         {"OUT a hard link to B", {pathA, pathB, dir.path("hard.bin")}, 2, "", "в сравниваемый файл."},
@@ -81,6 +86,27 @@ TEST(ListChanges, PrintsTheChangesWithCmpsExitStatusAndRefusesToWriteAnInput) {
         EXPECT_EQ(TempDir::read(pathA), a);
         EXPECT_EQ(TempDir::read(pathB), b);
     }
+}
+
+// A file that cannot be read halfway gives no list that passes for whole: the trouble is
+// told and the status is 2, whatever was written before.
+TEST(ListChanges, AReadErrorEndsTheListWithTrouble) {
+    TempDir dir;
+    QByteArray a(300000, Qt::Uninitialized);
+    QRandomGenerator random(29);
+    for (char& c : a) c = char(random.bounded(256));
+    QByteArray b = a;
+    b[1000] = char(~b[1000]);
+    const QString pathA = dir.write(QStringLiteral("a.bin"), a), pathB = dir.write(QStringLiteral("b.bin"), b);
+    const QString said = dir.path(QStringLiteral("said.txt"));
+    const int errors = ::open(QFile::encodeName(said).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(errors, 0);
+    {
+        ScopedFileFault failing({FileLayer::Op::Read, 2, EIO});
+        EXPECT_EQ(runListChanges(pathA, pathB, dir.path(QStringLiteral("out.txt")), errors), 2);
+    }
+    ::close(errors);
+    EXPECT_TRUE(QString::fromUtf8(TempDir::read(said)).contains(QStringLiteral("ошибка чтения при сравнении")));
 }
 
 }  // namespace

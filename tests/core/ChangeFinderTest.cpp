@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "FileFaults.h"
@@ -166,8 +168,35 @@ TEST(ChangeFinder, EditsCloseTogetherGiveAScriptThatTurnsAIntoB) {
         // Never more changes than were made: stretches of chance likeness are not kept.
         EXPECT_LE(changesOf(p.a, p.b).size(), p.changes.size());
     }
-    // Random pairs of small files, random edits.
+    // Two edits exactly kShortestKeptMatch equal bytes apart stay two; one byte closer, one.
     QRandomGenerator random(300);
+    for (const qsizetype apart : {ChangeFinder::kShortestKeptMatch, ChangeFinder::kShortestKeptMatch - 1}) {
+        SCOPED_TRACE(apart);
+        const Planted p = plant(randomBytes(4000, random), {{2000, 3, 3}, {2003 + apart, 2, 2}}, 310);
+        const std::vector<Change> found = changesOf(p.a, p.b);
+        if (apart == ChangeFinder::kShortestKeptMatch)
+            EXPECT_EQ(found, p.changes);
+        else
+            EXPECT_EQ(found, (std::vector<Change>{{2000, 5 + apart, 2000, 5 + apart}}));
+    }
+    // Small pairs over an alphabet of two to four bytes, where many scripts tie.
+    for (int i = 0; i < 2000; ++i) {
+        const int letters = 2 + i % 3;
+        QByteArray a(random.bounded(200), Qt::Uninitialized), b;
+        for (char& c : a) c = char('a' + random.bounded(letters));
+        b = a;
+        for (int k = random.bounded(6); k-- > 0 && !b.isEmpty();) {
+            const qsizetype at = random.bounded(b.size());
+            switch (random.bounded(3)) {
+            case 0: b.insert(at, QByteArray(1 + random.bounded(12), char('a' + random.bounded(letters)))); break;
+            case 1: b.remove(at, 1 + random.bounded(12)); break;
+            default: b[at] = char('a' + random.bounded(letters));
+            }
+        }
+        SCOPED_TRACE(i);
+        changesOf(a, b);
+    }
+    // Random pairs of small files, random edits.
     for (int i = 0; i < 300; ++i) {
         const QByteArray a = randomBytes(random.bounded(3000), random);
         std::vector<Edit> edits;
@@ -200,6 +229,158 @@ TEST(ChangeFinder, EditsCloseTogetherGiveAScriptThatTurnsAIntoB) {
         }
         changesOf(a, b);
     }
+}
+
+TEST(ChangeFinder, BytesThatKeepTheirPlacesAreComparedInPlace) {
+    QRandomGenerator random(800);
+    // A table of sixteen slots of 32 bytes, strings padded with zeros, nine of them
+    // translated into longer CP1251 text in their slots; random bytes around it.
+    const char* english[16] = {"Open file", "Save", "Close", "Exit", "Find", "Replace", "Fill", "Copy",
+                               "Help", "About", "Go to", "Next", "Back", "Undo", "Redo", "Print"};
+    const char* russian[16] = {"\xce\xf2\xea\xf0\xfb\xf2\xfc \xf4\xe0\xe9\xeb", nullptr, "\xc7\xe0\xea\xf0\xfb\xf2\xfc",
+                               "\xc2\xfb\xf5\xee\xe4", nullptr, "\xc7\xe0\xec\xe5\xed\xe8\xf2\xfc", nullptr,
+                               "\xca\xee\xef\xe8\xf0\xee\xe2\xe0\xf2\xfc", nullptr, "\xce \xef\xf0\xee\xe3\xf0\xe0\xec\xec\xe5",
+                               "\xcf\xe5\xf0\xe5\xe9\xf2\xe8", nullptr, "\xcd\xe0\xe7\xe0\xe4", "\xce\xf2\xec\xe5\xed\xe8\xf2\xfc",
+                               nullptr, nullptr};
+    constexpr qsizetype kTableAt = 3000, kSlot = 32;
+    QByteArray a = randomBytes(8000, random), b;
+    for (int slot = 0; slot < 16; ++slot) a.replace(kTableAt + slot * kSlot, kSlot, QByteArray(english[slot]).leftJustified(kSlot, '\0'));
+    b = a;
+    for (int slot = 0; slot < 16; ++slot)
+        if (russian[slot]) b.replace(kTableAt + slot * kSlot, kSlot, QByteArray(russian[slot]).leftJustified(kSlot, '\0'));
+    std::vector<Change> found = changesOf(a, b);
+    ASSERT_EQ(found.size(), 9u);
+    for (const Change& c : found) {
+        const qsizetype slot = (c.addressA - kTableAt) / kSlot;
+        EXPECT_TRUE(c.addressA == c.addressB && c.lengthA == c.lengthB && c.addressA >= kTableAt && russian[slot] &&
+                    c.endA() <= kTableAt + (slot + 1) * kSlot) << c;
+    }
+
+    // One byte in 64 flipped in files of equal length: each flip is one replacement.
+    const Planted flips = plant(randomBytes(MiB, random), [] {
+        std::vector<Edit> e;
+        for (qsizetype at = 5; at < MiB; at += 64) e.push_back({at, 1, 1});
+        return e;
+    }(), 801);
+    EXPECT_EQ(changesOf(flips.a, flips.b), flips.changes);
+
+    // Records whose 4-byte fields all changed, and a block inserted among them: the fields in
+    // place and the block as one insertion, not the stretch as a replacement.
+    QByteArray records = randomBytes(256 * KiB, random), moved = records;
+    for (qsizetype at = 0; at + 24 <= moved.size(); at += 24) moved[at + 17] = char(moved[at + 17] ^ 0x40);
+    const QByteArray block = randomBytes(3000, random);
+    moved.insert(100 * 24, block);
+    std::int64_t listed = 0;
+    found = changesOf(records, moved);
+    for (const Change& c : found) listed += c.lengthB;
+    EXPECT_LE(listed, 2 * (records.size() / 24) + block.size());
+    EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](const Change& c) { return c.lengthB - c.lengthA >= 3000; }));
+}
+
+TEST(ChangeFinder, HandsOnEachChangeOnceFinalAndSaysUpToWhereTheListIsComplete) {
+    QRandomGenerator random(900);
+    const Planted p = plant(randomBytes(36 * MiB, random), scattered(36 * MiB, 40, 3000, 4096, 901), 902);  // two threads at work
+    ASSERT_EQ(changesOf(p.a, p.b), p.changes);
+    // Below the settled addresses, the list handed on so far is the whole script.
+    auto complete = [&](const std::vector<Change>& handed, const ChangeFinder::Progress& at) {
+        const auto below = std::count_if(p.changes.begin(), p.changes.end(), [&](const Change& c) {
+            return c.addressA < at.settledA || c.addressB < at.settledB;
+        });
+        return handed.size() >= std::size_t(below) && std::equal(handed.begin(), handed.end(), p.changes.begin());
+    };
+    for (const double stopAt : {0.5, 2.0}) {
+        SCOPED_TRACE(stopAt);
+        std::vector<Change> handed;
+        ChangeFinder::Progress last;
+        int reports = 0;
+        const bool finished = ChangeFinder::findChanges(
+            bytes(p.a), p.a.size(), bytes(p.b), p.b.size(), [&](const Change& c) { return handed.push_back(c), true; },
+            ChangeFinder::ProgressWatcher([&](const ChangeFinder::Progress& now) {
+                ++reports;
+                EXPECT_TRUE(now.settledA >= last.settledA && now.settledB >= last.settledB && now.done >= last.done);
+                EXPECT_TRUE(complete(handed, now)) << now.settledA << " " << handed.size();
+                last = now;
+                return now.settledA < stopAt * p.a.size();
+            }));
+        EXPECT_TRUE(complete(handed, last));
+        if (stopAt > 1) {
+            EXPECT_TRUE(finished);
+            EXPECT_EQ(handed, p.changes);
+            EXPECT_EQ(last.settledA, p.a.size());
+            EXPECT_EQ(last.done, last.total);
+            EXPECT_GT(reports, 3);
+        } else {
+            // Stopped half way: what came is the start of the script, up to where it said.
+            EXPECT_FALSE(finished);
+            EXPECT_GE(last.settledA, p.a.size() / 2);
+            EXPECT_LT(handed.size(), p.changes.size());
+        }
+    }
+}
+
+// Sparse files made by their pieces of data; the rest is holes.
+struct SparsePiece {
+    qint64 at;
+    QByteArray bytes;
+};
+QString writeSparse(const TempDir& dir, const QString& name, qint64 size, const std::vector<SparsePiece>& pieces) {
+    const QString path = dir.path(name);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    bool ok = fd >= 0 && ::ftruncate(fd, size) == 0;
+    for (const SparsePiece& piece : pieces) ok = ok && ::pwrite(fd, piece.bytes.constData(), piece.bytes.size(), piece.at) == piece.bytes.size();
+    if (fd >= 0) ::close(fd);
+    EXPECT_TRUE(ok);
+    return path;
+}
+
+long minorFaults() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+TEST(ChangeFinder, HolesArePassedOverWithoutBeingRead) {
+    TempDir dir;
+    QRandomGenerator random(1000);
+    const QByteArray data = randomBytes(2 * MiB, random);
+    QByteArray edited = data;
+    for (qsizetype at : {qsizetype(100), qsizetype(MiB + 7)}) edited[at] = char(~edited[at]);
+    edited.insert(MiB / 2, "inserted");
+    const qint64 size = 24 * MiB + 100;
+    const struct {
+        const char* name;
+        qint64 sizeA, sizeB;
+        std::vector<SparsePiece> a, b;
+    } rows[] = {
+        {"data between holes in both, edited", size, size + 8, {{4 * MiB, data}}, {{4 * MiB, edited}}},
+        {"data in A against a hole in B", size, size, {{4 * MiB, data}, {12 * MiB, data}}, {{12 * MiB, data}}},
+        {"data in B against a hole in A", size, size, {{12 * MiB, data}}, {{4 * MiB, data}, {12 * MiB, data}}},
+        {"both ending in a long common hole", size, size + 8, {{0, data}}, {{0, edited}}},
+        {"holes in both, no data", size, size, {}, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString pathA = writeSparse(dir, "a", row.sizeA, row.a), pathB = writeSparse(dir, "b", row.sizeB, row.b);
+        const FilePair files(pathA, pathB);
+        std::vector<Change> found;
+        ASSERT_EQ(ChangeFinder::findChanges(files, [&](const Change& c) { return found.push_back(c), true; }),
+                  ChangeFinder::Outcome::Done);
+        const QByteArray a = TempDir::read(pathA), b = TempDir::read(pathB);
+        EXPECT_TRUE(ChangeScript::turnsInto(found, bytes(a), a.size(), bytes(b), b.size()));
+        EXPECT_EQ(changesOf(a, b), found);
+    }
+
+    // Two 4 GiB images with three small edits: the pages of their holes are never brought in.
+    constexpr qint64 kImage = qint64(4) << 30;
+    const std::vector<SparsePiece> imageA = {{0, "A"}, {(qint64(2) << 30) + 1, "AAAA"}, {kImage - 1, "A"}};
+    const std::vector<SparsePiece> imageB = {{0, "B"}, {(qint64(2) << 30) + 1, "BBBB"}, {kImage - 1, "B"}};
+    const FilePair images(writeSparse(dir, "image a", kImage, imageA), writeSparse(dir, "image b", kImage, imageB));
+    std::vector<Change> found;
+    const long before = minorFaults();
+    ASSERT_EQ(ChangeFinder::findChanges(images, [&](const Change& c) { return found.push_back(c), true; }),
+              ChangeFinder::Outcome::Done);
+    EXPECT_LT(minorFaults() - before, 20000);  // reading the holes would take a million
+    EXPECT_EQ(found, (std::vector<Change>{{0, 1, 0, 1}, {(qint64(2) << 30) + 1, 4, (qint64(2) << 30) + 1, 4}, {kImage - 1, 1, kImage - 1, 1}}));
 }
 
 TEST(ChangeFinder, LowEntropyFilesEndInAReplacementNotAStall) {
@@ -276,7 +457,8 @@ TEST(ChangeFinder, ReportsProgressAndStopsWhenAHandlerSaysSo) {
 TEST(ChangeFinder, FilesGiveTheScriptOfTheirBytesOrSayTheyCouldNotBeRead) {
     TempDir dir;
     QRandomGenerator random(700);
-    const Planted p = plant(randomBytes(9 * MiB, random), scattered(9 * MiB, 12, 4096, 4096, 701), 702);
+    // Large enough for the search to split its work over two threads.
+    const Planted p = plant(randomBytes(33 * MiB, random), scattered(33 * MiB, 12, 4096, 4096, 701), 702);
     const QString pathA = dir.write(QStringLiteral("a"), p.a), pathB = dir.write(QStringLiteral("b"), p.b);
     auto changesOfFiles = [&](ChangeFinder::Outcome expected, const ChangeFinder::ProgressHandler& progress = {}) {
         const FilePair files(pathA, pathB);

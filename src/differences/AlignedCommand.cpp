@@ -38,7 +38,8 @@ private:
     bool listOfShownFiles() const {
         const std::shared_ptr<const FilePair> files = index_.files();
         const ComparedFiles& shown = view_.files();
-        return index_.state() == ChangeIndex::State::Complete && files && files->unchangedOnDisk() &&
+        const bool listed = index_.state() == ChangeIndex::State::Complete || index_.state() == ChangeIndex::State::Stopped;
+        return listed && files && files->unchangedOnDisk() &&
                files->a().opened() == shown.reader(0).stamp() && files->b().opened() == shown.reader(1).stamp();
     }
 
@@ -61,7 +62,10 @@ private:
         waiting_ = false;
         port_.host().statusBar()->clearMessage();
         const ComparedFiles& shown = view_.files();
-        AlignedLayout layout(index_.changes(), shown.reader(0).size(), shown.reader(1).size());
+        // A stopped list is shown as far as it is whole.
+        std::vector<Change> changes = index_.changes();
+        std::erase_if(changes, [&](const Change& c) { return c.endA() > index_.settledA() || c.endB() > index_.settledB(); });
+        AlignedLayout layout(std::move(changes), index_.settledA(), index_.settledB());
         aligned_ = new AlignedView(std::move(layout), [&shown](int side, std::int64_t address, std::uint8_t* into, std::int64_t count) {
             return std::max<std::int64_t>(0, shown.reader(side).read(address, into, count));
         });
@@ -97,10 +101,10 @@ private:
     }
 
     void indexChanged() {
-        if (aligned_ && index_.state() != ChangeIndex::State::Complete)
+        if (aligned_ && index_.state() != ChangeIndex::State::Complete && index_.state() != ChangeIndex::State::Stopped)
             // Never bytes laid out by a list that no longer holds.
             aligned_->setOutOfDate(QStringLiteral("Список изменений устарел: файлы изменились. Esc — к экрану байтов."));
-        else if (waiting_ && index_.state() == ChangeIndex::State::Complete)
+        else if (waiting_ && (index_.state() == ChangeIndex::State::Complete || index_.state() == ChangeIndex::State::Stopped))
             open();
         else if (index_.state() != ChangeIndex::State::Working)
             waiting_ = false;

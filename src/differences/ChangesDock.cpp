@@ -13,6 +13,7 @@
 #include "DockRoom.h"
 #include "FilePair.h"
 #include "PanelHead.h"
+#include "RunList.h"
 #include "RowExport.h"
 #include "MismatchTable.h"
 
@@ -114,9 +115,14 @@ void ChangesDock::showSummary() {
     case State::Working:
         text = QStringLiteral("Поиск изменений… %1\u00A0%").arg(int(index_.done() * 100));
         break;
-    case State::Stopped:
-        text = QStringLiteral("Остановлено: ") + counts + QLatin1Char('.');
+    case State::Stopped: {
+        // What was found stands: the list is whole as far as the search came.
+        const std::int64_t widest = std::max(index_.sizeA(), index_.sizeB());
+        text = QStringLiteral("Остановлено. Список полон до адреса %1 файла А (%2 файла В): ")
+                   .arg(DifferenceText::address(index_.settledA(), widest), DifferenceText::address(index_.settledB(), widest)) +
+               counts + QLatin1Char('.');
         break;
+    }
     case State::OutOfDate:
         text = QStringLiteral("Список устарел: файлы могли измениться.");
         break;
@@ -138,7 +144,7 @@ void ChangesDock::showSummary() {
     }
     }
     head_->show(text, state == State::Working, index_.done(), refreshAllowed_);
-    aligned_->setEnabled(state == State::Complete && totals.changes > 0);
+    aligned_->setEnabled((state == State::Complete || state == State::Stopped) && totals.changes > 0);
     table_->setEnabled(state != State::OutOfDate);
 }
 

@@ -16,6 +16,7 @@ struct ChangeIndex::Work {
     std::vector<Change> fresh;
     ChangeTotals totals;
     double done = 0;
+    std::int64_t settledA = 0, settledB = 0;
     bool finished = false;
     ChangeFinder::Outcome outcome = ChangeFinder::Outcome::Done;
     std::atomic<bool> stop{false};
@@ -42,6 +43,7 @@ void ChangeIndex::start() {
     changes_.clear();
     totals_ = {};
     done_ = 0;
+    settledA_ = settledB_ = 0;
     files_.checkDisk();
     pair_.reset();
     if (files_.bothLoaded()) pair_ = std::make_shared<const FilePair>(files_.path(ComparedFiles::A), files_.path(ComparedFiles::B));
@@ -58,12 +60,15 @@ void ChangeIndex::start() {
     worker_ = std::thread([work = work_, pair = pair_] {
         std::vector<Change> found;
         ChangeTotals totals;
+        ChangeFinder::Progress reached;
         const auto handOver = [&](double done) {
             std::lock_guard lock(work->mutex);
             work->fresh.insert(work->fresh.end(), found.begin(), found.end());
             found.clear();
             work->totals = totals;
             work->done = done;
+            work->settledA = reached.settledA;
+            work->settledB = reached.settledB;
         };
         std::size_t kept = 0;
         const ChangeFinder::Outcome outcome = ChangeFinder::findChanges(
@@ -73,10 +78,12 @@ void ChangeIndex::start() {
                 totals.add(change);
                 return !work->stop.load();
             },
-            [&](std::int64_t done, std::int64_t total) {
-                handOver(total > 0 ? double(done) / double(total) : 0.0);
+            ChangeFinder::ProgressWatcher([&](const ChangeFinder::Progress& progress) {
+                reached = progress;
+                handOver(progress.total > 0 ? double(progress.done) / double(progress.total) : 0.0);
                 return !work->stop.load();
-            });
+            }));
+        if (outcome == ChangeFinder::Outcome::Done) reached.settledA = pair->sizeA(), reached.settledB = pair->sizeB();
         handOver(1.0);
         std::lock_guard lock(work->mutex);
         work->outcome = outcome;
@@ -114,6 +121,8 @@ void ChangeIndex::drain() {
         work_->fresh.clear();
         totals_ = work_->totals;
         done_ = work_->done;
+        settledA_ = work_->settledA;
+        settledB_ = work_->settledB;
         finished = work_->finished;
         outcome = work_->outcome;
     }

@@ -36,6 +36,10 @@ public:
     const ChangeTotals& totals() const { return totals_; }
     // How much of the work is done, 0 to 1.
     double done() const { return done_; }
+    // The list holds every change of A's [0, settledA()) into B's [0, settledB()): the
+    // whole files once complete, as far as the search came once stopped.
+    std::int64_t settledA() const { return settledA_; }
+    std::int64_t settledB() const { return settledB_; }
     std::int64_t sizeA() const { return sizeA_; }
     std::int64_t sizeB() const { return sizeB_; }
     // Counts the scripts begun and emptied: another number, another script.
@@ -59,6 +63,7 @@ private:
     std::vector<Change> changes_;
     ChangeTotals totals_;
     double done_ = 0;
+    std::int64_t settledA_ = 0, settledB_ = 0;
     std::int64_t sizeA_ = 0, sizeB_ = 0;
     std::shared_ptr<const FilePair> pair_;
     std::shared_ptr<Work> work_;

@@ -22,6 +22,11 @@ constexpr std::int64_t kForever = std::numeric_limits<std::int64_t>::max();
 // Bytes mapped at least at once: the small steps of a dump share one mapping. (Larger
 // mappings make a long comparison slower here.)
 constexpr std::int64_t kWindowBytes = 1024 * 1024;
+// Mappings begin and end on multiples of this in the file: the page cache keeps a file
+// read or written in large blocks in pieces of up to 2 MiB, and the system maps a piece
+// that lies whole inside a mapping with one entry instead of hundreds of page faults. A
+// mapping of B a few bytes off A's steps would otherwise cut its pieces at both ends.
+constexpr std::int64_t kMapGrain = 2 * 1024 * 1024;
 
 // What a file with a hole is compared against. Never written, so every page of it stays
 // the system's one page of zeros.
@@ -77,6 +82,9 @@ public:
             begin = std::max<std::int64_t>(-shift_, std::min(begin, end - kWindowBytes));
         else
             end = std::min(limit_, std::max(end, begin + kWindowBytes));
+        const std::int64_t own = begin + shift_;
+        begin -= own % kMapGrain;
+        end = std::min(limit_, end + (kMapGrain - (end + shift_) % kMapGrain) % kMapGrain);
         view_ = file_ ? file_->MapSpan(begin + shift_ + 1, end - begin) : MappedBytes::map(fd_, begin + shift_, end - begin);
         viewAt_ = begin;
         return view_ ? view_.data() + (at - begin) : nullptr;

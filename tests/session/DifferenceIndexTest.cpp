@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <functional>
 
 #include "ChangeIndex.h"
@@ -231,6 +232,26 @@ TEST_F(Session, TheChangesAreFoundAndGoOutOfDateLikeTheList) {
     files.noteWritten(pathA);
     EXPECT_EQ(changes.state(), ChangeIndex::State::OutOfDate);
     EXPECT_TRUE(changes.changes().empty());
+    // Stopped part way, what was found stands, whole up to where the search came.
+    {
+        QByteArray big(256 * 1024 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < big.size(); i += 8) std::memcpy(big.data() + i, &i, 8);
+        QByteArray changed = big;
+        for (qsizetype at = 512 * 1024; at < changed.size(); at += 1024 * 1024) changed[at] = char(~changed[at]);
+        files.setPath(ComparedFiles::A, dir.write(QStringLiteral("big-a.bin"), big));
+        files.setPath(ComparedFiles::B, dir.write(QStringLiteral("big-b.bin"), changed));
+        changes.start();
+        // Stopped at its first hand-over, which holds the first changes.
+        for (int i = 0; i < 4000 && changes.done() == 0 && changes.state() == ChangeIndex::State::Working; ++i) QTest::qWait(1);
+        changes.stop();
+        ASSERT_EQ(changes.state(), ChangeIndex::State::Stopped);
+        ASSERT_FALSE(changes.changes().empty()) << "the first change came before the search ended";
+        EXPECT_GE(changes.settledA(), changes.changes().front().endA());
+        EXPECT_LT(changes.settledA(), big.size());
+        for (const Change& c : changes.changes()) EXPECT_EQ(c.lengthA, 1) << c.addressA;
+    }
+    files.setPath(ComparedFiles::A, pathA);
+    files.setPath(ComparedFiles::B, pathB);
     // A file cut short while the script is made: never taken for complete.
     changes.start();
     ASSERT_EQ(::truncate(encoded(pathB).constData(), 4096), 0);

@@ -158,7 +158,8 @@ void DifferenceIndex::drain() {
             }
         } else if (const std::optional<std::int64_t> found = answerFromList()) {
             answer(*found);
-        } else if (state_ != State::Scanning) {
+        } else if (state_ != State::Scanning || runs_.stoppedKeeping()) {
+            // A list past what it keeps can no longer answer: a search does.
             startSearch();
         }
     }

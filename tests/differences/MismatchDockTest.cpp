@@ -16,6 +16,8 @@
 #include "ValueReadings.h"
 #include <QComboBox>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include "FilePair.h"
 #include "VcdiffDecoder.h"
 #include "ComparedFiles.h"
@@ -218,6 +220,14 @@ TEST_F(DifferencesWindow, F6AndShiftF6WalkTheRunsWithAndWithoutTheList) {
         EXPECT_TRUE(window->statusBar()->currentMessage().startsWith(QStringLiteral("Раньше несовпадений нет")));
         EXPECT_EQ(focusedAddress(), 0);
         EXPECT_TRUE(ui.messages.empty());
+        // Another program writes a byte far from every run: F6 finds it, not the old list's.
+        const int fd = ::open(QFile::encodeName(pathB).constData(), O_WRONLY);
+        ASSERT_EQ(::pwrite(fd, "\x99", 1, 2 * 1024 * 1024), 1);
+        ::close(fd);
+        QTest::qWait(50);
+        step(true);
+        step(true);
+        EXPECT_EQ(focusedAddress(), 2 * 1024 * 1024);
     }
 }
 

@@ -151,7 +151,9 @@ void ValuesDock::refresh() {
     lastShown_.start();
     ValuesModel::Side sides[2];
     const int shown = view_.intShowFile();
-    const std::int64_t focused = view_.focusedAddress();
+    // The cell the keyboard left for this panel is still the one it tells of.
+    if (view_.focusedAddress() >= 0 || shown == 0) lastFocused_ = view_.focusedAddress();
+    const std::int64_t focused = lastFocused_;
     const bool aligned = alignedA_ >= 0 || alignedB_ >= 0;
     for (int number : {1, 2}) {
         std::int64_t address = -1;

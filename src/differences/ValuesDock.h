@@ -43,4 +43,5 @@ private:
     QTimer* settle_ = nullptr;
     QElapsedTimer lastShown_;
     std::int64_t alignedA_ = -1, alignedB_ = -1;
+    std::int64_t lastFocused_ = -1;  // in the file in view
 };

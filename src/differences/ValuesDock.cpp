@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -12,9 +11,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 #include "DockRoom.h"
+#include "MismatchTable.h"
 #include "PairView.h"
 #include "ValuesModel.h"
 
@@ -24,48 +23,26 @@ namespace {
 constexpr int kSettleMs = 120;
 
 // The table: Ctrl+C copies the current row's values, here rather than finding mismatches.
-class ValuesTable : public QTableView {
+// Its columns are as wide as their longest values usually are, so that the panel asks the
+// window for the room they need; a longer one is cut with an ellipsis and read whole by a
+// screen reader and a copy.
+class ValuesTable : public MismatchTable {
 public:
-    ValuesTable(ValuesModel* model, QWidget* parent) : QTableView(parent), model_(model) {
-        setObjectName(QStringLiteral("valuesTable"));
-        setAccessibleName(QStringLiteral("Значения"));
+    ValuesTable(ValuesModel* model, QWidget* parent)
+        : MismatchTable(model, QStringLiteral("valuesTable"), QStringLiteral("Значения"),
+                        {QStringLiteral("дата и время DOS"), QStringLiteral("-2.2250738585072014e-308")}, parent),
+          model_(model) {
         // The window lets this widget have Ctrl+C.
         setProperty("bivexOwnKeys", QStringList{QStringLiteral("Ctrl+C")});
-        setModel(model);
-        setTabKeyNavigation(false);
-        setSelectionBehavior(QAbstractItemView::SelectRows);
-        setSelectionMode(QAbstractItemView::SingleSelection);
-        setEditTriggers(QAbstractItemView::NoEditTriggers);
-        verticalHeader()->hide();
-        verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        horizontalHeader()->setStretchLastSection(true);
-        fitFont();
     }
 
 protected:
-    // Columns as wide as their longest values usually are, so that the panel asks the
-    // window for the room they need; longer ones are cut with an ellipsis and read in full
-    // by a screen reader and a copy.
-    void fitFont() {
-        const QFontMetrics metrics = fontMetrics();
-        verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
-        const int padding = 2 * metrics.horizontalAdvance(QLatin1Char('0'));
-        setColumnWidth(0, metrics.horizontalAdvance(QStringLiteral("дата и время DOS")) + padding);
-        const int value = std::max(metrics.horizontalAdvance(QStringLiteral("-2.2250738585072014e-308")),
-                                   metrics.horizontalAdvance(QStringLiteral("29.08.1918 08:02:08 UTC")));
-        setColumnWidth(1, value + padding);
-        setColumnWidth(2, value + padding);
-    }
-    void changeEvent(QEvent* event) override {
-        QTableView::changeEvent(event);
-        if (event->type() == QEvent::FontChange) fitFont();
-    }
     bool event(QEvent* event) override {
         if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
             event->accept();
             return true;
         }
-        return QTableView::event(event);
+        return MismatchTable::event(event);
     }
     void keyPressEvent(QKeyEvent* event) override {
         if (event->matches(QKeySequence::Copy)) {
@@ -73,7 +50,7 @@ protected:
             QApplication::clipboard()->setText(model_->rowLine(row));
             return;
         }
-        QTableView::keyPressEvent(event);
+        MismatchTable::keyPressEvent(event);
     }
 
 private:

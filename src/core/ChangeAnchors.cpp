@@ -25,7 +25,6 @@ constexpr std::array<std::uint64_t, 256> kGear = [] {
     }
     return table;
 }();
-constexpr std::int64_t kGearWindow = 64;
 
 // Bytes hashed between two looks at `stop`.
 constexpr std::int64_t kStep = 4 << 20;
@@ -41,9 +40,11 @@ std::uint64_t fingerprint(const Byte* p, std::int64_t n) {
     return h;
 }
 
-// The first cut in [from, last] of bytes that are all data from `lo` on, or -1.
-std::int64_t firstCut(const Byte* bytes, std::int64_t lo, std::int64_t from, std::int64_t last, std::uint64_t mask) {
-    std::int64_t i = std::max(lo, from - kGearWindow);
+// The first cut in [from, last] of bytes that are all data from `lo` on, or -1. The bits of
+// `mask` below bit `window` depend on the last `window` bytes only.
+std::int64_t firstCut(const Byte* bytes, std::int64_t lo, std::int64_t from, std::int64_t last, std::uint64_t mask,
+                      int window) {
+    std::int64_t i = std::max(lo, from - window);
     std::uint64_t h = 0;
     for (; i < from - 1; ++i) h = (h << 1) + kGear[bytes[i]];
     // Two bytes a turn: the hash after the second is made from the one before the first, so
@@ -96,7 +97,7 @@ void prune(Scratch& s, std::int64_t worth) {
 
 std::int64_t cut(ChangeBytes::Side& side, std::int64_t floor, std::int64_t next, std::int64_t end, const Rule& rule,
                  std::vector<Anchor>& anchors, const std::atomic<bool>* stop) {
-    const std::uint64_t mask = ~std::uint64_t(0) << (64 - rule.bits);
+    const std::uint64_t mask = ((std::uint64_t(1) << rule.bits) - 1) << (rule.window - rule.bits);
     const std::int64_t last = end - rule.half;  // the last place a cut may fall
     while (next <= last) {
         if (stop && stop->load(std::memory_order_relaxed)) return next;
@@ -108,7 +109,7 @@ std::int64_t cut(ChangeBytes::Side& side, std::int64_t floor, std::int64_t next,
         }
         const std::int64_t lastHere = std::min(last, data.end - rule.half);
         const std::int64_t upTo = std::min(lastHere, next + kStep);
-        const std::int64_t found = firstCut(side.at(0), std::max(floor, data.begin), next, upTo, mask);
+        const std::int64_t found = firstCut(side.at(0), std::max(floor, data.begin), next, upTo, mask, rule.window);
         if (found >= 0) {
             anchors.push_back({fingerprint(side.at(found - rule.half), 2 * rule.half), found});
             next = found + rule.skip;

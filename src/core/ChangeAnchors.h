@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cstdint>
@@ -21,10 +22,13 @@ struct Rule {
     std::int64_t skip;
     int bits;
     std::int64_t half;
+    int window;  // the bytes before a place that decide whether a cut falls there (up to 64)
 };
-// Anchors about `spacing` bytes apart (a power of two), seven eighths of the bytes jumped.
+// Anchors about `spacing` bytes apart (a power of two), seven eighths of the bytes jumped,
+// each cut decided by as many bytes as an anchor holds: fine anchors then fall where only
+// a few bytes are alike, and their hashing costs less than the bytes jumped save.
 constexpr Rule spaced(std::int64_t spacing, std::int64_t half) {
-    return {spacing - spacing / 8, std::countr_zero(std::uint64_t(spacing / 8)), half};
+    return {spacing - spacing / 8, std::countr_zero(std::uint64_t(spacing / 8)), half, int(std::min<std::int64_t>(64, 2 * half))};
 }
 
 struct Anchor {

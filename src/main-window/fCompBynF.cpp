@@ -372,15 +372,20 @@ void fCompBynF::buildLayout() {
     info->addWidget(lbInfo2, 2, 2);
     info->addWidget(lbInvers, 2, 3);
     // A column minimum, not the labels' own: a label keeps room for its whole text.
-    const int figures = 140, marks = 70;
+    // In the font's own measure: "1048576 из 4194304" and "Hex[FF] = Dec[255]", "Синхро. +200"
+    // (with a shift), "Редакт.".
+    const QFontMetrics metrics = lbInfo1->fontMetrics();
+    const int figures = metrics.horizontalAdvance(QStringLiteral("1048576 из 4194304"));
+    const int synchro = metrics.horizontalAdvance(QStringLiteral("Синхро. +FFFFF"));
+    const int edit = metrics.horizontalAdvance(QStringLiteral("Редакт.."));
     info->setColumnMinimumWidth(1, figures);
-    info->setColumnMinimumWidth(2, marks);
-    info->setColumnMinimumWidth(3, marks);
+    info->setColumnMinimumWidth(2, synchro);
+    info->setColumnMinimumWidth(3, edit);
     lbStatusBarText->setColumnWidth(figures);
     lbInfo1->setColumnWidth(figures);
-    lbSynchro->setColumnWidth(marks + info->horizontalSpacing() + marks);
-    lbInfo2->setColumnWidth(marks);
-    lbInvers->setColumnWidth(marks);
+    lbSynchro->setColumnWidth(synchro + info->horizontalSpacing() + edit);
+    lbInfo2->setColumnWidth(synchro);
+    lbInvers->setColumnWidth(edit);
     bottom->addLayout(info);
     outer->addLayout(bottom);
     outer->addStretch(1);

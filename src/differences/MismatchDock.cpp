@@ -52,7 +52,12 @@ MismatchDock::MismatchDock(QMainWindow& window, DifferenceIndex& index)
         const int row = table_->currentIndex().row();
         if (!onTakeOver || row < 0 || row >= index_.runs().kept() || !index_.upToDate()) return;
         const RunList::KeptRun& run = index_.runs().at(row);
-        onTakeOver(target, run.address, run.address, run.length, run.length);
+        // A run is told by A's address; at a shift, B's bytes stand further on.
+        const std::int64_t inB = run.address + index_.shift();
+        if (target == 2)
+            onTakeOver(2, run.address, inB, run.length, run.length);
+        else
+            onTakeOver(1, inB, run.address, run.length, run.length);
     });
     connect(head_->stop, &QPushButton::clicked, &index_, &DifferenceIndex::stop);
     connect(head_->refresh, &QPushButton::clicked, &index_, &DifferenceIndex::start);

@@ -57,8 +57,10 @@ QVariant MismatchModel::data(const QModelIndex& index, int role) const {
     case TextBColumn: {
         const bool sideA = index.column() == BytesAColumn || index.column() == TextAColumn;
         const int fd = !files_ || files_->error() != 0 ? -1 : sideA ? files_->fdA() : files_->fdB();
-        if (index.column() == BytesAColumn || index.column() == BytesBColumn) return RowBytes::hex(fd, run.address, run.length);
-        return RowBytes::text(fd, run.address, run.length, dos_);
+        // Runs go by A's addresses; B's bytes compared with them may stand elsewhere.
+        const std::int64_t at = sideA || !files_ ? run.address : run.address + files_->originB() - files_->originA();
+        if (index.column() == BytesAColumn || index.column() == BytesBColumn) return RowBytes::hex(fd, at, run.length);
+        return RowBytes::text(fd, at, run.length, dos_);
     }
     default:
         return {};

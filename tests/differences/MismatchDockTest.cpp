@@ -517,6 +517,17 @@ TEST_F(DifferencesWindow, AShiftedComparisonMarksWhatDiffersAtTheShift) {
     step(true);
     EXPECT_EQ(window->view().intShowFile(), 2);
     EXPECT_EQ(focusedAddress(), 0x510) << "B's byte compared with A's 310";
+    // Its bytes, and a run taken over, are B's compared ones.
+    EXPECT_EQ(row(0).section('|', 3, 3), byteText(quint8(b[0x510])));
+    trigger("mnuEdit");
+    table()->setFocus();
+    table()->setCurrentIndex(table()->model()->index(0, 0));
+    QTest::keyClick(table(), Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(window->screenStartTwo(), 0x500);
+    EXPECT_EQ(cellsIn(GridColors::blue()), std::vector<int>{0x10});
+    EXPECT_EQ(cellText(0x10), byteText(quint8(a[0x310])));
+    trigger("mnuCanscel");
+    trigger("mnuEdit");
     // As an address of B, the same shift; without digits, nothing changes.
     ui.clear();
     shift(QStringLiteral("zz"));

@@ -110,12 +110,7 @@ int answerWithoutWindow(const CommandLine& command, int argc, char** argv) {
     case CommandLine::Action::ListMismatch:
         return runListMismatch(command.files[0], command.files[1], command.files.value(2), 2, command.range);
     case CommandLine::Action::ListChanges:
-        // The change engine compares the files whole: a range is refused, never ignored.
-        if (!command.range.whole()) {
-            print(stderr, QStringLiteral("bivex: «--list-changes» пока сравнивает файлы только целиком, без «-i» и «-n».\n"));
-            return CommandLine::kUsageError;
-        }
-        return runListChanges(command.files[0], command.files[1], command.files.value(2));
+        return runListChanges(command.files[0], command.files[1], command.files.value(2), 2, command.range);
     case CommandLine::Action::WritePatch:
         return runWritePatch(command.files[0], command.files[1], command.files[2]);
     case CommandLine::Action::ApplyPatch:

@@ -83,7 +83,7 @@ std::int64_t zeroSuffix(const Byte* p, std::int64_t n) {
 }
 
 Side::Stretch Side::lookUp(std::int64_t address) {
-    const FileLayer::Extent found = FileLayer::extentAt(fd_, address);
+    const FileLayer::Extent found = FileLayer::extentAt(fd_, origin_ + address);
     const std::int64_t end = found.length >= size_ - address ? size_ : address + found.length;
     known_ = {found.hole && end > address, address, std::max(end, address + 1)};
     return known_;

@@ -22,8 +22,10 @@ std::int64_t zeroSuffix(const Byte* p, std::int64_t n);
 // One file's bytes from address 0, and where it has holes.
 class Side {
 public:
-    // `fd` < 0: all of it is data (bytes in memory).
-    Side(const Byte* bytes, std::int64_t size, int fd) : bytes_(bytes), size_(size), fd_(fd) {}
+    // `fd` < 0: all of it is data (bytes in memory). Otherwise address 0 is the file's byte at
+    // `origin` (a range of the file compared).
+    Side(const Byte* bytes, std::int64_t size, int fd, std::int64_t origin = 0)
+        : bytes_(bytes), size_(size), fd_(fd), origin_(origin) {}
 
     const Byte* at(std::int64_t address) const { return bytes_ + address; }
     std::int64_t size() const { return size_; }
@@ -43,6 +45,7 @@ private:
     const Byte* bytes_;
     std::int64_t size_;
     int fd_;
+    std::int64_t origin_;
     Stretch known_;  // the last stretch the file system told of
 };
 

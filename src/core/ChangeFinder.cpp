@@ -138,13 +138,15 @@ Outcome findChanges(const FilePair& files, const ChangeHandler& onChange, const 
     // Mapped whole: the search jumps about both files, and where a file has holes it never
     // touches them. A file that cannot be mapped (a test's read failures, an odd file
     // system) is read into memory instead.
+    // Each file's range (the whole file unless a range was asked for): its bytes from the
+    // range's origin, which the changes' addresses are counted from again on the way out.
     struct Side {
         MappedBytes map;
         std::vector<Byte> copy;
         const Byte* bytes = kNothing;
-        bool read(int fd, std::int64_t size) {
+        bool read(int fd, std::int64_t origin, std::int64_t size) {
             if (size == 0) return true;
-            map = MappedBytes::map(fd, 0, size);
+            map = MappedBytes::map(fd, origin, size);
             if (map) {
                 bytes = map.data();
                 return true;
@@ -155,14 +157,23 @@ Outcome findChanges(const FilePair& files, const ChangeHandler& onChange, const 
                 return false;
             }
             bytes = copy.data();
-            return FileLayer::pread(fd, copy.data(), size, 0) == size;
+            return FileLayer::pread(fd, copy.data(), size, origin) == size;
         }
     } sideA, sideB;
-    if (!sideA.read(files.fdA(), files.sizeA()) || !sideB.read(files.fdB(), files.sizeB())) return Outcome::ReadFailed;
-    const ChangeBytes::Side a(sideA.bytes, files.sizeA(), sideA.map ? files.fdA() : -1);
-    const ChangeBytes::Side b(sideB.bytes, files.sizeB(), sideB.map ? files.fdB() : -1);
+    const std::int64_t originA = files.originA(), originB = files.originB();
+    if (!sideA.read(files.fdA(), originA, files.rangeSizeA()) || !sideB.read(files.fdB(), originB, files.rangeSizeB()))
+        return Outcome::ReadFailed;
+    const ChangeBytes::Side a(sideA.bytes, files.rangeSizeA(), sideA.map ? files.fdA() : -1, originA);
+    const ChangeBytes::Side b(sideB.bytes, files.rangeSizeB(), sideB.map ? files.fdB() : -1, originB);
+    const bool whole = originA == 0 && originB == 0;
+    const ChangeHandler placed = whole ? onChange : ChangeHandler([&](const Change& change) {
+        return onChange({change.addressA + originA, change.lengthA, change.addressB + originB, change.lengthB});
+    });
+    const ProgressWatcher told = whole || !onProgress ? onProgress : ProgressWatcher([&](const Progress& progress) {
+        return onProgress({progress.done, progress.total, progress.settledA + originA, progress.settledB + originB});
+    });
     bool stopped = false;
-    if (!search(a, b, &sideA.map, &sideB.map, onChange, onProgress, stopped)) return Outcome::ReadFailed;
+    if (!search(a, b, &sideA.map, &sideB.map, placed, told, stopped)) return Outcome::ReadFailed;
     return stopped ? Outcome::Stopped : Outcome::Done;
 }
 

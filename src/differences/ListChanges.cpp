@@ -21,8 +21,8 @@ std::size_t changeLine(char* line, const Change& change, int digits) {
     return std::size_t(at - line);
 }
 
-int runListChanges(const QString& pathA, const QString& pathB, const QString& out, int errors) {
-    const FilePair files(pathA, pathB);
+int runListChanges(const QString& pathA, const QString& pathB, const QString& out, int errors, const CompareRange& range) {
+    const FilePair files(pathA, pathB, range);
     if (!opened(files, errors)) return kTrouble;
     Writer writer;
     if (!writer.open(out, files, errors)) return kTrouble;

@@ -68,6 +68,11 @@ TEST(ListChanges, PrintsTheChangesWithCmpsExitStatusAndRefusesToWriteAnInput) {
         {"four names", {pathA, pathB, out, out}, 2, "", "«--list-changes» ждёт имена"},
         {"with --dos", {"--dos", pathA, pathB}, 2, "", "«--list-changes» задаётся без «--dump»"},
         {"with --list-mismatch", {"--list-mismatch", pathA, pathB}, 2, "", "не задаются вместе."},
+        // Ranges as cmp's -i and -n take them; each file's own addresses.
+        {"from 800h of A and 803h of B", {"-i", "0x800:0x803", pathA, pathB}, 1, "0000800 2 0000803 0\n0001000 4 0001001 4\n", ""},
+        {"at most the first 800h bytes", {"-n", "2048", pathA, pathB}, 1, "0000100 0 0000100 3\n00007FD 3 0000800 0\n", ""},
+        {"past the changes", {"--ignore-initial=0x1004:0x1005", pathA, pathB}, 0, "", ""},
+        {"a count that is no number", {"-n", "lots", pathA, pathB}, 2, "", "неверное значение «lots»"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -22,6 +22,7 @@
 #include "HexCell.h"
 #include "MismatchDock.h"
 #include "StderrUi.h"
+#include "PairView.h"
 #include "fCompBynF.h"
 
 namespace {
@@ -57,7 +58,7 @@ BenchRegistration f6Far("f6-far", "FILE_A FILE_B EXPECTED", [](const QStringList
     Window w(args.mid(0, 2));
     w.window->grid().focusCell(0);
     QApplication::processEvents();
-    DifferenceIndex& index = w.window->differences();
+    DifferenceIndex& index = w.window->view().differences();
     double stall = 0;
     clock.restart();
     w.window->command(fCompBynF::Command::NextMismatch)->trigger();
@@ -70,7 +71,7 @@ BenchRegistration f6Far("f6-far", "FILE_A FILE_B EXPECTED", [](const QStringList
     }
     QApplication::processEvents();
     clock.stop();
-    const std::int64_t at = w.window->inView().screenStart + w.window->grid().focusedCell();
+    const std::int64_t at = w.window->view().screenStart(w.window->view().intShowFile()) + w.window->grid().focusedCell();
     if (w.window->grid().focusedCell() < 0 || at != AddressText::funAdresValue(args[2])) {
         std::fprintf(stderr, "f6-far stopped at %llx, not %s\n", static_cast<unsigned long long>(at),
                      qPrintable(args[2]));
@@ -92,7 +93,7 @@ BenchRegistration pageWhileScanning("page-while-scanning", "FILE_A FILE_B [STEPS
     QWidget* target = w.window->grid().editor();
     std::vector<double> times;
     for (int i = 0; i < steps; ++i) {
-        if (w.window->differences().state() != DifferenceIndex::State::Scanning) {
+        if (w.window->view().differences().state() != DifferenceIndex::State::Scanning) {
             std::fprintf(stderr, "page-while-scanning: the scan ended after %d steps\n", i);
             return 1;
         }
@@ -136,7 +137,7 @@ BenchRegistration listMemory("list-memory", "FILE_A FILE_B", [](const QStringLis
     Window w(args.mid(0, 2));
     const double before = residentMiB();
     w.window->command(fCompBynF::Command::MismatchList)->trigger();
-    const DifferenceIndex& index = w.window->differences();
+    const DifferenceIndex& index = w.window->view().differences();
     while (index.state() == DifferenceIndex::State::Scanning) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(5);

@@ -17,6 +17,7 @@
 #include "BenchRegistry.h"
 #include "ByteGrid.h"
 #include "StderrUi.h"
+#include "PairView.h"
 #include "fCompBynF.h"
 
 namespace {
@@ -120,9 +121,9 @@ BenchRegistration pageDown("page-down", "FILE_A FILE_B [STEPS]", [](const QStrin
         times.push_back(secondsSince(start));
         unpainted += fixture.counter->paints == paintsBefore;
     }
-    if (fixture.window->currentBlock() != steps + 1) {
+    if (fixture.window->view().currentBlock() != steps + 1) {
         std::fprintf(stderr, "page-down ended on block %lld, not %d\n",
-                     static_cast<long long>(fixture.window->currentBlock()), steps + 1);
+                     static_cast<long long>(fixture.window->view().currentBlock()), steps + 1);
         return 1;
     }
     if (unpainted > 0) {

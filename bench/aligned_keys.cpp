@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 #include "AlignedView.h"
@@ -60,7 +63,14 @@ int main(int argc, char** argv) {
     ChangeFinder::findChanges(reinterpret_cast<const std::uint8_t*>(a.constData()), a.size(),
                               reinterpret_cast<const std::uint8_t*>(b.constData()), b.size(),
                               [&](const Change& change) { return changes.push_back(change), true; });
-    AlignedView view(args[0], args[1], std::move(changes));
+    // Read as the window reads its files: through a descriptor opened once per file.
+    const int fds[2] = {::open(QFile::encodeName(args[0]).constData(), O_RDONLY),
+                        ::open(QFile::encodeName(args[1]).constData(), O_RDONLY)};
+    AlignedView view(AlignedLayout(std::move(changes), a.size(), b.size()),
+                     [&fds](int side, std::int64_t address, std::uint8_t* into, std::int64_t count) {
+                         const ssize_t n = ::pread(fds[side], into, std::size_t(count), off_t(address));
+                         return std::int64_t(n < 0 ? 0 : n);
+                     });
     view.resize(view.sizeHint());
     view.show();
     return app.exec();

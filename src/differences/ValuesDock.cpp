@@ -116,7 +116,10 @@ void ValuesDock::followAligned(std::int64_t addressA, std::int64_t addressB) {
 
 void ValuesDock::follow() {
     if (!isVisible()) return;
-    if (lastShown_.isValid() && lastShown_.elapsed() < kSettleMs) {
+    // A move soon after the last one is part of a run of moves: told once they stop.
+    const bool running = lastMove_.isValid() && lastMove_.elapsed() < kSettleMs;
+    lastMove_.start();
+    if (running) {
         settle_->start();
         return;
     }
@@ -125,7 +128,6 @@ void ValuesDock::follow() {
 
 void ValuesDock::refresh() {
     settle_->stop();
-    lastShown_.start();
     ValuesModel::Side sides[2];
     const int shown = view_.intShowFile();
     // The cell the keyboard left for this panel is still the one it tells of.

@@ -41,7 +41,7 @@ private:
     QTableView* table_ = nullptr;
     QComboBox* order_ = nullptr;
     QTimer* settle_ = nullptr;
-    QElapsedTimer lastShown_;
+    QElapsedTimer lastMove_;  // since the cursor last moved
     std::int64_t alignedA_ = -1, alignedB_ = -1;
     std::int64_t lastFocused_ = -1;  // in the file in view
 };

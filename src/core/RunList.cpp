@@ -109,6 +109,11 @@ QString address(std::int64_t address, std::int64_t fileSize) {
     return AddressText::funHexAdres(address).rightJustified(AddressText::addressFieldDigits(fileSize), QLatin1Char('0'));
 }
 
+QString notHeardNote() {
+    return QStringLiteral(" Эта файловая система не сообщает об изменениях файлов другими программами: "
+                          "список сверен с файлами только по их дате и длине.");
+}
+
 QString characters(const std::uint8_t* bytes, int count, bool dos) {
     QString text;
     text.reserve(count);

@@ -93,6 +93,9 @@ QString longerFile(std::int64_t sizeA, std::int64_t sizeB);
 QString address(std::int64_t address, std::int64_t fileSize);
 // Bytes in hexadecimal, separated by spaces.
 QString hexBytes(const std::uint8_t* bytes, int count);
+// Said of a list whose files lie where another program's writes are not heard as they
+// happen (a file system of another machine): only a look at their dates and lengths checks it.
+QString notHeardNote();
 // Bytes as the characters of the code page the screen shows (CP866 when `dos`, else
 // CP1251), a control character as a middle dot, as the character view draws it.
 QString characters(const std::uint8_t* bytes, int count, bool dos);

@@ -140,6 +140,7 @@ void ChangesDock::showSummary() {
         text = QStringLiteral("Всего ") + counts + QStringLiteral(". Совпадает %1\u00A0% байтов файла А.").arg(russian.toString(share, 'f', 2));
         if (index_.changes().size() < std::size_t(totals.changes))
             text += QStringLiteral(" Список показывает первые %1 изменений.").arg(number(std::int64_t(index_.changes().size())));
+        if (!index_.heardAsTheyHappen()) text += DifferenceText::notHeardNote();
         break;
     }
     }

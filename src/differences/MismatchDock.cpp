@@ -180,6 +180,7 @@ void MismatchDock::showSummary() {
             text += QStringLiteral(" Список показывает первые %1 участков.").arg(number(runs.kept()));
         if (looksShifted())
             text += QStringLiteral(" Похоже, байты вставлены или удалены: их покажет список изменений.");
+        if (!index_.heardAsTheyHappen()) text += DifferenceText::notHeardNote();
         break;
     }
     }

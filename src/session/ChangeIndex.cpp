@@ -142,3 +142,5 @@ void ChangeIndex::drain() {
     }
     emit changed();
 }
+
+bool ChangeIndex::heardAsTheyHappen() const { return files_.watched(ComparedFiles::A) && files_.watched(ComparedFiles::B); }

@@ -32,6 +32,10 @@ public:
     void stop();
 
     State state() const { return state_; }
+    // Whether another program's writes into the compared files are heard as they happen; on
+    // a file system that does not tell, only the looks at the disk (a redraw, the end of a
+    // scan) do.
+    bool heardAsTheyHappen() const;
     const std::vector<Change>& changes() const { return changes_; }
     const ChangeTotals& totals() const { return totals_; }
     // How much of the work is done, 0 to 1.

@@ -295,3 +295,5 @@ void scanFiles(DifferenceIndex::Scan& scan, const RunScanner::FilePair& files) {
 }
 
 }  // namespace
+
+bool DifferenceIndex::heardAsTheyHappen() const { return files_.watched(ComparedFiles::A) && files_.watched(ComparedFiles::B); }

@@ -36,6 +36,10 @@ public:
     void stop();
 
     State state() const { return state_; }
+    // Whether another program's writes into the compared files are heard as they happen; on
+    // a file system that does not tell, only the looks at the disk (a redraw, the end of a
+    // scan) do.
+    bool heardAsTheyHappen() const;
     // A complete list of the files as the disk has them now.
     bool upToDate() const;
     const RunList& runs() const { return runs_; }

@@ -81,13 +81,8 @@ std::array<SlotReader::Look, 2> ComparedFiles::checkDisk() {
 }
 
 void ComparedFiles::changed(int slot) {
-    // What the disk holds now is what was written: a later look tells nothing new of it.
-    SlotReader& reader = readers_[std::size_t(slot)];
-    if (reader.isOpen() && !reader.changedOnDisk()) {
-        emit bytesMayHaveChanged(slot);
-        return;
-    }
-    if (reader.look() == SlotReader::Look::Replaced) watch();
+    // The reader takes the disk's stamp of what was written: a later look tells nothing new.
+    if (readers_[std::size_t(slot)].look() == SlotReader::Look::Replaced) watch();
     emit bytesMayHaveChanged(slot);
 }
 

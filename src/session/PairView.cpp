@@ -71,8 +71,7 @@ void PairView::closedB() {
     drawn_[1] = FileIdentity();
     if (synchronised_) {
         synchronised_ = false;
-        shift_ = 0;
-        differences_->setShift(0);
+        unshift();
         emit modesChanged();
     }
 }
@@ -88,8 +87,7 @@ void PairView::closedAll() {
     drawn_ = {};
     setFocusedAddress(-1);
     synchronised_ = writePermission_ = false;
-    shift_ = 0;
-    differences_->setShift(0);
+    unshift();
     emit modesChanged();
 }
 
@@ -107,10 +105,14 @@ std::int64_t PairView::otherDrawnStart() const {
     return synchronised_ ? comparedAddress(intShowFile_, screenStart(intShowFile_)) : screenStart(other());
 }
 
-void PairView::setSynchronised(bool on) {
-    synchronised_ = on;
+void PairView::unshift() {
     shift_ = 0;
     differences_->setShift(0);
+}
+
+void PairView::setSynchronised(bool on) {
+    synchronised_ = on;
+    unshift();
     if (on) curAdresOne_ = curAdresTwo_ = 0;
     emit modesChanged();
 }

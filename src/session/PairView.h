@@ -150,6 +150,9 @@ signals:
     void searchDialogsDiscarded();
 
 private:
+    // No shift: the files and the list of runs compare at equal addresses.
+    void unshift();
+
     UiServices& ui_;
     std::unique_ptr<mRWByt> fileOne_, fileTwo_;
     std::unique_ptr<ComparedFiles> files_;
